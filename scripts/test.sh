@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test.
+#   bash scripts/test.sh             normal build in build/
+#   bash scripts/test.sh --sanitize  AddressSanitizer + UBSan build in build-asan/
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+build=build
+extra=()
+if [ "${1:-}" = "--sanitize" ]; then
+  build=build-asan
+  extra=(-DDAXTOOL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+fi
+
+cmake -S . -B "$build" "${extra[@]}" >/dev/null
+cmake --build "$build" -j"$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
