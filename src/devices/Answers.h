@@ -8,8 +8,8 @@
 namespace dax {
 
 // Readers of the transporter's fixed-length answers. Each reads only the `length` bytes it is
-// given; a parser that fails leaves a short reason in *reason (when given) and its out value
-// untouched.
+// given, and an answer shorter than its form is refused. A parser that fails leaves a short
+// reason in *reason (when given) and its out value untouched.
 
 // Form A: byte 4 is '1' when the command was carried out. Short answers are not acknowledged.
 bool IsAcknowledged(const uint8_t* answer, uint32_t length);

@@ -17,6 +17,8 @@ public:
     static constexpr int kDefaultTimeout = -1;
     static constexpr int kPrintWaitRounds = 30;
     static constexpr uint32_t kPrintWaitPollMs = 1000;
+    // Time-out of each status poll of WaitPrintComplete, so a silent link cannot hang it.
+    static constexpr int kPrintWaitSenseSeconds = 10;
 
     CTransporter(Clock& clock, Interaction& interaction);
     virtual ~CTransporter();

@@ -8,6 +8,13 @@ namespace dax {
 // Texts of the sense codes that Request Sense reports. A code without a text reads
 // "Sense = <code>".
 
+// Codes that steer operations besides their text.
+inline constexpr uint16_t kTransporterSenseNotReady = 2; // still busy (print wait, CHalcyra moves)
+inline constexpr uint16_t kTransporterSenseMediumError = 3;
+inline constexpr uint16_t kTransporterSenseUnitAttention = 6;
+inline constexpr uint16_t kPrinterSenseBusy = 2;
+inline constexpr uint16_t kPrinterSenseColorChangeError = 13;
+
 std::string SenseFallbackText(unsigned code);
 
 // Transporter codes of CVelmora and CHalcyra: 1-20 (13 has no text).

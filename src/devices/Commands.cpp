@@ -1,0 +1,32 @@
+#include "devices/Commands.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace dax {
+
+std::string Command(const char* format, ...) {
+    std::string result(1, kEsc);
+    va_list args;
+    va_start(args, format);
+    va_list measure;
+    va_copy(measure, args);
+    const int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    if (length > 0) {
+        result.resize(1 + static_cast<size_t>(length));
+        // vsnprintf writes the terminator one past the text; std::string keeps room for it.
+        std::vsnprintf(result.data() + 1, static_cast<size_t>(length) + 1, format, args);
+    }
+    va_end(args);
+    return result;
+}
+
+std::string BaudCommand(uint32_t baud) {
+    if (baud == 115200) {
+        return Command(kCmdSetBaud115200);
+    }
+    return Command(kCmdSetBaud, static_cast<int>(baud));
+}
+
+} // namespace dax
