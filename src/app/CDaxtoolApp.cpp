@@ -1,0 +1,84 @@
+#include "app/CDaxtoolApp.h"
+
+#include <cctype>
+
+namespace dax {
+
+namespace {
+
+bool Refuses(NamedMutex::Result r) {
+    // Any other outcome, a failed creation included, lets the program start.
+    return r == NamedMutex::Result::AlreadyExists || r == NamedMutex::Result::AccessDenied;
+}
+
+} // namespace
+
+bool CDaxtoolApp::AcquireInstance(NamedMutexFactory& mutexes, std::string& refusal) {
+    m_ownMutex = mutexes.create();
+    if (Refuses(m_ownMutex->create(kOwnMutex))) {
+        m_ownMutex.reset();
+        refusal = kAlreadyRunning;
+        return false;
+    }
+    m_jobServerMutex = mutexes.create();
+    if (Refuses(m_jobServerMutex->create(kJobServerMutex))) {
+        m_jobServerMutex.reset();
+        m_ownMutex.reset();
+        refusal = kJobServerRunning;
+        return false;
+    }
+    return true;
+}
+
+void CDaxtoolApp::ReadStartupOptions(const std::string& commandLine,
+                                     const VersionBlock& version) {
+    m_nTestLevel = ParseTestLevel(commandLine);
+    if (version.present) {
+        m_strVersion = MakeVersionText(version.fileVersion);
+        m_strDate = version.date;
+        m_strLegal = version.legalCopyright;
+    }
+}
+
+int ParseTestLevel(const std::string& commandLine) {
+    int level = 0;
+    size_t pos = 0;
+    while (pos < commandLine.size()) {
+        while (pos < commandLine.size() && commandLine[pos] == ' ')
+            ++pos;
+        const size_t end = commandLine.find(' ', pos);
+        const std::string token =
+            commandLine.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+        pos = end == std::string::npos ? commandLine.size() : end;
+        if (token.size() < 5 || (token[0] != '-' && token[0] != '/'))
+            continue;
+        bool isTest = true;
+        for (size_t i = 0; i < 4; ++i)
+            isTest = isTest && std::tolower(static_cast<unsigned char>(token[1 + i])) == "test"[i];
+        if (isTest) {
+            // The character after "Test"; the end of the token counts as a zero character.
+            const int c = token.size() > 5 ? static_cast<unsigned char>(token[5]) : 0;
+            level = c - '0';
+        }
+    }
+    return level;
+}
+
+std::string MakeVersionText(const std::string& fileVersion) {
+    std::string text;
+    size_t pos = 0;
+    while (pos < fileVersion.size()) {
+        const size_t start = fileVersion.find_first_not_of(", ", pos);
+        if (start == std::string::npos)
+            break;
+        const size_t end = fileVersion.find_first_of(", ", start);
+        text += fileVersion.substr(start, end == std::string::npos ? end : end - start);
+        text += '.';
+        pos = end == std::string::npos ? fileVersion.size() : end;
+    }
+    if (!text.empty())
+        text.pop_back();
+    return text;
+}
+
+} // namespace dax

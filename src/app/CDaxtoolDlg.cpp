@@ -1,0 +1,130 @@
+#include "app/CDaxtoolDlg.h"
+
+#include <cstring>
+
+#include "app/BusyScope.h"
+#include "app/ControlIds.h"
+#include "app/DialogStrings.h"
+#include "devices/Answers.h"
+#include "devices/Commands.h"
+#include "platform/Format.h"
+
+namespace dax {
+
+
+
+CDaxtoolDlg::CDaxtoolDlg(DialogContext context, DialogView& view)
+    : m_ctx(std::move(context)), m_view(view) {
+    m_nBaud = m_ctx.settings.GetInt(kSectionLastGood, kValueBaudRate, kNoRate);
+}
+
+CDaxtoolDlg::~CDaxtoolDlg() { DropDevice(); }
+
+void CDaxtoolDlg::DropDevice() {
+    // The device borrows the port: it goes first.
+    m_pTransporter.reset();
+    m_pPort.reset();
+}
+
+bool CDaxtoolDlg::OnInitDialog(bool startupScan) {
+    m_view.ShowControl(IDC_EXERCISER, false);
+    if (startupScan) {
+        m_view.ShowWaitBox(kWaitBoxMessage);
+        m_view.PumpMessages();
+        StartupScan();
+        m_view.CloseWaitBox();
+        if (!m_pTransporter)
+            m_view.MessageBox(kNoTransporterAtStart, MessageBoxType::Ok);
+    }
+    m_bBusy = false;
+    UpdateData(false);
+    return true;
+}
+
+void CDaxtoolDlg::SetStatus(const std::string& text) { m_strStatus = text; }
+
+void CDaxtoolDlg::ClearDisableCheck() { m_view.SetCheck(IDC_DISABLE_CHECK, false); }
+
+void CDaxtoolDlg::PumpMessages() { m_view.PumpMessages(); }
+
+void CDaxtoolDlg::ShowMessage(const std::string& text) {
+    m_view.MessageBox(text, MessageBoxType::Ok);
+}
+
+bool CDaxtoolDlg::AskRetryCancel(const std::string& text) {
+    return m_view.MessageBox(text, MessageBoxType::RetryCancel) == MessageBoxResult::Retry;
+}
+
+void CDaxtoolDlg::OnAbout() {
+    ClearDisableCheck();
+    m_view.ShowAboutBox(Format("Version %s", m_ctx.version.c_str()), m_ctx.legal, m_ctx.date);
+}
+
+void CDaxtoolDlg::OnExerciser() { ClearDisableCheck(); }
+
+void CDaxtoolDlg::OnFlashLeds() {
+    ClearDisableCheck();
+    if (!CanRunCommand())
+        return;
+    BusyScope busy(*this);
+    // FlashLeds has no result; a failure shows only in the device's error text, and the
+    // technician must not be left believing the lights flashed.
+    m_pTransporter->m_strError.clear();
+    m_pTransporter->FlashLeds(5);
+    if (!m_pTransporter->GetErrorText().empty())
+        SetStatus(m_pTransporter->GetErrorText());
+    UpdateData(false);
+}
+
+void CDaxtoolDlg::OnTest() {
+    ClearDisableCheck();
+    if (!CanRunCommand() || !m_pPort || m_ctx.testLevel != 1 || !m_pTransporter->m_bMailbox)
+        return;
+    BusyScope busy(*this, false);
+    m_view.EnableControl(IDC_TEST, false);
+    m_pTransporter->TestMailbox();
+    m_view.EnableControl(IDC_TEST, true);
+}
+
+bool CDaxtoolDlg::StepDownTo38400() {
+    if (m_nBaud <= 38400)
+        return true;
+    const std::string command = BaudCommand(38400);
+    uint8_t answer[kBaudAnswerLength] = {};
+    if (!m_pPort->Exchange(command.data(), uint32_t(command.size()), answer, sizeof answer,
+                           kStepDownBaudSeconds) ||
+        !IsBaudAccepted(answer, sizeof answer)) {
+        SetStatus("Failed to change to 38400 Baud");
+        return false;
+    }
+    m_nBaud = 38400;
+    if (!m_pPort->ChangeBaudRate(38400)) {
+        SetStatus(Format("Unable to change to 38400 Baud on %s", m_strPortPath.c_str()));
+        return false;
+    }
+    return true;
+}
+
+void CDaxtoolDlg::OnClose() {
+    if (m_bBusy) {
+        // Deleting the device under a running operation would pull the port from under it.
+        m_bCloseRequested = true;
+        return;
+    }
+    RunCloseSequence();
+}
+
+void CDaxtoolDlg::RunCloseSequence() {
+    DropDevice();
+    m_ctx.settings.WriteInt(kSectionLastGood, kValueBaudRate, m_nBaud);
+    m_ctx.settings.WriteInt(kSectionLastGood, kValueFirstPort, m_nPort + 1);
+    m_bEnded = true;
+    m_view.EndDialog(IDCANCEL);
+}
+
+void CDaxtoolDlg::OnEndSession() {
+    m_bEnded = true;
+    m_view.EndDialog(IDCANCEL);
+}
+
+} // namespace dax

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/DialogView.h"
+#include "devices/CTransporter.h"
+#include "devices/Interaction.h"
+#include "link/CTransporterPort.h"
+#include "platform/Clock.h"
+#include "platform/SerialDevice.h"
+#include "platform/SettingsStore.h"
+
+namespace dax {
+
+class PortTrace;
+
+// What the dialog needs from the program around it.
+struct DialogContext {
+    SerialDeviceFactory& serialDevices;
+    Clock& clock;
+    SettingsStore& settings;
+    int testLevel = 0;
+    std::string version;  // the About box's texts
+    std::string date;
+    std::string legal;
+    PortTrace* trace = nullptr;  // sees every byte on the transporter's port
+};
+
+// The main dialog's logic: its fields, the state of its controls and every command handler. It
+// draws nothing; the view shows it.
+class CDaxtoolDlg : private Interaction {
+public:
+    static constexpr int kNoRate = 1200;  // "Last Good"/"Baud Rate" when no rate was found yet
+    static constexpr int kMaxPort = 256;
+
+    CDaxtoolDlg(DialogContext context, DialogView& view);
+    ~CDaxtoolDlg() override;
+    CDaxtoolDlg(const CDaxtoolDlg&) = delete;
+    CDaxtoolDlg& operator=(const CDaxtoolDlg&) = delete;
+
+    // Dialog initialisation: hides the Exerciser, runs the start-up scan behind the wait box.
+    bool OnInitDialog(bool startupScan = true);
+
+    // Field exchange: save = false shows the fields, save = true reads and validates the
+    // controls (false after a validation message).
+    bool UpdateData(bool save);
+
+    // Command handlers, one per control or command.
+    void OnFlashLeds();
+    void OnTest();
+    void OnExerciser();
+    void OnAbout();
+    void OnPortChange();
+    void OnUpdateSerial();
+    void OnSetParams();
+    void OnCounterToSerial();
+    void OnClose();       // WM_CLOSE and Exit
+    void OnEndSession();  // the session ends: nothing is written
+    // Enter and Escape: the dialog never closes by them.
+    void OnOK() {}
+    void OnCancel() {}
+
+    // Discovery.
+    bool ScanPort(bool withWaitBox);
+    bool ScanAllPorts();
+    void StartupScan();
+
+    bool StepDownTo38400();
+
+    // State read by the views.
+    CTransporter* GetTransporter() const { return m_pTransporter.get(); }
+    CTransporterPort* GetPort() const { return m_pPort.get(); }
+    bool IsBusy() const { return m_bBusy; }
+    bool IsEnded() const { return m_bEnded; }
+    int GetTestLevel() const { return m_ctx.testLevel; }
+    // The serial numbers shown are the device's (the last read of them succeeded).
+    bool SerialNumbersRead() const { return m_bSerialsRead; }
+
+    // Fields.
+    std::string m_strInquiryId;
+    std::string m_strStatus;
+    int m_nPort = 0;
+    std::string m_strBaudText;
+    std::string m_strTransporterSn;
+    std::string m_strPrinterSn;
+    std::string m_strPrinterBSn;
+    bool m_bEnableShutdown = false;
+    std::string m_strCountPrint;
+    std::string m_strCountRibbon;
+    std::string m_strCountImage;
+    bool m_bOverrideName = false;
+    std::string m_strDisplayName;
+    int m_nBeeps = 0;
+    bool m_bUseComputerName = false;
+    int m_nBaud = kNoRate;
+    std::string m_strPortPath;
+
+private:
+    // Interaction, for the devices.
+    void PumpMessages() override;
+    void ShowMessage(const std::string& text) override;
+    bool AskRetryCancel(const std::string& text) override;
+
+    // Sets the busy flag and the wait cursor for one command; a close request that came in
+    // meanwhile runs when the command ends.
+    class BusyScope;
+
+    void ClearDisableCheck();
+    bool CanRunCommand() const { return m_pTransporter && !m_bBusy; }
+    void SetControlsAfterScan();
+    void DisableControlsAfterFailure();
+    void FillSerialPage();
+    void DropDevice();
+    bool AttemptInquiry(bool withWaitBox);
+    bool WaitForTransporter();
+    // Stores what was sent and waits for the restarted transporter; false when it has put
+    // the reason into the status.
+    bool SaveAndWaitForTransporter();
+    void RunCloseSequence();
+    void SetStatus(const std::string& text);
+
+    DialogContext m_ctx;
+    DialogView& m_view;
+    std::unique_ptr<CTransporterPort> m_pPort;
+    std::unique_ptr<CTransporter> m_pTransporter;
+    bool m_bBusy = false;
+    bool m_bCloseRequested = false;
+    bool m_bEnded = false;
+    bool m_bFocusSerial = false;
+    bool m_bSerialsRead = false;  // the transporter serial reads as never programmed
+};
+
+} // namespace dax

@@ -1,0 +1,27 @@
+#pragma once
+
+namespace dax {
+
+// Settings: sections and values.
+inline constexpr char kSectionLastGood[] = "Last Good";
+inline constexpr char kValueBaudRate[] = "Baud Rate";
+inline constexpr char kValueFirstPort[] = "First Port";
+inline constexpr char kSectionComParams[] = "COM Params";
+inline constexpr char kValueBaud[] = "Baud";
+
+// Texts of the main dialog and its boxes.
+inline constexpr char kWaitBoxMessage[] = "Scanning serial ports for transporters, please wait";
+inline constexpr char kNoTransporterAtStart[] = "Unable to communicate with a transporter";
+inline constexpr char kNoTransporterOnPort[] = "Unable to communicate with the transporter on ";
+inline constexpr char kNoTransporterAnywhere[] = "Unable to find a transporter";
+inline constexpr char kUpdatingParameters[] = "Updating Flash Parameters...";
+inline constexpr char kUpdateSucceeded[] = "Parameter update succeeded";
+inline constexpr char kNoComeback[] =
+    "Parameters sent, but the transporter did not come back after its restart";
+
+// Field validation messages.
+inline constexpr char kTooManyCharacters[] = "Please enter no more than %d characters.";
+inline constexpr char kIntegerRange[] = "Please enter an integer between %d and %d.";
+inline constexpr char kNotAnInteger[] = "Please enter an integer.";
+
+} // namespace dax

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+
+namespace dax {
+
+enum class MessageBoxType { Ok, YesNo, RetryCancel };
+enum class MessageBoxResult { Ok, Cancel, Yes, No, Retry };
+
+// Everything the dialog logic asks of the screen. The window implements it with widgets, the
+// command line with its options and stdout/stderr, the tests with a recording fake. Controls are
+// addressed by their ids (ControlIds.h) and change at once, as window controls do.
+class DialogView {
+public:
+    virtual ~DialogView() = default;
+
+    virtual void SetControlText(int id, const std::string& text) = 0;
+    virtual std::string GetControlText(int id) = 0;
+    virtual void SetCheck(int id, bool checked) = 0;
+    virtual bool GetCheck(int id) = 0;
+    // Combo boxes: -1 is no selection.
+    virtual void SetComboSelection(int id, int index) = 0;
+    virtual int GetComboSelection(int id) = 0;
+    virtual void EnableControl(int id, bool enabled) = 0;
+    virtual bool IsControlEnabled(int id) = 0;
+    virtual void ShowControl(int id, bool visible) = 0;
+    virtual bool IsControlVisible(int id) = 0;
+    virtual void SetSpinRange(int id, int lower, int upper) = 0;
+    // Keyboard focus: the id of the control that has it, IDC_NONE when none of ours.
+    virtual int GetFocusId() = 0;
+    virtual void SetFocusId(int id) = 0;
+
+    virtual MessageBoxResult MessageBox(const std::string& text, MessageBoxType type) = 0;
+    // False when the user cancels; `path` receives the chosen file.
+    virtual bool OpenFileDialog(const std::string& title, const std::string& filterName,
+                                const std::string& pattern, std::string& path) = 0;
+    virtual void SetWaitCursor(bool wait) = 0;
+    // Lets the window repaint and handle input while an operation runs.
+    virtual void PumpMessages() = 0;
+    virtual void Beep() = 0;
+
+    // The modeless "Scanning..." box of the start-up scan.
+    virtual void ShowWaitBox(const std::string& message) = 0;
+    virtual void SetWaitBoxMessage(const std::string& message) = 0;
+    virtual void CloseWaitBox() = 0;
+
+    // The modal About box.
+    virtual void ShowAboutBox(const std::string& version, const std::string& legal,
+                              const std::string& date) = 0;
+
+    // Ends the dialog's run (the close sequence or the end of the session).
+    virtual void EndDialog(int result) = 0;
+};
+
+} // namespace dax

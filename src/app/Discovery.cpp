@@ -1,0 +1,181 @@
+#include <algorithm>
+
+#include "app/BusyScope.h"
+#include "app/CDaxtoolDlg.h"
+#include "app/ControlIds.h"
+#include "app/DialogStrings.h"
+#include "devices/Commands.h"
+#include "devices/RecogniseTransporter.h"
+#include "platform/Format.h"
+
+namespace dax {
+
+namespace {
+
+constexpr int kRates[] = {9600, 38400, 115200};
+constexpr uint32_t kInquiryBufferSize = 103;
+constexpr uint32_t kMaxIdentification = kInquiryBufferSize - kInquiryHeadLength;
+constexpr uint32_t kProbeReadTimeoutMs = 1000;
+
+// The length of the identification that follows the inquiry head: the digits from byte 4 up
+// to the first non-digit.
+uint32_t IdentificationLength(const uint8_t* head) {
+    uint32_t n = 0;
+    for (uint32_t i = 4; i < kInquiryHeadLength && head[i] >= '0' && head[i] <= '9'; ++i)
+        n = n * 10 + uint32_t(head[i] - '0');
+    return n;
+}
+
+} // namespace
+
+bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
+    DropDevice();
+    m_bSerialsRead = false;
+    m_strPortPath = Format("\\\\.\\COM%d", m_nPort);
+    if (m_nBaud == kNoRate)
+        m_nBaud = m_ctx.settings.GetInt(kSectionComParams, kValueBaud, 9600);
+
+    m_pPort = std::make_unique<CTransporterPort>(m_ctx.serialDevices.create(), m_ctx.clock,
+                                                 m_strPortPath, uint32_t(m_nBaud));
+    if (!m_pPort->IsOpen()) {
+        m_pPort.reset();
+        SetStatus("Unable to open " + m_strPortPath);
+        UpdateData(false);
+        DisableControlsAfterFailure();
+        return false;
+    }
+    m_pPort->SetTrace(m_ctx.trace);
+    m_pPort->SetReadTimeout(kProbeReadTimeoutMs);
+
+    bool tried[3] = {};
+    for (int i = 0; i < 3; ++i)
+        tried[i] = kRates[i] == m_nBaud;
+
+    for (;;) {
+        const std::string progress = Format("Looking for a transporter on %s at %d baud",
+                                            m_strPortPath.c_str() + 4, m_nBaud);
+        if (withWaitBox) {
+            m_view.SetWaitBoxMessage(progress);
+        } else {
+            SetStatus(progress);
+            UpdateData(false);
+            m_view.PumpMessages();
+        }
+
+        uint8_t answer[kInquiryBufferSize] = {};
+        const std::string inquiry = Command(kCmdInquiry);
+        if (m_pPort->Exchange(inquiry.data(), uint32_t(inquiry.size()), answer,
+                              kInquiryHeadLength, kInquirySeconds)) {
+            // The count is kept as received; the read is bounded by the buffer.
+            const uint32_t n = IdentificationLength(answer);
+            m_pPort->Read(answer + kInquiryHeadLength, std::min(n, kMaxIdentification));
+            m_pTransporter =
+                RecogniseTransporter(answer, n, m_pPort.get(), m_ctx.clock, *this);
+            if (m_pTransporter)
+                break;
+        } else if (m_pPort->GetErrorCode() == kSerialCtsOff) {
+            SetStatus("CTS is off");
+            DisableControlsAfterFailure();
+            return false;
+        }
+
+        int next = -1;
+        for (int i = 0; i < 3 && next < 0; ++i)
+            if (!tried[i])
+                next = i;
+        if (next < 0) {
+            SetStatus("No transporter found");
+            DisableControlsAfterFailure();
+            return false;
+        }
+        if (!m_pPort->ChangeBaudRate(uint32_t(kRates[next]))) {
+            // The third text is the dialog's own, rate and all.
+            const int shown = kRates[next] == 115200 ? 115300 : kRates[next];
+            SetStatus(Format("Unable to change to %d Baud on %s", shown, m_strPortPath.c_str()));
+            DisableControlsAfterFailure();
+            return false;
+        }
+        m_nBaud = kRates[next];
+        tried[next] = true;
+    }
+
+    m_pTransporter->Initialize();
+    SetStatus("");
+    m_strBaudText = Format("Current Baud Rate: %d", m_nBaud);
+    SetControlsAfterScan();
+    FillSerialPage();
+    UpdateData(false);
+    if (m_bFocusSerial) {
+        // A transporter that was never given a serial number: invite the technician to.
+        m_bFocusSerial = false;
+        m_view.SetFocusId(IDC_TRANSPORTER_SN);
+    }
+    return true;
+}
+
+bool CDaxtoolDlg::ScanAllPorts() {
+    for (m_nPort = 1; m_nPort <= kMaxPort; ++m_nPort)
+        if (ScanPort(false))
+            return true;
+    m_nPort = 1;
+    return false;
+}
+
+void CDaxtoolDlg::StartupScan() {
+    int first = m_ctx.settings.GetInt(kSectionLastGood, kValueFirstPort, 1);
+    if (first > kMaxPort)
+        first = 1;
+    // Numbers below 0 name no port; starting there could keep the scan busy for hours.
+    for (m_nPort = std::max(first, 0); m_nPort <= kMaxPort; ++m_nPort)
+        if (ScanPort(true))
+            return;
+    for (m_nPort = 1; m_nPort < first; ++m_nPort)
+        if (ScanPort(true))
+            return;
+    m_nPort = first;
+}
+
+void CDaxtoolDlg::OnPortChange() {
+    ClearDisableCheck();
+    if (m_bBusy)
+        return;
+    BusyScope busy(*this);
+    UpdateData(true);
+    if (m_nPort != 0) {
+        if (!ScanPort(false))
+            m_view.MessageBox(kNoTransporterOnPort + m_strPortPath, MessageBoxType::Ok);
+    } else if (!ScanAllPorts()) {
+        m_view.MessageBox(kNoTransporterAnywhere, MessageBoxType::Ok);
+    }
+}
+
+void CDaxtoolDlg::SetControlsAfterScan() {
+    CTransporter& t = *m_pTransporter;
+    DialogView& v = m_view;
+    v.EnableControl(IDC_UPDATE_FLASH, true);
+    v.EnableControl(IDC_UPDATE_SERIAL, t.m_bWritableSettings);
+    v.SetControlText(IDC_CALIBRATE_ROTATOR, t.m_bWritableSettings && !t.m_bRotator
+                                                ? "&Calibrate Margins"
+                                                : "&Calibrate Rotator");
+    v.EnableControl(IDC_CALIBRATE_ROTATOR, t.m_bCalibration);
+    v.EnableControl(IDC_CALIBRATE_POCKET, t.m_bPocketCalibration);
+    v.EnableControl(IDC_TRANSPORTER_SN, t.m_bWritableSettings);
+    v.EnableControl(IDC_PRINTER_SN, t.m_bWritableSettings);
+    v.EnableControl(IDC_FLASH_LEDS, t.m_bLedFlashing);
+    v.ShowControl(IDC_TEST, m_ctx.testLevel > 0 && t.m_bMailbox);
+    v.EnableControl(IDC_PRINT_GRID, t.m_bGridPrintable && t.m_nPrinters > 0);
+    for (int id : {IDC_DISPLAY_NAME, IDC_ENABLE_SHUTDOWN, IDC_OVERRIDE_NAME, IDC_SET_PARAMS,
+                   IDC_BEEPS, IDC_BEEPS_SPIN, IDC_USE_COMPUTER_NAME})
+        v.EnableControl(id, t.HasVaultekParams());
+}
+
+void CDaxtoolDlg::DisableControlsAfterFailure() {
+    for (int id : {IDC_UPDATE_FLASH, IDC_UPDATE_SERIAL, IDC_CALIBRATE_ROTATOR,
+                   IDC_CALIBRATE_POCKET, IDC_FLASH_LEDS, IDC_TEST, IDC_PRINT_GRID,
+                   IDC_TRANSPORTER_SN, IDC_PRINTER_SN, IDC_PRINTER_B_SN, IDC_PRINTER_B_SN_LABEL,
+                   IDC_PRINTER_SN_LABEL, IDC_DISPLAY_NAME, IDC_ENABLE_SHUTDOWN, IDC_OVERRIDE_NAME,
+                   IDC_SET_PARAMS, IDC_BEEPS, IDC_BEEPS_SPIN})
+        m_view.EnableControl(id, false);
+}
+
+} // namespace dax

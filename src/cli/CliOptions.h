@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace dax {
+
+// What the command line asked for.
+struct CliOptions {
+    std::string command;
+    std::optional<int> port;
+    bool json = false;
+    std::optional<std::string> deviceDir;
+    std::optional<std::string> traceFile;
+    std::string commandLine;  // the whole line, for the test-level option
+
+    // set-serial
+    std::optional<std::string> transporterSn;
+    std::optional<std::string> printerSn;
+    std::optional<std::string> printerBSn;
+    // set-params
+    std::optional<std::string> displayName;
+    std::optional<int> overrideName;
+    std::optional<int> enableShutdown;
+    std::optional<int> useComputerName;
+    std::optional<std::string> beeps;
+};
+
+// Exit statuses of daxtool-cli.
+enum CliExit : int {
+    kExitDone = 0,
+    kExitFailed = 1,
+    kExitNoTransporter = 2,
+    kExitRefused = 3,
+    kExitUsage = 64,
+};
+
+// Parses the arguments. Returns the exit status to end with at once (help, version, bad usage:
+// the text has been printed), or none to go on with `options`.
+std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& versionText,
+                                   CliOptions& options);
+
+} // namespace dax

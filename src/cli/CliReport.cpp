@@ -1,0 +1,184 @@
+#include "cli/CliReport.h"
+
+#include <nlohmann/json.hpp>
+
+#include "app/ControlIds.h"
+#include "devices/CVelmora.h"
+#include "platform/DeviceNames.h"
+#include "platform/Format.h"
+
+namespace dax {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+struct Flag {
+    const char* key;
+    bool CTransporter::*member;
+};
+
+const Flag kFlags[] = {
+    {"otp_firmware", &CTransporter::m_bOtpFirmware},
+    {"rotator", &CTransporter::m_bRotator},
+    {"mailbox", &CTransporter::m_bMailbox},
+    {"writable_settings", &CTransporter::m_bWritableSettings},
+    {"grid_printable", &CTransporter::m_bGridPrintable},
+    {"pocket_calibration", &CTransporter::m_bPocketCalibration},
+    {"old_firmware", &CTransporter::m_bOldFirmware},
+    {"led_flashing", &CTransporter::m_bLedFlashing},
+    {"calibration", &CTransporter::m_bCalibration},
+    {"serial_numbers", &CTransporter::m_bSerialNumbers},
+    {"printer_serial_editable", &CTransporter::m_bPrinterSerialEditable},
+    {"margins_editable", &CTransporter::m_bMarginsEditable},
+    {"align_passes", &CTransporter::m_bAlignPasses},
+    {"stand_alone_printer", &CTransporter::m_bStandAlonePrinter},
+};
+
+std::string SuffixText(int suffix) {
+    return suffix > 0x20 && suffix < 0x7f ? std::string(1, char(suffix)) : std::string();
+}
+
+// The values the report shows, taken once from the dialog and its controls.
+struct Snapshot {
+    CTransporter* device = nullptr;
+    std::string node;
+    bool serialRead = false;
+    bool printerBShown = false;
+    bool hasParams = false;
+};
+
+Json Counter(const std::string& text) {
+    if (text.empty())
+        return nullptr;
+    return std::stoi(text);
+}
+
+Json OptionalText(bool present, const std::string& text) {
+    return present ? Json(text) : Json(nullptr);
+}
+
+Snapshot Take(const CDaxtoolDlg& dlg, DialogView& view, const DeviceNames& names) {
+    Snapshot s;
+    s.device = dlg.GetTransporter();
+    if (auto node = names.resolvePath(dlg.m_strPortPath))
+        s.node = *node;
+    s.serialRead = s.device && dlg.SerialNumbersRead();
+    s.printerBShown = s.device && view.IsControlVisible(IDC_PRINTER_B_SN);
+    s.hasParams = s.device && s.device->HasVaultekParams();
+    return s;
+}
+
+} // namespace
+
+std::string DeviceClassName(const CTransporter& device) {
+    if (dynamic_cast<const CVelmora*>(&device))
+        return "CVelmora";
+    return "CTransporter";
+}
+
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c >= 0x20 && c < 0x7f && c != '\\')
+            out += char(c);
+        else
+            out += Format("\\x%02X", c);
+    }
+    return out;
+}
+
+void CliReport::PrintJson(std::FILE* out) const {
+    const Snapshot s = Take(m_dlg, m_view, m_names);
+    Json j;
+    j["port"] = m_dlg.m_nPort;
+    j["baud"] = m_dlg.m_nBaud;
+    j["port_path"] = m_dlg.m_strPortPath;
+    j["status"] = m_dlg.m_strStatus;
+    if (s.device) {
+        const CTransporter& t = *s.device;
+        Json flags;
+        for (const Flag& f : kFlags)
+            flags[f.key] = t.*(f.member);
+        j["device"] = {{"class", DeviceClassName(t)},
+                       {"inquiry_id", t.m_strTransporterId},
+                       {"transporter_revision", t.m_nTransporterRevision},
+                       {"revision_suffix", SuffixText(t.m_nRevisionSuffix)},
+                       {"printer_revision", t.m_nPrinterRevision},
+                       {"printers", t.m_nPrinters},
+                       {"flags", flags}};
+    } else {
+        j["device"] = nullptr;
+    }
+    j["serial"] = {{"transporter", OptionalText(s.serialRead, m_dlg.m_strTransporterSn)},
+                   {"printer", OptionalText(s.serialRead && !m_dlg.m_strPrinterSn.empty(),
+                                            m_dlg.m_strPrinterSn)},
+                   {"printer_b", OptionalText(s.printerBShown, m_dlg.m_strPrinterBSn)}};
+    j["counters"] = {{"print", Counter(m_dlg.m_strCountPrint)},
+                     {"ribbon", Counter(m_dlg.m_strCountRibbon)},
+                     {"image", Counter(m_dlg.m_strCountImage)}};
+    if (s.hasParams) {
+        j["params"] = {{"display_name", m_dlg.m_strDisplayName},
+                       {"override_name", m_dlg.m_bOverrideName},
+                       {"enable_shutdown", m_dlg.m_bEnableShutdown},
+                       {"use_computer_name", m_dlg.m_bUseComputerName},
+                       {"beeps", m_dlg.m_nBeeps}};
+    } else {
+        j["params"] = {{"display_name", nullptr},
+                       {"override_name", nullptr},
+                       {"enable_shutdown", nullptr},
+                       {"use_computer_name", nullptr},
+                       {"beeps", nullptr}};
+    }
+    // Texts from the device may hold bytes that are not UTF-8 (an unprogrammed serial number).
+    const std::string text = j.dump(-1, ' ', false, Json::error_handler_t::replace);
+    std::fprintf(out, "%s\n", text.c_str());
+}
+
+void CliReport::PrintHuman(std::FILE* out) const {
+    const Snapshot s = Take(m_dlg, m_view, m_names);
+    auto line = [out](const char* key, const std::string& value) {
+        std::fprintf(out, "%s: %s\n", key, Printable(value).c_str());
+    };
+    auto yesNo = [](bool b) { return std::string(b ? "yes" : "no"); };
+    line("port", m_dlg.m_strPortPath.size() > 4 ? m_dlg.m_strPortPath.substr(4) : "");
+    line("port path", m_dlg.m_strPortPath + (s.node.empty() ? "" : " -> " + s.node));
+    line("baud", Format("%d", m_dlg.m_nBaud));
+    if (s.device) {
+        const CTransporter& t = *s.device;
+        line("device", DeviceClassName(t));
+        line("inquiry id", t.m_strTransporterId);
+        if (!t.m_strPrinterId.empty())
+            line("printer id", t.m_strPrinterId);
+        line("transporter revision",
+             Format("%d%s", t.m_nTransporterRevision, SuffixText(t.m_nRevisionSuffix).c_str()));
+        line("printer revision", Format("%d", t.m_nPrinterRevision));
+        line("printers", Format("%d", t.m_nPrinters));
+        std::string flags;
+        for (const Flag& f : kFlags)
+            if (t.*(f.member))
+                flags += std::string(flags.empty() ? "" : " ") + f.key;
+        line("flags", flags);
+        if (s.serialRead) {
+            line("transporter sn", m_dlg.m_strTransporterSn);
+            line("printer sn", m_dlg.m_strPrinterSn);
+        }
+        if (s.printerBShown)
+            line("printer b sn", m_dlg.m_strPrinterBSn);
+        line("print count", m_dlg.m_strCountPrint);
+        line("ribbon count", m_dlg.m_strCountRibbon);
+        line("image count", m_dlg.m_strCountImage);
+        if (s.hasParams) {
+            line("display name", m_dlg.m_strDisplayName);
+            line("override name", yesNo(m_dlg.m_bOverrideName));
+            line("enable shutdown", yesNo(m_dlg.m_bEnableShutdown));
+            line("use computer name", yesNo(m_dlg.m_bUseComputerName));
+            line("beeps", Format("%d", m_dlg.m_nBeeps));
+        }
+    } else {
+        line("device", "none");
+    }
+    line("status", m_dlg.m_strStatus);
+}
+
+} // namespace dax

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "app/CDaxtoolDlg.h"
+#include "app/DialogView.h"
+
+namespace dax {
+
+class DeviceNames;
+
+// What the program found and the outcome, as the command line prints it: key: value lines with
+// the status last, or one JSON object.
+class CliReport {
+public:
+    CliReport(const CDaxtoolDlg& dlg, DialogView& view, const DeviceNames& names)
+        : m_dlg(dlg), m_view(view), m_names(names) {}
+
+    void PrintHuman(std::FILE* out) const;
+    void PrintJson(std::FILE* out) const;
+
+private:
+    const CDaxtoolDlg& m_dlg;
+    DialogView& m_view;
+    const DeviceNames& m_names;
+};
+
+// The device class of a device object, by its most derived known class.
+std::string DeviceClassName(const CTransporter& device);
+// Text fit for a terminal line: bytes outside printable ASCII as \xNN.
+std::string Printable(const std::string& text);
+
+} // namespace dax

@@ -1,0 +1,64 @@
+#include "cli/PortsCommand.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <nlohmann/json.hpp>
+
+#include "platform/DeviceNames.h"
+#include "platform/Format.h"
+
+namespace dax {
+
+void PrintPorts(const DeviceNames& names, bool json, std::FILE* out) {
+    const auto com = names.listComPorts();
+    const auto usb = names.listUsbPrinters();
+    std::vector<std::pair<std::string, std::string>> lpt;
+    for (int n = 1; n <= 2; ++n)
+        if (auto node = names.resolveLpt(n); node && access(node->c_str(), F_OK) == 0)
+            lpt.emplace_back(Format("LPT%d", n), *node);
+
+    if (json) {
+        nlohmann::ordered_json j;
+        j["device_dir"] = names.directory();
+        j["com"] = nlohmann::ordered_json::array();
+        for (const auto& p : com)
+            j["com"].push_back({{"port", p.number},
+                                {"path", Format("\\\\.\\COM%d", p.number)},
+                                {"node", p.node}});
+        j["usb_printers"] = nlohmann::ordered_json::array();
+        for (const auto& p : usb)
+            j["usb_printers"].push_back({{"path", p.interfacePath}, {"node", p.node}});
+        j["parallel"] = nlohmann::ordered_json::array();
+        for (const auto& [name, node] : lpt)
+            j["parallel"].push_back({{"path", name}, {"node", node}});
+        std::fprintf(out, "%s\n", j.dump(-1, ' ', false,
+                                         nlohmann::ordered_json::error_handler_t::replace)
+                                      .c_str());
+        return;
+    }
+    std::fprintf(out, "device dir: %s%s\n", names.directory().c_str(),
+                 names.isolated() ? " (only its entries)" : "");
+    for (const auto& p : com)
+        std::fprintf(out, "COM%d: %s\n", p.number, p.node.c_str());
+    for (const auto& p : usb)
+        std::fprintf(out, "usb printer: %s -> %s\n", p.interfacePath.c_str(), p.node.c_str());
+    for (const auto& [name, node] : lpt)
+        std::fprintf(out, "%s: %s\n", name.c_str(), node.c_str());
+    if (com.empty() && usb.empty() && lpt.empty())
+        std::fprintf(out, "no ports found\n");
+}
+
+void PrintPermissionHints(const DeviceNames& names, int onlyPort, std::FILE* err) {
+    for (const auto& p : names.listComPorts()) {
+        if (onlyPort > 0 && p.number != onlyPort)
+            continue;
+        if (access(p.node.c_str(), R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM)) {
+            const std::string path = Format("\\\\.\\COM%d", p.number);
+            std::fprintf(err, "%s\n",
+                         DeviceNames::describeOpenError(path, p.node, errno).c_str());
+        }
+    }
+}
+
+} // namespace dax

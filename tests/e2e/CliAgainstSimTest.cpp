@@ -1,0 +1,167 @@
+// daxtool-cli against daxsim on a pseudo-terminal: what a scripting technician sees.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "e2e/Process.h"
+
+using daxtest::Background;
+using daxtest::Run;
+using daxtest::RunResult;
+using daxtest::TempDir;
+using Json = nlohmann::json;
+
+namespace {
+
+class CliAgainstSim : public ::testing::Test {
+protected:
+    // Starts the simulator on COMn of a private device directory.
+    void StartSim(const std::string& profile, std::vector<std::string> sets = {}, int port = 1) {
+        std::vector<std::string> args = {DAXSIM_PATH,   "--profile", profile,
+                                         "--port",      std::to_string(port),
+                                         "--device-dir", dir.Path() + "/dev",
+                                         "--log",       LogPath()};
+        for (const auto& s : sets) {
+            args.push_back("--set");
+            args.push_back(s);
+        }
+        sim = std::make_unique<Background>(args, std::map<std::string, std::string>{});
+        const std::string ready = sim->ReadLine(10000);
+        ASSERT_EQ(ready.rfind("ready COM" + std::to_string(port) + " ", 0), 0u) << ready;
+    }
+
+    RunResult Cli(std::vector<std::string> args) {
+        args.insert(args.begin(), {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev"});
+        return Run(args, Env());
+    }
+
+    Json CliJson(std::vector<std::string> args, int expectedExit = 0) {
+        args.insert(args.begin(), "--json");
+        RunResult r = Cli(args);
+        EXPECT_EQ(r.exitCode, expectedExit) << r.out << r.err;
+        try {
+            return Json::parse(r.out);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "not JSON: " << r.out << r.err;
+            return Json();
+        }
+    }
+
+    // Every command text the simulator received, in order.
+    std::vector<std::string> ReceivedCommands() {
+        std::vector<std::string> cmds;
+        std::istringstream log(daxtest::ReadFile(LogPath()));
+        for (std::string line; std::getline(log, line);) {
+            Json j = Json::parse(line, nullptr, false);
+            if (!j.is_discarded() && j.value("dir", "") == "rx" && j.contains("cmd"))
+                cmds.push_back(j["cmd"].get<std::string>());
+        }
+        return cmds;
+    }
+
+    std::string Settings() { return daxtest::ReadFile(dir.Path() + "/config/Korvix/Daxtool.conf"); }
+    void WriteSettings(const std::string& text) {
+        std::filesystem::create_directories(dir.Path() + "/config/Korvix");
+        std::ofstream(dir.Path() + "/config/Korvix/Daxtool.conf") << text;
+    }
+    std::string LogPath() { return dir.Path() + "/sim.log"; }
+    std::map<std::string, std::string> Env() {
+        return {{"XDG_CONFIG_HOME", dir.Path() + "/config"},
+                {"XDG_RUNTIME_DIR", dir.Path()},
+                {"DAXTOOL_DEVICE_DIR", ""}};
+    }
+
+    TempDir dir;
+    std::unique_ptr<Background> sim;
+};
+
+int Count(const std::vector<std::string>& v, const std::string& s) {
+    return int(std::count(v.begin(), v.end(), s));
+}
+
+TEST_F(CliAgainstSim, HuntsTheRateFromTheRememberedOneAndRemembersWhatItFound) {
+    StartSim("basic", {"baud=115200"}, 3);
+    WriteSettings("[Last%20Good]\nBaud%20Rate=9600\n");
+    Json j = CliJson({"info"});
+    EXPECT_EQ(j["baud"], 115200);
+    EXPECT_EQ(j["port"], 3);
+    EXPECT_EQ(j["port_path"], "\\\\.\\COM3");
+    EXPECT_EQ(j["device"]["class"], "CVelmora");
+    // 9600 and 38400 stayed silent; only 115200 answered.
+    const auto cmds = ReceivedCommands();
+    EXPECT_EQ(Count(cmds, "e0C"), 1);
+    const std::string settings = Settings();
+    EXPECT_NE(settings.find("Baud%20Rate=115200"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("First%20Port=4"), std::string::npos) << settings;
+}
+
+TEST_F(CliAgainstSim, SerialNumbersGoInAndComeBack) {
+    StartSim("basic", {"reboot_ms=200"});
+    RunResult r = Cli({"set-serial", "--transporter", "TS123", "--printer", "PS45678"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("status: Parameter update succeeded"), std::string::npos) << r.out;
+    const auto cmds = ReceivedCommands();
+    EXPECT_EQ(Count(cmds, "f9000C"), 1);
+    EXPECT_EQ(Count(cmds, "h1C"), 1);
+    EXPECT_EQ(Count(cmds, "g1C"), 1);
+
+    Json j = CliJson({"info"});
+    EXPECT_EQ(j["serial"]["transporter"], "TS123   ");
+    EXPECT_EQ(j["serial"]["printer"], "PS45678 ");
+}
+
+TEST_F(CliAgainstSim, LoaderParametersGoInAndComeBack) {
+    StartSim("qt6400", {"reboot_ms=200"});
+    RunResult r = Cli({"set-params", "--name", "LINE 4", "--override", "1", "--shutdown", "0",
+                       "--computer-name", "1", "--beeps", "7"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    Json j = CliJson({"info"});
+    EXPECT_EQ(j["params"]["display_name"], "LINE 4          ");
+    EXPECT_EQ(j["params"]["override_name"], true);
+    EXPECT_EQ(j["params"]["enable_shutdown"], false);
+    EXPECT_EQ(j["params"]["use_computer_name"], true);
+    EXPECT_EQ(j["params"]["beeps"], 7);
+}
+
+TEST_F(CliAgainstSim, ARefusalIsReportedWithItsSenseText) {
+    StartSim("basic", {"refuse=f9000C:5"});
+    Json j = CliJson({"set-serial", "--transporter", "X1", "--printer", "Y1"}, 1);
+    EXPECT_EQ(j["status"], "Transporter: Illegal Request");
+    EXPECT_EQ(Count(ReceivedCommands(), "h1C"), 0);
+}
+
+TEST_F(CliAgainstSim, BadValuesAreRefusedBeforeAnythingIsSent) {
+    StartSim("basic");
+    RunResult r = Cli({"set-serial", "--transporter", "123456789", "--printer", "1"});
+    EXPECT_EQ(r.exitCode, 64);
+    EXPECT_NE(r.err.find("Please enter no more than 8 characters."), std::string::npos);
+    EXPECT_EQ(Count(ReceivedCommands(), "f9000C"), 0);
+    EXPECT_EQ(Cli({"info", "--bogus"}).exitCode, 64);
+    EXPECT_EQ(Cli({"--port", "0", "info"}).exitCode, 64);
+}
+
+TEST_F(CliAgainstSim, ADeviceThatAnswersGarbageIsNotTakenForATransporter) {
+    StartSim("basic", {"garbage=e0C"}, 2);
+    Json j = CliJson({"--port", "2", "scan"}, 2);
+    EXPECT_TRUE(j["device"].is_null());
+    EXPECT_EQ(j["status"], "No transporter found");
+    // Asked once at each of the three rates; garbage at the right one, silence at the others.
+    EXPECT_GE(Count(ReceivedCommands(), "e0C"), 1);
+    EXPECT_NE(Settings().find("First%20Port=3"), std::string::npos);
+}
+
+TEST_F(CliAgainstSim, NothingThereMeansExitTwoAndAClearMessage) {
+    StartSim("basic");
+    RunResult r = Cli({"--port", "7", "info"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("Unable to communicate with the transporter on \\\\.\\COM7"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("status: Unable to open \\\\.\\COM7"), std::string::npos) << r.out;
+}
+
+} // namespace

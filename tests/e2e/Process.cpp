@@ -1,0 +1,161 @@
+#include "e2e/Process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace daxtest {
+
+namespace {
+
+pid_t Spawn(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+            int outFd, int errFd) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setpgid(0, 0);
+        dup2(outFd, 1);
+        dup2(errFd, 2);
+        const int devnull = open("/dev/null", O_RDONLY);
+        dup2(devnull, 0);
+        for (const auto& [k, v] : env)
+            setenv(k.c_str(), v.c_str(), 1);
+        std::vector<char*> argv;
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+long long NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+RunResult Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+              int limitMs) {
+    int out[2], err[2];
+    if (pipe(out) != 0 || pipe(err) != 0)
+        return {};
+    const pid_t pid = Spawn(args, env, out[1], err[1]);
+    close(out[1]);
+    close(err[1]);
+    RunResult r;
+    const long long deadline = NowMs() + limitMs;
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    int open = 2;
+    bool killed = false;
+    while (open > 0) {
+        const long long left = deadline - NowMs();
+        if (left <= 0) {
+            kill(-pid, SIGKILL);
+            killed = true;
+            break;
+        }
+        if (poll(fds, 2, int(left)) <= 0)
+            continue;
+        for (auto& f : fds) {
+            if (f.fd < 0 || !(f.revents & (POLLIN | POLLHUP)))
+                continue;
+            char buf[4096];
+            const ssize_t n = read(f.fd, buf, sizeof buf);
+            if (n <= 0) {
+                close(f.fd);
+                f.fd = -1;
+                --open;
+            } else {
+                (f.fd == out[0] ? r.out : r.err).append(buf, size_t(n));
+            }
+        }
+    }
+    for (auto& f : fds)
+        if (f.fd >= 0)
+            close(f.fd);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    r.exitCode = (!killed && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+Background::Background(const std::vector<std::string>& args,
+                       const std::map<std::string, std::string>& env) {
+    int out[2];
+    if (pipe(out) != 0)
+        return;
+    const int devnull = open("/dev/null", O_WRONLY);
+    m_pid = Spawn(args, env, out[1], devnull);
+    close(devnull);
+    close(out[1]);
+    m_out = out[0];
+}
+
+Background::~Background() {
+    if (m_pid > 0) {
+        kill(m_pid, SIGTERM);
+        int status = 0;
+        for (int i = 0; i < 100 && waitpid(m_pid, &status, WNOHANG) == 0; ++i)
+            usleep(20000);
+        if (waitpid(m_pid, &status, WNOHANG) == 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, &status, 0);
+        }
+    }
+    if (m_out >= 0)
+        close(m_out);
+}
+
+std::string Background::ReadLine(int limitMs) {
+    const long long deadline = NowMs() + limitMs;
+    for (;;) {
+        const size_t nl = m_buffer.find('\n');
+        if (nl != std::string::npos) {
+            std::string line = m_buffer.substr(0, nl);
+            m_buffer.erase(0, nl + 1);
+            return line;
+        }
+        const long long left = deadline - NowMs();
+        if (left <= 0 || m_out < 0)
+            return "";
+        pollfd p{m_out, POLLIN, 0};
+        if (poll(&p, 1, int(left)) <= 0)
+            continue;
+        char buf[512];
+        const ssize_t n = read(m_out, buf, sizeof buf);
+        if (n <= 0)
+            return "";
+        m_buffer.append(buf, size_t(n));
+    }
+}
+
+TempDir::TempDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "daxtest-XXXXXX").string();
+    if (mkdtemp(tmpl.data()))
+        m_path = tmpl;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    if (!m_path.empty())
+        std::filesystem::remove_all(m_path, ec);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream f(path);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+} // namespace daxtest

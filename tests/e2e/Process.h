@@ -1,0 +1,53 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace daxtest {
+
+struct RunResult {
+    int exitCode = -1;  // -1: killed after its time limit
+    std::string out;
+    std::string err;
+};
+
+// Runs a program to its end with extra environment variables; killed after `limitMs`.
+RunResult Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+              int limitMs = 120000);
+
+// A program left running in the background, its stdout readable line by line; ended with
+// SIGTERM when the object goes.
+class Background {
+public:
+    Background(const std::vector<std::string>& args,
+               const std::map<std::string, std::string>& env);
+    ~Background();
+    Background(const Background&) = delete;
+    Background& operator=(const Background&) = delete;
+    // The next line of its stdout, or "" when none comes within `limitMs`.
+    std::string ReadLine(int limitMs);
+    pid_t Pid() const { return m_pid; }
+
+private:
+    pid_t m_pid = -1;
+    int m_out = -1;
+    std::string m_buffer;
+};
+
+// A fresh directory under the system's temporary directory, removed with its contents.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+std::string ReadFile(const std::string& path);
+
+} // namespace daxtest
