@@ -10,9 +10,9 @@ CliView::~CliView() { ClearProgress(); }
 
 void CliView::SetControlText(int id, const std::string& text) {
     // The status line doubles as the progress of what runs now.
-    if (id == IDC_STATUS && !text.empty() && text != m_panel.GetControlText(id))
+    if (id == IDC_STATUS && !text.empty() && text != GetControlText(id))
         Progress(text);
-    m_panel.SetControlText(id, text);
+    PanelView::SetControlText(id, text);
 }
 
 void CliView::Progress(const std::string& text) {
@@ -34,20 +34,7 @@ void CliView::ClearProgress() {
 MessageBoxResult CliView::MessageBox(const std::string& text, MessageBoxType type) {
     ClearProgress();
     std::fprintf(m_err, "%s\n", text.c_str());
-    switch (type) {
-    case MessageBoxType::Ok:
-        return MessageBoxResult::Ok;
-    case MessageBoxType::YesNo:
-        return MessageBoxResult::No;
-    case MessageBoxType::RetryCancel:
-        return MessageBoxResult::Cancel;
-    }
-    return MessageBoxResult::Cancel;
-}
-
-bool CliView::OpenFileDialog(const std::string&, const std::string&, const std::string&,
-                             std::string&) {
-    return false;
+    return PanelView::MessageBox(text, type);
 }
 
 void CliView::Beep() {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "e2e/Process.h"
+#include "support/Process.h"
 
 using daxtest::Background;
 using daxtest::Run;

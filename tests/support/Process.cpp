@@ -1,4 +1,4 @@
-#include "e2e/Process.h"
+#include "support/Process.h"
 
 #include <fcntl.h>
 #include <poll.h>

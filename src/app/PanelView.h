@@ -1,0 +1,69 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/ControlPanel.h"
+#include "app/DialogView.h"
+
+namespace dax {
+
+// A view without a window: the controls live in a ControlPanel; boxes are recorded and take the
+// safe answer (No, Cancel); nothing is drawn. The command line and the tests build on it.
+class PanelView : public DialogView {
+public:
+    ControlPanel& Panel() { return m_panel; }
+
+    void SetControlText(int id, const std::string& text) override {
+        m_panel.SetControlText(id, text);
+    }
+    std::string GetControlText(int id) override { return m_panel.GetControlText(id); }
+    void SetCheck(int id, bool checked) override { m_panel.SetCheck(id, checked); }
+    bool GetCheck(int id) override { return m_panel.GetCheck(id); }
+    void SetComboSelection(int id, int index) override { m_panel.SetComboSelection(id, index); }
+    int GetComboSelection(int id) override { return m_panel.GetComboSelection(id); }
+    void EnableControl(int id, bool enabled) override { m_panel.EnableControl(id, enabled); }
+    bool IsControlEnabled(int id) override { return m_panel.IsControlEnabled(id); }
+    void ShowControl(int id, bool visible) override { m_panel.ShowControl(id, visible); }
+    bool IsControlVisible(int id) override { return m_panel.IsControlVisible(id); }
+    void SetSpinRange(int id, int lower, int upper) override {
+        m_panel.SetSpinRange(id, lower, upper);
+    }
+    int GetFocusId() override { return m_nFocus; }
+    void SetFocusId(int id) override { m_nFocus = id; }
+
+    MessageBoxResult MessageBox(const std::string& text, MessageBoxType type) override {
+        messages.push_back(text);
+        switch (type) {
+        case MessageBoxType::Ok:
+            return MessageBoxResult::Ok;
+        case MessageBoxType::YesNo:
+            return MessageBoxResult::No;
+        case MessageBoxType::RetryCancel:
+            return MessageBoxResult::Cancel;
+        }
+        return MessageBoxResult::Cancel;
+    }
+    bool OpenFileDialog(const std::string&, const std::string&, const std::string&,
+                        std::string&) override {
+        return false;
+    }
+    void SetWaitCursor(bool) override {}
+    void PumpMessages() override {}
+    void Beep() override { beeps++; }
+    void ShowWaitBox(const std::string&) override {}
+    void SetWaitBoxMessage(const std::string&) override {}
+    void CloseWaitBox() override {}
+    void ShowAboutBox(const std::string&, const std::string&, const std::string&) override {}
+    void EndDialog(int result) override { endResult = result; }
+
+    std::vector<std::string> messages;
+    int beeps = 0;
+    int endResult = -1;
+
+private:
+    ControlPanel m_panel;
+    int m_nFocus = IDC_NONE;
+};
+
+} // namespace dax
