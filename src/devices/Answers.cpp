@@ -178,8 +178,10 @@ std::string Identification::Bytes(size_t position, size_t length) const {
 }
 
 bool Identification::Matches(size_t position, std::string_view text) const {
-    return position <= m_nPresent && text.size() <= m_nPresent - position &&
-           std::memcmp(m_pIdentification + position, text.data(), text.size()) == 0;
+    if (position > m_nPresent || text.size() > m_nPresent - position) {
+        return false;
+    }
+    return text.empty() || std::memcmp(m_pIdentification + position, text.data(), text.size()) == 0;
 }
 
 std::string Identification::FormatId(size_t position) const {
