@@ -1,0 +1,182 @@
+#pragma once
+
+#include "devices/CTransporter.h"
+
+#include <cstdint>
+#include <string>
+
+namespace dax {
+
+class CTransporterPort;
+class Identification;
+
+// The main transporter family, and the base of the dual-printer transporter. Construction reads
+// the product, the printer and the firmware revisions from the shared inquiry buffer; Initialize
+// probes the robot's configuration and its printer. Every other operation talks to the
+// transporter through the port, which the device borrows and never owns.
+class CVelmora : public CTransporter {
+public:
+    static constexpr int kRebootDelaySeconds = 10;
+
+    // Firmware revision gates (revision text 3.07 is 3070).
+    static constexpr int kRevisionNewFirmware = 3000; // below: old programming command
+    static constexpr int kRevisionOtpBelow = 2000;    // below: OTP firmware
+    static constexpr int kRevisionOtpLast = 3040;     // 3000-3040: OTP firmware as well
+    static constexpr int kRevisionBin4Probe = 3230;   // BIN4/DRIVE HOME configuration probe
+    static constexpr int kRevisionDriveProbes = 3070; // DRIVE HOME and drive probes
+    static constexpr int kRevisionPocketCalibration = 3209;
+    static constexpr int kRevisionPrinterAlignProbe = 4000; // printer revision
+    static constexpr int kRevisionSerialNumbers = 3070;
+    static constexpr int kRevisionLoaderParams = 6013;
+    static constexpr int kRevisionPrinterCounters = 5021; // printer revision
+    static constexpr int kRevisionCountersOld = 3092;     // transporter: 3092-3999 ...
+    static constexpr int kRevisionCountersNew = 4092;     // ... or 4092 and later
+
+    // State digit of Read Element Status: what the probed element reports when it is not fitted.
+    static constexpr int kStateAbsent = 2;
+    // State digit of the mailbox while a disc sits in it.
+    static constexpr int kStateMailboxFull = 1;
+
+    // Pauses of Initialize's printer probe.
+    static constexpr uint32_t kAlignStartMs = 7000;
+    static constexpr uint32_t kAlignPollMs = 500;
+    static constexpr uint32_t kAlignPollSeconds = 30;
+    // A printer that reports busy for longer than this many polls (about two minutes) is taken
+    // as not supporting the alignment passes, so start-up cannot wait forever.
+    static constexpr int kAlignMaxPolls = 240;
+    static constexpr uint32_t kDrawerSettleMs = 1000;
+
+    // SaveSettings waits for the restarted transporter: this many more Request Senses, each
+    // after this pause.
+    static constexpr int kRestartSenseRetries = 10;
+    static constexpr uint32_t kRestartSensePauseMs = 2000;
+
+    static constexpr uint32_t kLedPauseMs = 500;
+    static constexpr uint32_t kMailboxFullPauseMs = 1000;
+    static constexpr uint32_t kMailboxCyclePauseMs = 100;
+
+    static constexpr int kMaxBeeps = 9;
+    static constexpr size_t kDisplayNameLength = 16;
+
+    static constexpr char kSaveSettingsNoAnswer[] =
+        "Settings sent, but the transporter did not answer after its restart";
+    static constexpr char kNotAvailableYet[] = "Not available yet";
+
+    CVelmora(CTransporterPort* port, Clock& clock, Interaction& interaction);
+    ~CVelmora() override;
+
+    void TestMailbox() override;
+    void Initialize() override;
+    bool RequestSense(int seconds, uint16_t* transporterSense, uint16_t* printerSense) override;
+    bool SetTopMargin(int value) override;
+    bool SetLeftMargin(int value) override;
+    bool SetRotationalOffset(int offset) override;
+    bool SetPocketOffset(int offset) override;
+    bool SetMediaSize(int sizeCode) override;
+    bool LoadPrinter(int bin) override;
+    bool ReloadPrinter(int bin) override;
+    bool LoadPocketDisc(bool fromBin1) override;
+    bool UnloadPrinter() override;
+    bool CheckFlashFile(const uint8_t* image, uint32_t length) override;
+    bool BeginFlash(uint32_t length) override;
+    bool SendFlashData(const uint8_t* data, uint32_t length) override;
+    bool GetSerialNumbers(std::string& transporterSerial, std::string& printerSerial) override;
+    bool GetPrinterSerial2(std::string& serial) override;
+    bool SetSerialNumbers(const std::string& transporterSerial,
+                          const std::string& printerSerial) override;
+    bool SetPrinterSerial2(const std::string& serial) override;
+    // Stores the settings (with `store`), restarts the transporter and waits until it answers
+    // again. False when it stays silent after the restart.
+    bool SaveSettings(bool store) override;
+    void FlashLeds(int count) override;
+    bool SendPrintData(const uint8_t* data, uint32_t length) override;
+    const std::string& GetPrinterSenseText() override;
+    const std::string& GetSenseText() override;
+    bool OpenPrinterDrawer() override;
+    int GetRebootDelay() override;
+    bool SendPrePrint() override;
+    int GetPrinterCounter(int printer, int counter) override;
+    uint32_t GetPattern(int pattern, const uint8_t** data) override;
+    void ReleasePattern() override;
+    int GetPrinterKind() override;
+    bool WaitPrintComplete() override;
+    bool HasVaultekParams() override;
+    bool SetVaultekParams(const std::string& displayName, bool enableShutdown, bool overrideName,
+                          bool useComputerName, int beeps) override;
+    bool GetVaultekParams(std::string& displayName, bool& enableShutdown, bool& overrideName,
+                          bool& useComputerName, int& beeps) override;
+
+    // Sends a command (escape byte included) and reads its 6-byte acknowledgement. A refusal
+    // asks Request Sense and leaves "Transporter: ..." or "Printer: ..." in the error text.
+    virtual bool SendCommand(const std::string& command, uint32_t seconds);
+    // Announces a new rate to the transporter; the caller then changes the port's own rate.
+    virtual bool SetBaudRate(uint32_t baud);
+    // Position Medium at an element with an action character (kActionNone, kActionPut,
+    // kActionGet, kActionUsbProbe). The move may take up to a minute whatever `seconds` says.
+    virtual bool PositionMedium(int element, char action, int seconds);
+    virtual bool OpenCloseElement(int element, bool open);
+    // State digit and (when `value` is given) five-digit value of an element. Both are stored
+    // even when the transporter refuses. Start-up firmware of boot-capable models cannot answer:
+    // false, nothing sent, error text unchanged.
+    virtual bool ReadElementStatus(int element, int& state, int* value = nullptr);
+    // Error text from the last sense codes.
+    virtual void FormatSenseError();
+
+    CTransporterPort* GetPort() const { return m_pPort; }
+
+    // Model and configuration, set by construction and Initialize; read by the dialogs and the
+    // derived families.
+    bool m_bOldFirmwareModel = false;
+    bool m_bBasicConfig = false;
+    bool m_bDrive3Config = false;
+    bool m_bDrive1Config = false;
+    bool m_bBin4Config = false;
+    bool m_bLoaderModel = false;
+    bool m_bQT6400Model = false;
+    bool m_bK6400Model = false;
+    bool m_bK6800Model = false;
+    bool m_bBuiltInPrinterModel = false;
+    bool m_bBootCapableModel = false;
+    bool m_bMoltrianLoader = false;
+    bool m_bShortStatus = false;
+    bool m_bMorranePrinter = false;
+    bool m_bMorraneDKPR21 = false;
+    bool m_bMorraneDKPR22 = false;
+
+protected:
+    // Where Initialize finds which USB printer belongs to this transporter (drawer opened through
+    // each USB printer port, the transporter asked whether its printer drawer is out). Printer
+    // ports are not part of this build yet, so nothing is matched here and the printer count
+    // stays as identification left it.
+    virtual void MatchUsbPrinter();
+
+    // Exchange with the port; false with the port's text (behind `prefix`) in the error text.
+    bool ExchangeOrFail(const std::string& command, void* answer, uint32_t answerLength,
+                        uint32_t seconds, const std::string& prefix = {});
+    // After a refusal: Request Sense and, when it answered, the sense text as error text.
+    void SenseAfterRefusal();
+    // Request Sense, then the command with the settings time-out.
+    bool SendSetting(const std::string& command);
+    // Fails an operation that this build does not carry yet.
+    bool NotAvailableYet();
+
+    CTransporterPort* m_pPort;
+
+private:
+    void ReadModel(const Identification& id);
+    void ReadPrinter(const Identification& id);
+    void ProbeConfiguration();
+    void ProbePrinterAlignPasses();
+    // Reads an element; true when it answered, with its state.
+    bool Probe(int element, int& state);
+    // One stored text of 8 characters. A link failure leaves the port's text behind `prefix`
+    // in the error text, a refusal the sense text.
+    enum class StoredRead { Read, LinkFailed, Refused };
+    StoredRead ReadStoredText(int area, uint32_t seconds, const std::string& prefix,
+                              std::string& text);
+
+    // The product name is the start-up firmware's own ("KORVIX BOOT     ").
+    bool m_bBootProductName = false;
+};
+
+} // namespace dax

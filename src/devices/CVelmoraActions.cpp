@@ -1,0 +1,234 @@
+#include "devices/Answers.h"
+#include "devices/CVelmora.h"
+#include "devices/Commands.h"
+#include "devices/ElementMap.h"
+#include "devices/SenseText.h"
+#include "link/CTransporterPort.h"
+
+namespace dax {
+
+namespace {
+
+constexpr uint32_t kStepDownBaud = 38400;
+constexpr uint32_t kFastBaud = 115200;
+
+} // namespace
+
+bool CVelmora::SendSetting(const std::string& command) {
+    RequestSense(kDefaultTimeout, nullptr, nullptr);
+    return SendCommand(command, kSettingSeconds);
+}
+
+bool CVelmora::SetTopMargin(int value) {
+    return SendSetting(Command(kCmdTopMargin, value));
+}
+
+bool CVelmora::SetLeftMargin(int value) {
+    return SendSetting(Command(kCmdLeftMargin, value));
+}
+
+bool CVelmora::SetRotationalOffset(int offset) {
+    return SendSetting(Command(kCmdRotationalOffset, offset));
+}
+
+// The pocket disc shares the rotational offset; the media size says which one is meant.
+bool CVelmora::SetPocketOffset(int offset) {
+    return SendSetting(Command(kCmdRotationalOffset, offset));
+}
+
+bool CVelmora::SetMediaSize(int sizeCode) {
+    return SendSetting(Command(kCmdMediaSize, sizeCode));
+}
+
+bool CVelmora::LoadPocketDisc(bool fromBin1) {
+    RequestSense(kDefaultTimeout, nullptr, nullptr);
+    if (!PositionMedium(fromBin1 ? kElementBin1 : kElementPrinter, kActionGet, 0)) {
+        return false;
+    }
+    return PositionMedium(kElementPocket, kActionPut, 0);
+}
+
+bool CVelmora::UnloadPrinter() {
+    RequestSense(kDefaultTimeout, nullptr, nullptr);
+    if (!PositionMedium(kElementPrinter, kActionGet, 0)) {
+        if (m_nTransporterSense == kTransporterSenseMediumError) {
+            // No disc to take: close the drawer anyway, and keep the reason of the failed move.
+            const std::string reason = m_strError;
+            OpenCloseElement(kElementPrinter, false);
+            m_strError = reason;
+        }
+        return false;
+    }
+    OpenCloseElement(kElementPrinter, false);
+    return PositionMedium(m_bLoaderModel ? kElementMailbox : kElementBin2, kActionPut, 0);
+}
+
+bool CVelmora::SaveSettings(bool store) {
+    RequestSense(kDefaultTimeout, nullptr, nullptr);
+
+    // The restart runs at 38400; a faster link is brought back up afterwards.
+    const bool fast = m_pPort->GetBaudRate() > kStepDownBaud;
+    if (fast) {
+        if (!SetBaudRate(kStepDownBaud)) {
+            return false;
+        }
+        if (!m_pPort->ChangeBaudRate(kStepDownBaud)) {
+            m_strError = m_pPort->GetErrorText();
+            return false;
+        }
+    }
+
+    if (store && !m_bBootCapableModel && !m_bMorranePrinter && !m_bShortStatus) {
+        SendCommand(Command(kCmdStoreSettings), kStoreSettingsSeconds);
+    }
+    SendCommand(Command(kCmdRestart), kRestartSeconds);
+
+    bool answered = RequestSense(kDefaultTimeout, nullptr, nullptr);
+    for (int retry = 0; !answered && retry < kRestartSenseRetries; ++retry) {
+        m_clock.sleep(kRestartSensePauseMs);
+        answered = RequestSense(kDefaultTimeout, nullptr, nullptr);
+    }
+    if (!answered) {
+        // Nothing answers, so there is nobody to hear a rate change either.
+        m_strError = kSaveSettingsNoAnswer;
+        return false;
+    }
+
+    if (fast && SetBaudRate(kFastBaud) && !m_pPort->ChangeBaudRate(kFastBaud)) {
+        // The transporter runs at the fast rate now but the port could not follow.
+        m_strError = m_pPort->GetErrorText();
+        return false;
+    }
+    return true;
+}
+
+void CVelmora::FlashLeds(int count) {
+    for (int i = 0; i < count; ++i) {
+        if (!SendCommand(Command(kCmdLedsOn), kLedSeconds)) {
+            return;
+        }
+        m_clock.sleep(kLedPauseMs);
+        if (!SendCommand(Command(kCmdLedsOff), kLedSeconds)) {
+            return;
+        }
+        m_clock.sleep(kLedPauseMs);
+    }
+}
+
+// Cycles the mailbox door for as long as the transporter answers: the test ends with the first
+// failing command.
+void CVelmora::TestMailbox() {
+    int state = 0;
+    bool answered = ReadElementStatus(kElementMailbox, state);
+    while (answered) {
+        if (state == kStateMailboxFull) {
+            m_interaction.PumpMessages();
+            m_clock.sleep(kMailboxFullPauseMs);
+        } else {
+            if (!OpenCloseElement(kElementMailbox, false)) {
+                return;
+            }
+            m_interaction.PumpMessages();
+            m_clock.sleep(kMailboxCyclePauseMs);
+            if (!OpenCloseElement(kElementMailbox, true)) {
+                return;
+            }
+            m_interaction.PumpMessages();
+            m_clock.sleep(kMailboxCyclePauseMs);
+        }
+        answered = ReadElementStatus(kElementMailbox, state);
+    }
+}
+
+int CVelmora::GetRebootDelay() {
+    return kRebootDelaySeconds;
+}
+
+int CVelmora::GetPrinterCounter(int printer, int counter) {
+    const int revision = m_nTransporterRevision;
+    const bool countingFirmware =
+        revision >= kRevisionCountersNew ||
+        (revision >= kRevisionCountersOld && revision < kRevisionPrinterAlignProbe);
+    if (printer > 0 || m_nPrinterRevision < kRevisionPrinterCounters || m_bLoaderModel ||
+        !countingFirmware) {
+        return -1;
+    }
+    // Counters 1-3: print, ribbon and image count.
+    if (counter < 1 || counter > 3) {
+        return -1;
+    }
+    const std::string command = Command(kCmdCounter, static_cast<char>('0' + counter));
+    uint8_t answer[kCounterLength] = {};
+    if (!ExchangeOrFail(command, answer, kCounterLength, kCounterSeconds)) {
+        return -1;
+    }
+    const int value = ParseCounter(command, answer, kCounterLength);
+    return value < 0 ? -1 : value;
+}
+
+int CVelmora::GetPrinterKind() {
+    if (m_bMorraneDKPR21 || m_bMorraneDKPR22) {
+        return 2;
+    }
+    if (m_bMorranePrinter) {
+        return 1;
+    }
+    return m_nPrinters == 1 ? 0 : 3;
+}
+
+bool CVelmora::WaitPrintComplete() {
+    if (m_bMorranePrinter) {
+        return NotAvailableYet();
+    }
+    return CTransporter::WaitPrintComplete();
+}
+
+bool CVelmora::NotAvailableYet() {
+    m_strError = kNotAvailableYet;
+    return false;
+}
+
+// Printing and firmware programming come with the printer ports and the flash-file check.
+bool CVelmora::LoadPrinter(int) {
+    return NotAvailableYet();
+}
+
+bool CVelmora::ReloadPrinter(int) {
+    return NotAvailableYet();
+}
+
+bool CVelmora::CheckFlashFile(const uint8_t*, uint32_t) {
+    return NotAvailableYet();
+}
+
+bool CVelmora::BeginFlash(uint32_t) {
+    return NotAvailableYet();
+}
+
+bool CVelmora::SendFlashData(const uint8_t*, uint32_t) {
+    return NotAvailableYet();
+}
+
+bool CVelmora::SendPrintData(const uint8_t*, uint32_t) {
+    return NotAvailableYet();
+}
+
+bool CVelmora::OpenPrinterDrawer() {
+    return NotAvailableYet();
+}
+
+bool CVelmora::SendPrePrint() {
+    return NotAvailableYet();
+}
+
+uint32_t CVelmora::GetPattern(int, const uint8_t** data) {
+    if (data != nullptr) {
+        *data = nullptr;
+    }
+    NotAvailableYet();
+    return 0;
+}
+
+void CVelmora::ReleasePattern() {}
+
+} // namespace dax
