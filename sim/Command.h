@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+
+namespace dax::sim {
+
+// What the command interpreter recognised. The names are the transporter's own operations.
+enum class ECommand {
+    Inquiry,           // e0C
+    RequestSense,      // e1C
+    ShortSense,        // f0C (short-status and start-up firmware)
+    ReadElementStatus, // f0EEEC
+    PositionMedium,    // f1EEEaC
+    OpenCloseElement,  // f2EEEoC
+    LoadFromBin,       // f311BBBBBC
+    RotationalOffset,  // f4NNNC
+    Leds,              // f5NNNC
+    LeftMargin,        // f6NNNC
+    TopMargin,         // f7NNNC
+    MediaSize,         // e4NC
+    Counter,           // f;cC
+    ReadText,          // f:AAAC
+    StoreText,         // f9AAAC + 8 characters
+    BaudRate,          // bN..C
+    BeginFlash,        // g0N..C
+    BeginPrinterFlash, // h0C
+    StoreSettings,     // h1C
+    Restart,           // g1C
+    PrinterDrawer,     // d0C / d1C, no answer
+    AlignPass,         // a1H / a2H / a3H, no answer
+    PrinterSetup,      // tN..C, sN..C, uN..C, no answer
+    Unknown,           // ESC "!" and a text this firmware has no grammar for
+};
+
+struct SCommand {
+    ECommand kind = ECommand::Unknown;
+    std::string raw;      // every byte, ESC included
+    std::string head;     // the text after ESC "!" up to and including its closing letter
+    std::string data;     // the 8 text characters that follow a store command
+    int element = 0;      // element, area, counter or setting field, whichever the grammar has
+    char letter = 0;      // action or open/close character, counter digit, drawer or pass digit
+    long number = 0;      // variable-width decimal field (rate, flash size, printer setup value)
+    int answerLength = 0; // bytes the sender will read back (inquiry: the 7-byte head only)
+};
+
+} // namespace dax::sim

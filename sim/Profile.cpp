@@ -1,0 +1,331 @@
+#include "Profile.h"
+
+#include "Numbers.h"
+
+namespace dax::sim {
+
+namespace {
+
+const std::vector<SProfileInfo> kProfiles = {
+    {"basic", "general transporter, basic configuration, printer revision 3.50"},
+    {"drive1", "general transporter, DRIVE1 configuration"},
+    {"drive3", "general transporter, DRIVE3 configuration"},
+    {"bin4", "general transporter, BIN4 configuration (revision 3.25)"},
+    {"short-status", "general transporter in short-status mode (sense with ESC !f0C)"},
+    {"printer", "general transporter with a printer of revision 5.21 that takes ESC !a3H"},
+    {"qt6400", "loader model KORVIX QT6400, revision 6.20, with loader parameters"},
+    {"moltrian3", "Moltrian III E06 loader, revision 3.10, with loader parameters"},
+    {"240x-boot", "boot-capable 240x in its start-up firmware (KORVIX BOOT)"},
+    {"240x", "boot-capable 240x in normal firmware (Korvix 240x), revision 6.15"},
+    {"otp", "general transporter in OTP firmware, revision 3.03"},
+    {"old-firmware", "general transporter with old firmware, revision 2.50"},
+    {"morrane", "BIN4 transporter (suffix F) with a Morrane printer"},
+    {"morrane-dkpr21", "BIN4 transporter (suffix F) with a Morrane DKPR21 printer"},
+    {"morrane-dkpr22", "BIN4 transporter (suffix F) with a Morrane DKPR22 printer"},
+};
+
+bool ValidRevision(const std::string& text) {
+    if (text.size() != 4 && text.size() != 5)
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (i == 1 ? text[i] != '.' : !digit)
+            return false;
+    }
+    return true;
+}
+
+bool ParseBool(const std::string& text, bool& value) {
+    if (text == "1" || text == "yes" || text == "true") {
+        value = true;
+        return true;
+    }
+    if (text == "0" || text == "no" || text == "false") {
+        value = false;
+        return true;
+    }
+    return false;
+}
+
+bool ParseElement(const std::string& text, SElementSetting& e) {
+    if (text == "none") {
+        e.present = false;
+        return true;
+    }
+    const auto colon = text.find(':');
+    long state = 0;
+    if (!ParseNumber(text.substr(0, colon), 0, 9, state))
+        return false;
+    e.present = true;
+    e.state = static_cast<int>(state);
+    if (colon != std::string::npos) {
+        long value = 0;
+        if (!ParseNumber(text.substr(colon + 1), 0, 99999, value))
+            return false;
+        e.value = static_cast<int>(value);
+    }
+    return true;
+}
+
+void SetPrinterKind(SDeviceConfig& c, EPrinter kind) {
+    c.printer = kind;
+    const bool morraneName = c.printerName.rfind("MORRANE", 0) == 0;
+    if (kind == EPrinter::Morrane && !morraneName)
+        c.printerName = "MORRANE PRINTER";
+    if (kind == EPrinter::Normal && morraneName)
+        c.printerName = "DISC PRINTER";
+}
+
+} // namespace
+
+const std::vector<SProfileInfo>& ProfileList() {
+    return kProfiles;
+}
+
+int IdentificationCount(const SDeviceConfig& config) {
+    if (config.idCount >= 0)
+        return config.idCount;
+    return config.printer == EPrinter::None ? 32 : 64;
+}
+
+bool LoadProfile(const std::string& name, SDeviceConfig& c) {
+    const SProfileInfo* info = nullptr;
+    for (const auto& p : kProfiles) {
+        if (name == p.name)
+            info = &p;
+    }
+    if (!info)
+        return false;
+    c = SDeviceConfig{};
+    c.profile = info->name;
+    c.description = info->description;
+
+    if (name == "drive1") {
+        c.configuration = EConfiguration::Drive1;
+    } else if (name == "drive3") {
+        c.configuration = EConfiguration::Drive3;
+    } else if (name == "bin4") {
+        c.configuration = EConfiguration::Bin4;
+    } else if (name == "short-status") {
+        c.configuration = EConfiguration::ShortStatus;
+        c.shortSense = true;
+    } else if (name == "printer") {
+        c.printerRevision = "5.21";
+        c.alignPasses = true;
+    } else if (name == "qt6400") {
+        c.name = "KORVIX QT6400";
+        c.revision = "6.20";
+        c.mailbox = true;
+        c.loaderParams = true;
+        c.displayName = "QT6400 LOADER";
+        c.paramFlags = "11030";
+    } else if (name == "moltrian3") {
+        c.name = "Moltrian III E06";
+        c.revision = "3.10";
+        c.mailbox = true;
+        c.printer = EPrinter::None;
+        c.loaderParams = true;
+    } else if (name == "240x-boot") {
+        c.name = "KORVIX BOOT";
+        c.revision = "1.00";
+        c.bootFirmware = true;
+        c.shortSense = true;
+        c.builtInPrinter = true;
+        c.printer = EPrinter::None;
+    } else if (name == "240x") {
+        c.name = "Korvix 240x";
+        c.revision = "6.15";
+        c.mailbox = true;
+        c.builtInPrinter = true;
+        c.printerName = "240x PRINTER";
+        c.printerModel = "K240P";
+        c.printerRevision = "2.10";
+        c.loaderParams = true;
+    } else if (name == "otp") {
+        c.revision = "3.03";
+    } else if (name == "old-firmware") {
+        c.revision = "2.50";
+        c.printerRevision = "2.00";
+    } else if (name.rfind("morrane", 0) == 0) {
+        c.configuration = EConfiguration::Bin4;
+        c.suffix = 'F';
+        SetPrinterKind(c, EPrinter::Morrane);
+        c.printerModel = name == "morrane-dkpr21"   ? "DKPR21"
+                         : name == "morrane-dkpr22" ? "DKPR22"
+                                                    : "DKPR10";
+        c.printerRevision = "1.20";
+    }
+    return true;
+}
+
+const char* SettingsHelp() {
+    return "  name=TEXT              transporter product name (16 characters, space-padded)\n"
+           "  revision=D.DD[D]       transporter firmware revision, suffix=C its suffix letter\n"
+           "  serial=TEXT            transporter serial number (8 characters)\n"
+           "  baud=9600|38400|115200 the rate the device answers at\n"
+           "  idcount=N              identification bytes after the inquiry head (0-999)\n"
+           "  config=basic|drive1|drive3|bin4|short   element answers of the probes\n"
+           "  rotator=0|1 mailbox=0|1                 fitted options\n"
+           "  boot=0|1 short_sense=0|1                start-up firmware; answers ESC !f0C\n"
+           "  printer=none|normal|morrane             printer behind the transporter\n"
+           "  builtin_printer=0|1                     no separate printer serial area\n"
+           "  printer_name= printer_model= printer_revision= printer_suffix= printer_serial=\n"
+           "  align=0|1 align_busy_polls=N            ESC !a3H support, busy Request Senses\n"
+           "  print_count= ribbon_count= image_count= printer counters\n"
+           "  loader_params=0|1 param_flags=FFFFF display_name=TEXT   loader parameters\n"
+           "  sense=T[:P]            sense codes reported by the first Request Sense\n"
+           "  element.NNN=none|S|S:V element answer: absent, fixed state, fixed value\n"
+           "  reboot_ms=N flash_timeout_ms=N         restart silence, firmware data time-out\n"
+           "  wrong_rate=silent|garbage seed=N       behaviour at a wrong rate, random bytes\n"
+           "  refuse=PREFIX:T[:P] drop=PREFIX garbage=PREFIX   faults (repeatable)\n";
+}
+
+bool ApplySetting(const std::string& assignment, SDeviceConfig& c, std::string& error) {
+    const auto eq = assignment.find('=');
+    if (eq == std::string::npos || eq == 0) {
+        error = "--set needs KEY=VALUE, got '" + assignment + "'";
+        return false;
+    }
+    const std::string key = assignment.substr(0, eq);
+    const std::string v = assignment.substr(eq + 1);
+    auto bad = [&](const char* what) {
+        error = "--set " + key + ": " + what + ", got '" + v + "'";
+        return false;
+    };
+    long n = 0;
+    bool b = false;
+
+    if (key == "name") {
+        if (v.size() > 16)
+            return bad("at most 16 characters");
+        c.name = v;
+    } else if (key == "revision" || key == "printer_revision") {
+        if (!ValidRevision(v))
+            return bad("a revision like 3.07 or 3.209");
+        (key == "revision" ? c.revision : c.printerRevision) = v;
+    } else if (key == "suffix" || key == "printer_suffix") {
+        if (v.size() > 1)
+            return bad("one character");
+        (key == "suffix" ? c.suffix : c.printerSuffix) = v.empty() ? ' ' : v[0];
+    } else if (key == "serial" || key == "printer_serial") {
+        if (v.size() > 8)
+            return bad("at most 8 characters");
+        (key == "serial" ? c.serial : c.printerSerial) = v;
+    } else if (key == "baud") {
+        if (!ParseNumber(v, 0, 115200, n) || (n != 9600 && n != 38400 && n != 115200))
+            return bad("9600, 38400 or 115200");
+        c.baud = static_cast<int>(n);
+    } else if (key == "idcount") {
+        if (!ParseNumber(v, 0, 999, n))
+            return bad("a number from 0 to 999");
+        c.idCount = static_cast<int>(n);
+    } else if (key == "config") {
+        if (v == "basic")
+            c.configuration = EConfiguration::Basic;
+        else if (v == "drive1")
+            c.configuration = EConfiguration::Drive1;
+        else if (v == "drive3")
+            c.configuration = EConfiguration::Drive3;
+        else if (v == "bin4")
+            c.configuration = EConfiguration::Bin4;
+        else if (v == "short")
+            c.configuration = EConfiguration::ShortStatus;
+        else
+            return bad("basic, drive1, drive3, bin4 or short");
+        c.shortSense = c.configuration == EConfiguration::ShortStatus || c.bootFirmware;
+    } else if (key == "rotator" || key == "mailbox" || key == "boot" || key == "short_sense" ||
+               key == "builtin_printer" || key == "align" || key == "loader_params") {
+        if (!ParseBool(v, b))
+            return bad("0 or 1");
+        if (key == "rotator")
+            c.rotator = b;
+        else if (key == "mailbox")
+            c.mailbox = b;
+        else if (key == "boot")
+            c.bootFirmware = b;
+        else if (key == "short_sense")
+            c.shortSense = b;
+        else if (key == "builtin_printer")
+            c.builtInPrinter = b;
+        else if (key == "align")
+            c.alignPasses = b;
+        else
+            c.loaderParams = b;
+    } else if (key == "printer") {
+        if (v == "none")
+            SetPrinterKind(c, EPrinter::None);
+        else if (v == "normal")
+            SetPrinterKind(c, EPrinter::Normal);
+        else if (v == "morrane")
+            SetPrinterKind(c, EPrinter::Morrane);
+        else
+            return bad("none, normal or morrane");
+    } else if (key == "printer_name") {
+        if (v.size() > 16)
+            return bad("at most 16 characters");
+        c.printerName = v;
+    } else if (key == "printer_model") {
+        if (v.size() > 6)
+            return bad("at most 6 characters");
+        c.printerModel = v;
+    } else if (key == "align_busy_polls") {
+        if (!ParseNumber(v, 0, 1000, n))
+            return bad("a number from 0 to 1000");
+        c.alignBusyPolls = static_cast<int>(n);
+    } else if (key == "print_count" || key == "ribbon_count" || key == "image_count") {
+        if (!ParseNumber(v, 0, 999999, n))
+            return bad("a number from 0 to 999999");
+        c.counters[key == "print_count" ? 0 : key == "ribbon_count" ? 1 : 2] = n;
+    } else if (key == "param_flags") {
+        if (v.size() != 5)
+            return bad("five characters");
+        c.paramFlags = v;
+    } else if (key == "display_name") {
+        if (v.size() > 16)
+            return bad("at most 16 characters");
+        c.displayName = v;
+    } else if (key == "sense") {
+        const auto colon = v.find(':');
+        long p = 0;
+        if (!ParseNumber(v.substr(0, colon), 0, 999, n) ||
+            (colon != std::string::npos && !ParseNumber(v.substr(colon + 1), 0, 999, p)))
+            return bad("T or T:P with codes from 0 to 999");
+        c.initialTransporterSense = static_cast<int>(n);
+        c.initialPrinterSense = static_cast<int>(p);
+    } else if (key.rfind("element.", 0) == 0) {
+        long element = 0;
+        SElementSetting e;
+        if (key.size() != 11 || !ParseNumber(key.substr(8), 0, 999, element))
+            return bad("element.NNN with a three-digit element number");
+        if (!ParseElement(v, e))
+            return bad("none, a state digit, or STATE:VALUE");
+        c.elements[static_cast<int>(element)] = e;
+    } else if (key == "reboot_ms" || key == "flash_timeout_ms") {
+        if (!ParseNumber(v, 0, 600000, n))
+            return bad("milliseconds from 0 to 600000");
+        (key == "reboot_ms" ? c.rebootMs : c.flashTimeoutMs) = static_cast<int>(n);
+    } else if (key == "wrong_rate") {
+        if (v != "silent" && v != "garbage")
+            return bad("silent or garbage");
+        c.wrongRateGarbage = v == "garbage";
+    } else if (key == "seed") {
+        if (!ParseNumber(v, 0, 999999999, n))
+            return bad("a number");
+        c.seed = static_cast<unsigned>(n);
+    } else if (key == "refuse" || key == "drop" || key == "garbage") {
+        const EFault kind = key == "refuse" ? EFault::Refuse
+                            : key == "drop" ? EFault::Drop
+                                            : EFault::Garbage;
+        std::string why;
+        if (!c.faults.Add(kind, v, why)) {
+            error = "--set " + key + ": " + why;
+            return false;
+        }
+    } else {
+        error = "--set: unknown key '" + key + "' (daxsim --help lists them)";
+        return false;
+    }
+    return true;
+}
+
+} // namespace dax::sim

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "FaultRules.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace dax::sim {
+
+// Where the element probes of the host land: each configuration is a set of element states.
+enum class EConfiguration { Basic, Drive1, Drive3, Bin4, ShortStatus };
+
+enum class EPrinter { None, Normal, Morrane };
+
+// A fixed element answer given with --set element.NNN=...
+struct SElementSetting {
+    bool present = true;
+    int state = -1; // -1: the state follows the discs in the element
+    int value = -1; // -1: the element's own value (disc count of a bin)
+};
+
+// Everything that makes one simulated device: the profile fills it, --set changes single fields.
+struct SDeviceConfig {
+    std::string profile;
+    std::string description;
+
+    // Transporter identification.
+    std::string name = "DISC TRANSPORTER"; // 16 characters, space-padded
+    std::string revision = "3.25";         // d.dd or d.ddd
+    char suffix = 'A';
+    std::string serial = "TS100001";
+    int baud = 38400;
+    int idCount = -1; // identification bytes sent after the head; -1: 32, or 64 with a printer
+
+    EConfiguration configuration = EConfiguration::Basic;
+    bool rotator = true;
+    bool mailbox = false;
+    bool bootFirmware = false; // start-up firmware: inquiry, sense, rate, programming only
+    bool shortSense = false;   // answers ESC "!f0C"
+
+    // Printer behind the transporter.
+    EPrinter printer = EPrinter::Normal;
+    bool builtInPrinter = false; // no separate printer serial-number area
+    std::string printerName = "DISC PRINTER";
+    std::string printerModel = "DP4000";
+    std::string printerRevision = "3.50";
+    char printerSuffix = 'A';
+    std::string printerSerial = "PS200001";
+    bool alignPasses = false; // accepts ESC "!a3H"
+    int alignBusyPolls = 2;   // Request Senses that report the printer busy after ESC "!a3H"
+    long counters[3] = {1234, 56, 789};
+
+    // Loader parameters (areas 099, 100, 101).
+    bool loaderParams = false;
+    std::string paramFlags = "10020"; // shutdown, override, override, beeps, computer name
+    std::string displayName = "";
+
+    // Behaviour.
+    int rebootMs = 2000;
+    int flashTimeoutMs = 30000;
+    bool wrongRateGarbage = false;
+    unsigned seed = 1;
+    int initialTransporterSense = 0;
+    int initialPrinterSense = 0;
+    std::map<int, SElementSetting> elements; // from --set element.NNN
+    CFaultRules faults;
+};
+
+struct SProfileInfo {
+    const char* name;
+    const char* description;
+};
+
+// Every profile with its one-line description, in the order --list-profiles prints them.
+const std::vector<SProfileInfo>& ProfileList();
+
+// Fills config with the named profile; false when there is no such profile.
+bool LoadProfile(const std::string& name, SDeviceConfig& config);
+
+// Applies one --set KEY=VALUE; on false, error says what is wrong with it.
+bool ApplySetting(const std::string& assignment, SDeviceConfig& config, std::string& error);
+
+// Text for --help: the keys --set knows.
+const char* SettingsHelp();
+
+// The identification count the inquiry head announces.
+int IdentificationCount(const SDeviceConfig& config);
+
+} // namespace dax::sim

@@ -1,0 +1,246 @@
+#include "SimServer.h"
+
+#include <cerrno>
+#include <poll.h>
+
+namespace dax::sim {
+
+namespace {
+
+// A command that stops arriving half-way is given up after this long.
+constexpr int kIncompleteCommandMs = 1000;
+
+const char* TargetName(EFlashTarget t) {
+    return t == EFlashTarget::Printer ? "printer" : "transporter";
+}
+
+} // namespace
+
+CSimServer::CSimServer(const SDeviceConfig& config, CPseudoTerminal& line, CJsonLog& log)
+    : m_config(config), m_line(line), m_log(log), m_device(config), m_random(config.seed) {}
+
+bool CSimServer::Run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
+    while (!stop) {
+        const int waitMs = WaitMs(Clock::now());
+        pollfd p{m_line.MasterFd(), POLLIN, 0};
+        timespec ts{waitMs / 1000, (waitMs % 1000) * 1000000L};
+        const int n = ppoll(&p, 1, waitMs < 0 ? nullptr : &ts, &waitMask);
+        if (n < 0 && errno != EINTR)
+            return false;
+        const auto now = Clock::now();
+        OnTimers(now);
+        if (n > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR))) {
+            std::string bytes;
+            const bool ok = m_line.ReadAvailable(bytes);
+            if (!bytes.empty())
+                OnBytes(bytes, now);
+            if (!ok)
+                return false;
+        }
+    }
+    return true;
+}
+
+int CSimServer::WaitMs(Clock::time_point now) const {
+    auto until = [&](Clock::time_point t) {
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t - now).count();
+        return static_cast<int>(ms < 0 ? 0 : ms + 1);
+    };
+    switch (m_state) {
+    case EState::Restarting:
+        return until(m_restartEnd);
+    case EState::Programming:
+        return until(m_lastRx + std::chrono::milliseconds(m_config.flashTimeoutMs));
+    case EState::Serving:
+        break;
+    }
+    return m_parser.HasPending() ? until(m_lastRx + std::chrono::milliseconds(kIncompleteCommandMs))
+                                 : -1;
+}
+
+void CSimServer::OnTimers(Clock::time_point now) {
+    if (m_state == EState::Restarting && now >= m_restartEnd) {
+        m_state = EState::Serving;
+        m_parser.Reset();
+        m_device.Restarted();
+        if (m_bFlashFailed)
+            m_device.FlashFailed();
+        m_bFlashFailed = false;
+        m_log.Write("event", CJsonLine().Add("event", "restarted").Add("baud", m_device.Baud()));
+    } else if (m_state == EState::Programming &&
+               now - m_lastRx >= std::chrono::milliseconds(m_config.flashTimeoutMs)) {
+        // The host stopped sending: programming fails and the old firmware stays.
+        m_state = EState::Serving;
+        m_device.FlashFailed();
+        m_log.Write("event", CJsonLine()
+                                 .Add("event", "flash_timeout")
+                                 .Add("target", TargetName(m_flash.Target()))
+                                 .Add("received", static_cast<long long>(m_flash.Received()))
+                                 .Add("expected", static_cast<long long>(m_flash.Expected())));
+    } else if (m_state == EState::Serving && m_parser.HasPending() &&
+               now - m_lastRx >= std::chrono::milliseconds(kIncompleteCommandMs)) {
+        if (const auto item = m_parser.FlushIncomplete())
+            LogJunk(item->junk, "incomplete");
+    }
+}
+
+void CSimServer::OnBytes(const std::string& bytes, Clock::time_point now) {
+    const int rate = m_line.CurrentRate();
+    m_lastRx = now;
+    switch (m_state) {
+    case EState::Restarting:
+        m_log.Write("rx", CJsonLine().Add("bytes", bytes).Add("ignored", "restarting"));
+        return;
+    case EState::Programming:
+        Program(bytes, rate, now);
+        return;
+    case EState::Serving:
+        Serve(bytes, rate, now);
+        return;
+    }
+}
+
+void CSimServer::Serve(const std::string& bytes, int rate, Clock::time_point now) {
+    if (rate != m_device.Baud()) {
+        AtWrongRate(bytes, rate);
+        return;
+    }
+    m_parser.Feed(bytes);
+    while (m_state == EState::Serving) {
+        const auto item = m_parser.Next();
+        if (!item)
+            break;
+        if (item->isJunk)
+            LogJunk(item->junk, "not a command");
+        else
+            Process(item->command, now);
+    }
+    if (m_state == EState::Programming) {
+        const std::string rest = m_parser.TakePending();
+        if (!rest.empty())
+            Program(rest, rate, now);
+    } else if (m_state == EState::Restarting) {
+        m_parser.Reset();
+    }
+}
+
+void CSimServer::AtWrongRate(const std::string& bytes, int rate) {
+    m_parser.Reset();
+    m_log.Write("rx",
+                CJsonLine().Add("bytes", bytes).Add("ignored", "wrong rate").Add("rate", rate));
+    if (!m_config.wrongRateGarbage)
+        return;
+    // Framed as commands only to know how much noise the host would have to read.
+    CCommandParser framing;
+    framing.Feed(bytes);
+    std::size_t count = 0;
+    while (const auto item = framing.Next()) {
+        if (!item->isJunk)
+            count += static_cast<std::size_t>(m_device.AnswerLength(item->command));
+    }
+    if (count == 0)
+        return;
+    const std::string noise = RandomBytes(count);
+    m_line.Write(noise);
+    m_log.Write("tx", CJsonLine().Add("bytes", noise).Add("fault", "wrong rate"));
+}
+
+void CSimServer::Process(const SCommand& c, Clock::time_point now) {
+    CJsonLine rx;
+    rx.Add("bytes", c.raw).Add("cmd", c.head);
+    if (!c.data.empty())
+        rx.Add("data", c.data);
+    m_log.Write("rx", rx);
+
+    const SFault fault = m_config.faults.Find(c.head + c.data);
+    const SReply reply = fault.kind == EFault::Refuse
+                             ? m_device.Refuse(c, fault.transporterSense, fault.printerSense)
+                             : m_device.Handle(c);
+    if (reply.send) {
+        if (fault.kind == EFault::Drop) {
+            m_log.Write("event", CJsonLine().Add("event", "answer dropped").Add("cmd", c.head));
+        } else if (fault.kind == EFault::Garbage) {
+            Send(RandomBytes(reply.answer.size()), c, "garbage");
+        } else {
+            Send(reply.answer, c, fault.kind == EFault::Refuse ? "refused" : nullptr);
+        }
+    }
+    if (reply.newBaud != 0) {
+        m_device.SetBaud(reply.newBaud);
+        m_log.Write("event", CJsonLine().Add("event", "baud").Add("baud", reply.newBaud));
+    }
+    if (reply.flashBytes > 0) {
+        m_flash.Begin(reply.flashTarget, reply.flashBytes);
+        m_state = EState::Programming;
+        m_log.Write("event", CJsonLine()
+                                 .Add("event", "programming")
+                                 .Add("target", TargetName(reply.flashTarget))
+                                 .Add("expected", static_cast<long long>(m_flash.Expected())));
+    }
+    if (reply.restart)
+        StartRestart(now, "restart command");
+}
+
+void CSimServer::Send(const std::string& bytes, const SCommand& c, const char* fault) {
+    const bool ok = m_line.Write(bytes);
+    CJsonLine tx;
+    tx.Add("bytes", bytes).Add("cmd", c.head);
+    if (fault)
+        tx.Add("fault", fault);
+    if (!ok)
+        tx.Add("error", "host not reading");
+    m_log.Write("tx", tx);
+}
+
+void CSimServer::Program(const std::string& bytes, int rate, Clock::time_point now) {
+    const std::size_t taken = m_flash.Feed(bytes, rate == m_device.Baud());
+    m_log.Write("rx", CJsonLine()
+                          .Add("flash_bytes", static_cast<long long>(taken))
+                          .Add("received", static_cast<long long>(m_flash.Received())));
+    if (!m_flash.Complete())
+        return;
+    FinishFlash(now);
+    if (taken < bytes.size())
+        m_log.Write("rx",
+                    CJsonLine().Add("bytes", bytes.substr(taken)).Add("ignored", "restarting"));
+}
+
+void CSimServer::FinishFlash(Clock::time_point now) {
+    std::string reason;
+    const bool ok = m_flash.Judge(reason);
+    CJsonLine line;
+    line.Add("event", "flash")
+        .Add("target", TargetName(m_flash.Target()))
+        .Add("bytes", static_cast<long long>(m_flash.Received()))
+        .Add("checksum", static_cast<long long>(m_flash.Checksum()))
+        .AddFlag("accepted", ok);
+    if (!ok)
+        line.Add("reason", reason);
+    m_log.Write("event", line);
+    m_bFlashFailed = !ok;
+    StartRestart(now, "firmware programmed");
+}
+
+void CSimServer::StartRestart(Clock::time_point now, const char* why) {
+    m_state = EState::Restarting;
+    m_restartEnd = now + std::chrono::milliseconds(m_config.rebootMs);
+    m_parser.Reset();
+    m_log.Write("event", CJsonLine()
+                             .Add("event", "restarting")
+                             .Add("why", why)
+                             .Add("ms", static_cast<long long>(m_config.rebootMs)));
+}
+
+void CSimServer::LogJunk(const std::string& bytes, const char* why) {
+    m_log.Write("rx", CJsonLine().Add("bytes", bytes).Add("ignored", why));
+}
+
+std::string CSimServer::RandomBytes(std::size_t count) {
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::string out(count, '\0');
+    for (char& c : out)
+        c = static_cast<char>(byte(m_random));
+    return out;
+}
+
+} // namespace dax::sim

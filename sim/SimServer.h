@@ -1,0 +1,59 @@
+#pragma once
+
+#include "CommandParser.h"
+#include "FlashReceiver.h"
+#include "JsonLog.h"
+#include "Profile.h"
+#include "PseudoTerminal.h"
+#include "SimTransporter.h"
+
+#include <chrono>
+#include <csignal>
+#include <random>
+#include <string>
+
+namespace dax::sim {
+
+// Serves the line: bytes in, answers out, at the device's own rate only. The three states are
+// the ones the host can tell apart: answering commands, taking firmware data, and restarting
+// (silent, everything received is lost).
+class CSimServer {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    CSimServer(const SDeviceConfig& config, CPseudoTerminal& line, CJsonLog& log);
+
+    // Runs until stop becomes non-zero or the line fails; returns false on a line failure.
+    // The signals in blocked are let through only while waiting for bytes.
+    bool Run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask);
+
+private:
+    enum class EState { Serving, Programming, Restarting };
+
+    void OnBytes(const std::string& bytes, Clock::time_point now);
+    void OnTimers(Clock::time_point now);
+    void Serve(const std::string& bytes, int rate, Clock::time_point now);
+    void AtWrongRate(const std::string& bytes, int rate);
+    void Program(const std::string& bytes, int rate, Clock::time_point now);
+    void Process(const SCommand& command, Clock::time_point now);
+    void Send(const std::string& bytes, const SCommand& command, const char* fault);
+    void StartRestart(Clock::time_point now, const char* why);
+    void FinishFlash(Clock::time_point now);
+    void LogJunk(const std::string& bytes, const char* why);
+    std::string RandomBytes(std::size_t count);
+    int WaitMs(Clock::time_point now) const;
+
+    SDeviceConfig m_config;
+    CPseudoTerminal& m_line;
+    CJsonLog& m_log;
+    CSimTransporter m_device;
+    CCommandParser m_parser;
+    CFlashReceiver m_flash;
+    std::mt19937 m_random;
+    EState m_state = EState::Serving;
+    Clock::time_point m_lastRx;
+    Clock::time_point m_restartEnd;
+    bool m_bFlashFailed = false;
+};
+
+} // namespace dax::sim

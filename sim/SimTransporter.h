@@ -1,0 +1,82 @@
+#pragma once
+
+#include "Command.h"
+#include "Elements.h"
+#include "FlashReceiver.h"
+#include "Profile.h"
+
+#include <string>
+
+namespace dax::sim {
+
+// What the transporter does with one command: the answer to send and what happens after it.
+struct SReply {
+    bool send = false;
+    std::string answer;
+    int newBaud = 0;            // switch to this rate after the answer
+    bool restart = false;       // go silent for the reboot time after the answer
+    std::size_t flashBytes = 0; // this many raw bytes of firmware follow
+    EFlashTarget flashTarget = EFlashTarget::Transporter;
+};
+
+// The transporter firmware and the printer behind it, as the host sees them through the command
+// language. Knows nothing of pseudo-terminals, rates on the line or time.
+class CSimTransporter {
+public:
+    explicit CSimTransporter(const SDeviceConfig& config);
+
+    SReply Handle(const SCommand& command);
+
+    // The answer of a refused command: its own form with byte 4 '0'; the codes become the sense.
+    SReply Refuse(const SCommand& command, int transporterSense, int printerSense);
+
+    // Bytes in the full answer, the inquiry's identification included (for garbage of that size).
+    int AnswerLength(const SCommand& command) const;
+
+    int Baud() const { return m_nBaud; }
+    void SetBaud(int baud) { m_nBaud = baud; }
+
+    // After the reboot time: settings not stored with ESC "!h1C" are lost.
+    void Restarted();
+    // Programming ended without a usable image.
+    void FlashFailed() { SetSense(16, 0); }
+
+private:
+    SReply Ack(const SCommand& c, int sense);
+    SReply ReadText(const SCommand& c);
+    SReply StoreText(const SCommand& c);
+    SReply Setting(const SCommand& c, long low, long high, int& value);
+    SReply Baud(const SCommand& c);
+    SReply Counter(const SCommand& c);
+    SReply Sense(bool shortForm);
+    SReply PrinterCommand(const SCommand& c);
+    bool Knows(ECommand kind) const;
+    bool HasArea(int area) const;
+    std::string* Area(int area);
+    void SetSense(int transporterSense, int printerSense);
+    bool NormalPrinter() const { return m_config.printer == EPrinter::Normal; }
+
+    struct SSettings {
+        int rotationalOffset = 32;
+        int leftMargin = 5;
+        int topMargin = 75;
+        int mediaSize = 0;
+    };
+
+    SDeviceConfig m_config;
+    CElements m_elements;
+    int m_nBaud;
+    int m_nTransporterSense;
+    int m_nPrinterSense;
+    int m_nBusyPolls = 0;
+    bool m_bLeds = false;
+    SSettings m_working;
+    SSettings m_stored;
+    std::string m_strSerial;
+    std::string m_strPrinterSerial;
+    std::string m_strParams;
+    std::string m_strName1;
+    std::string m_strName2;
+};
+
+} // namespace dax::sim

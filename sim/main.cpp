@@ -1,0 +1,112 @@
+// daxsim: an autoloader on a pseudo-terminal, for the host program's end-to-end tests.
+
+#include "DeviceLink.h"
+#include "JsonLog.h"
+#include "Options.h"
+#include "Profile.h"
+#include "PseudoTerminal.h"
+#include "SimServer.h"
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnStopSignal(int) {
+    g_stop = 1;
+}
+
+constexpr int kExitUsage = 64;
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace dax::sim;
+
+    SOptions options;
+    std::string error;
+    if (!ParseOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "daxsim: %s\n%s", error.c_str(), Usage());
+        return kExitUsage;
+    }
+    if (options.help) {
+        std::printf("%s\nSettings for --set:\n%s", Usage(), SettingsHelp());
+        return 0;
+    }
+    if (options.listProfiles) {
+        for (const auto& p : ProfileList())
+            std::printf("%-16s %s\n", p.name, p.description);
+        return 0;
+    }
+
+    SDeviceConfig config;
+    if (!LoadProfile(options.profile, config)) {
+        std::fprintf(stderr, "daxsim: unknown profile '%s' (daxsim --list-profiles names them)\n",
+                     options.profile.c_str());
+        return kExitUsage;
+    }
+    for (const auto& setting : options.settings) {
+        if (!ApplySetting(setting, config, error)) {
+            std::fprintf(stderr, "daxsim: %s\n", error.c_str());
+            return kExitUsage;
+        }
+    }
+
+    // Stop signals are held back except while the server waits for bytes, so a stop is never
+    // lost between looking at the flag and starting to wait.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGHUP);
+    sigset_t waitMask;
+    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+    struct sigaction stop {};
+    stop.sa_handler = OnStopSignal;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGTERM, &stop, nullptr);
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGHUP, &stop, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    CJsonLog log;
+    if (!options.logPath.empty() && !log.Open(options.logPath, error)) {
+        std::fprintf(stderr, "daxsim: %s\n", error.c_str());
+        return 1;
+    }
+    CPseudoTerminal line;
+    if (!line.Open(error)) {
+        std::fprintf(stderr, "daxsim: %s\n", error.c_str());
+        return 1;
+    }
+    const std::string portName = "COM" + std::to_string(options.port);
+    CDeviceLink link;
+    if (!link.Create(DeviceDirectory(options.deviceDir), "com" + std::to_string(options.port),
+                     line.SlavePath(), error)) {
+        std::fprintf(stderr, "daxsim: %s\n", error.c_str());
+        return 1;
+    }
+
+    log.Write("event", CJsonLine()
+                           .Add("event", "ready")
+                           .Add("profile", config.profile)
+                           .Add("port", portName)
+                           .Add("pts", line.SlavePath())
+                           .Add("link", link.Path())
+                           .Add("baud", config.baud));
+    std::printf("ready %s %s\n", portName.c_str(), line.SlavePath().c_str());
+    std::fflush(stdout);
+
+    CSimServer server(config, line, log);
+    const bool ok = server.Run(g_stop, waitMask);
+    link.Remove();
+    if (!ok) {
+        std::fprintf(stderr, "daxsim: the pseudo-terminal failed\n");
+        return 1;
+    }
+    log.Write("event", CJsonLine().Add("event", "stopped"));
+    return 0;
+}

@@ -1,0 +1,306 @@
+// daxsim from the host's side: start it, open its pseudo-terminal like a serial port, and check
+// the exchanges byte for byte.
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <optional>
+#include <poll.h>
+#include <signal.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Esc(const std::string& text) {
+    return "\x1b" + text;
+}
+
+class TempDir {
+public:
+    TempDir() {
+        std::string tmpl = (fs::temp_directory_path() / "daxsim-test-XXXXXX").string();
+        m_path = mkdtemp(tmpl.data()) ? tmpl : "";
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    std::string m_path;
+};
+
+// One daxsim process with its own device directory and log.
+class Sim {
+public:
+    explicit Sim(const std::string& profile, std::vector<std::string> sets = {}) {
+        std::vector<std::string> args = {DAXSIM_PATH,    "--profile", profile, "--port", "4",
+                                         "--device-dir", Dir(),       "--log", LogPath()};
+        for (const auto& s : sets)
+            args.insert(args.end(), {"--set", s});
+        m_pid = Start(args, m_out);
+        ready = ReadLine(5000);
+        if (ready.rfind("ready COM4 ", 0) == 0)
+            pts = ready.substr(11);
+    }
+    ~Sim() {
+        if (m_pid > 0)
+            Stop();
+        close(m_out);
+    }
+    int Stop() {
+        kill(m_pid, SIGTERM);
+        int status = 0;
+        waitpid(m_pid, &status, 0);
+        m_pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::string Dir() const { return m_tmp.m_path + "/dev"; }
+    std::string LogPath() const { return m_tmp.m_path + "/sim.log"; }
+    std::string Log() const {
+        std::ifstream f(LogPath());
+        std::stringstream s;
+        s << f.rdbuf();
+        return s.str();
+    }
+
+    static pid_t Start(const std::vector<std::string>& args, int& out) {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return -1;
+        const pid_t pid = fork();
+        if (pid == 0) {
+            dup2(fds[1], 1);
+            std::vector<char*> argv;
+            for (const auto& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        close(fds[1]);
+        out = fds[0];
+        return pid;
+    }
+
+    std::string ready;
+    std::string pts;
+
+private:
+    std::string ReadLine(int ms) {
+        std::string line;
+        char c = 0;
+        pollfd p{m_out, POLLIN, 0};
+        while (poll(&p, 1, ms) > 0 && read(m_out, &c, 1) == 1 && c != '\n')
+            line += c;
+        return line;
+    }
+    TempDir m_tmp;
+    pid_t m_pid = -1;
+    int m_out = -1;
+};
+
+// The host's end: the slave of the pseudo-terminal, raw, at a chosen rate.
+class Line {
+public:
+    explicit Line(const std::string& path, speed_t rate = B38400) {
+        m_fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        SetRate(rate);
+    }
+    ~Line() { close(m_fd); }
+    void SetRate(speed_t rate) {
+        termios tio{};
+        tcgetattr(m_fd, &tio);
+        cfmakeraw(&tio);
+        cfsetspeed(&tio, rate);
+        tcsetattr(m_fd, TCSANOW, &tio);
+    }
+    // Sends the command and reads up to n answer bytes, waiting at most ms.
+    std::string Ask(const std::string& command, std::size_t n, int ms = 1000) {
+        EXPECT_EQ(write(m_fd, command.data(), command.size()), ssize_t(command.size()));
+        return Read(n, ms);
+    }
+    std::string Read(std::size_t n, int ms) {
+        std::string out;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (out.size() < n) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now());
+            pollfd p{m_fd, POLLIN, 0};
+            if (left.count() <= 0 || poll(&p, 1, int(left.count())) <= 0)
+                break;
+            char buf[256];
+            const ssize_t got = read(m_fd, buf, std::min(sizeof buf, n - out.size()));
+            if (got > 0)
+                out.append(buf, size_t(got));
+        }
+        return out;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+TEST(Daxsim, AnnouncesItselfAnswersTheInquiryAndLeavesCleanly) {
+    Sim sim("printer", {"revision=3.209", "suffix=B", "printer_serial=P1"});
+    ASSERT_FALSE(sim.pts.empty()) << sim.ready;
+    EXPECT_EQ(fs::read_symlink(sim.Dir() + "/com4").string(), sim.pts);
+
+    Line line(sim.pts);
+    const std::string id = "DISC TRANSPORTERVERSION 3.209B  "
+                           "DISC PRINTER    DP4000  5.21 A  ";
+    EXPECT_EQ(line.Ask(Esc("!e0C"), 7 + 64), Esc("!e0064") + id);
+
+    EXPECT_EQ(sim.Stop(), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(sim.Dir() + "/com4")));
+}
+
+TEST(Daxsim, StoredSerialSurvivesARestartDuringWhichItIsSilent) {
+    Sim sim("basic", {"reboot_ms=400"});
+    Line line(sim.pts);
+    EXPECT_EQ(line.Ask(Esc("!f9000C12345678"), 6), Esc("!f91C"));
+    EXPECT_EQ(line.Ask(Esc("!f:000C"), 14), Esc("!f:10") + "12345678");
+    EXPECT_EQ(line.Ask(Esc("!f6007C"), 6), Esc("!f61C")); // a margin, not stored with !h1C
+
+    EXPECT_EQ(line.Ask(Esc("!g1C"), 6), Esc("!g11C"));
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11, 200), ""); // restarting: the command is lost
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1000000C"));
+    EXPECT_EQ(line.Ask(Esc("!f:000C"), 14), Esc("!f:10") + "12345678");
+
+    const std::string log = sim.Log();
+    EXPECT_NE(log.find(R"("dir":"rx","bytes":"\u001b!f9000C12345678","cmd":"f9000C",)"
+                       R"("data":"12345678"})"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find(R"("dir":"tx","bytes":"\u001b!f91C","cmd":"f9000C"})"), std::string::npos);
+    EXPECT_NE(log.find(R"("ignored":"restarting")"), std::string::npos);
+}
+
+TEST(Daxsim, RefusedAndUnknownCommandsReportTheirSenseOnce) {
+    Sim sim("basic", {"refuse=f9000C:4:7", "drop=f5111C"});
+    Line line(sim.pts);
+    EXPECT_EQ(line.Ask(Esc("!f9000CABCDEFGH"), 6), Esc("!f90C"));
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1004007C"));
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1000000C"));
+    EXPECT_EQ(line.Ask(Esc("!f:000C"), 14), Esc("!f:10") + "TS100001"); // nothing was stored
+
+    EXPECT_EQ(line.Ask(Esc("!zq7C"), 6), Esc("!zq0C"));
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1005000C"));
+    EXPECT_EQ(line.Ask(Esc("!f0203C"), 12), Esc("!f01200000C")); // BIN4 not fitted
+    EXPECT_EQ(line.Ask(Esc("!f0299C"), 12), Esc("!f00000000C")); // no such element
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1005000C"));
+    EXPECT_EQ(line.Ask(Esc("!f5111C"), 6, 200), "");
+}
+
+TEST(Daxsim, AnswersOnlyAtItsOwnRateAndMovesWhenTold) {
+    Sim sim("basic");
+    Line line(sim.pts, B9600);
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11, 200), "");
+    line.SetRate(B38400);
+    EXPECT_EQ(line.Ask(Esc("!b19200C"), 5), Esc("!b0C"));
+    EXPECT_EQ(line.Ask(Esc("!b11520C"), 5), Esc("!b1C")); // answered at the old rate
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11, 200), "");
+    line.SetRate(B115200);
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1005000C")); // the refused 19200
+}
+
+TEST(Daxsim, WrongRateGarbageHasTheLengthOfTheAnswer) {
+    Sim sim("basic", {"wrong_rate=garbage"});
+    Line line(sim.pts, B9600);
+    EXPECT_EQ(line.Ask(Esc("!e0C"), 200, 300).size(), 7u + 64u);
+}
+
+TEST(Daxsim, JunkAndCutCommandsDoNotDerailTheInterpreter) {
+    Sim sim("basic");
+    Line line(sim.pts);
+    std::string junk = "xyz\x01\xff" + Esc("*b12W\x1b\x1b") + Esc("!f9000C12");
+    EXPECT_EQ(line.Ask(junk + Esc("!e1C"), 11), Esc("!e1000000C"));
+    EXPECT_EQ(line.Ask(Esc("!f:000C"), 14), Esc("!f:10") + "TS100001");
+    // A command in pieces is put together; one left unfinished is given up after a while.
+    EXPECT_EQ(line.Ask(Esc("!f:0"), 14, 100), "");
+    EXPECT_EQ(line.Ask("00C", 14), Esc("!f:10") + "TS100001");
+    EXPECT_EQ(line.Ask(Esc("!f:0"), 14, 1300), "");
+    EXPECT_EQ(line.Ask("00C" + Esc("!e1C"), 11), Esc("!e1000000C"));
+}
+
+// The host's element probes (revision 3.25), written out here on their own.
+std::string ProbedConfiguration(Line& line) {
+    auto state = [&](int element) -> std::optional<int> {
+        const std::string a = line.Ask(Esc("!f0" + std::to_string(element) + "C"), 12);
+        if (a.size() != 12 || a[4] != '1')
+            return std::nullopt;
+        return a[5] - '0';
+    };
+    const auto bin4 = state(203);
+    if (bin4 && *bin4 != 2) {
+        const auto home = state(240);
+        if (home)
+            return *home == 2 ? "short" : "bin4";
+    }
+    if (state(240) == 2)
+        return "short";
+    if (state(241) == 2)
+        return "drive1";
+    const auto drive3 = state(243);
+    return drive3 && *drive3 != 2 ? "drive3" : "basic";
+}
+
+TEST(Daxsim, EachConfigurationProfileLandsWhereTheHostsProbesSay) {
+    const std::vector<std::pair<std::string, std::string>> cases = {{"basic", "basic"},
+                                                                    {"drive1", "drive1"},
+                                                                    {"drive3", "drive3"},
+                                                                    {"bin4", "bin4"},
+                                                                    {"short-status", "short"}};
+    for (const auto& [profile, expected] : cases) {
+        Sim sim(profile);
+        Line line(sim.pts);
+        EXPECT_EQ(ProbedConfiguration(line), expected) << profile;
+        // Only short-status firmware knows ESC !f0C; it reports the sense in one digit.
+        EXPECT_EQ(line.Ask(Esc("!zq7C"), 6), Esc("!zq0C"));
+        if (expected == "short") {
+            EXPECT_EQ(line.Ask(Esc("!f0C"), 6), Esc("!f05C"));
+        } else {
+            EXPECT_EQ(line.Ask(Esc("!f0C"), 6), Esc("!f00C"));
+            EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1005000C"));
+        }
+    }
+}
+
+TEST(Daxsim, ProgrammingTakesTheAnnouncedBytesThenRestarts) {
+    Sim sim("old-firmware", {"reboot_ms=300"});
+    Line line(sim.pts);
+    EXPECT_EQ(line.Ask(Esc("!g0100C"), 6), Esc("!g01C"));
+    std::string image(100, '\x1b'); // firmware data, not commands
+    image.replace(10, 5, Esc("!e1C"));
+    EXPECT_EQ(line.Ask(image + Esc("!e1C"), 11, 200), "");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1000000C"));
+    const std::string log = sim.Log();
+    EXPECT_NE(log.find(R"("event":"flash","target":"transporter","bytes":100,)"), std::string::npos)
+        << log;
+}
+
+TEST(Daxsim, BadCommandLinesAreRefusedWithUsageStatus) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{DAXSIM_PATH, "--profile", "nosuch"},
+          {DAXSIM_PATH, "--profile", "basic", "--set", "revision=3"},
+          {DAXSIM_PATH, "--profile", "basic", "--set", "colour=red"},
+          {DAXSIM_PATH, "--profile", "basic", "--port", "0"}}) {
+        int out = -1;
+        const pid_t pid = Sim::Start(args, out);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        close(out);
+        EXPECT_EQ(WEXITSTATUS(status), 64) << args.back();
+    }
+}
+
+} // namespace
