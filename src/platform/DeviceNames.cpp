@@ -176,6 +176,13 @@ std::optional<int> DeviceNames::parseComPath(const std::string& windowsPath) {
     return parseNumber(name.substr(3), 1, kMaxComPort);
 }
 
+std::optional<int> DeviceNames::parseLptPath(const std::string& windowsPath) {
+    const std::string name = lower(stripDevicePrefix(windowsPath));
+    if (name == "lpt1" || name == "lpt2")
+        return name[3] - '0';
+    return std::nullopt;
+}
+
 std::optional<std::string> DeviceNames::resolvePath(const std::string& windowsPath) const {
     if (windowsPath.compare(0, 4, "\\\\?\\") == 0) {
         const std::string wanted = lower(windowsPath);
@@ -187,9 +194,8 @@ std::optional<std::string> DeviceNames::resolvePath(const std::string& windowsPa
     }
     if (auto com = parseComPath(windowsPath))
         return resolveCom(*com);
-    const std::string name = lower(stripDevicePrefix(windowsPath));
-    if (name == "lpt1" || name == "lpt2")
-        return resolveLpt(name[3] - '0');
+    if (auto lpt = parseLptPath(windowsPath))
+        return resolveLpt(*lpt);
     return std::nullopt;
 }
 

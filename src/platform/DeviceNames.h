@@ -71,6 +71,8 @@ public:
 
     // The COM number in a Windows path ("\\.\COM5" or "COM5"); none for anything else.
     static std::optional<int> parseComPath(const std::string& windowsPath);
+    // 1 or 2 for "LPT1"/"\\.\LPT2" (any case); none for anything else.
+    static std::optional<int> parseLptPath(const std::string& windowsPath);
 
     // One line for a failed open of `windowsPath` (resolved to `node`, may be empty); for a lack
     // of permission it says how to get access.

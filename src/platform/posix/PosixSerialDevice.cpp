@@ -90,6 +90,12 @@ int pollTimeout(uint64_t stopUs, uint64_t nowUsValue) {
     return static_cast<int>(std::min<uint64_t>(ms, INT_MAX));
 }
 
+// A deadline `ms` after `fromUs`; time-outs near the 32-bit limits saturate instead of wrapping.
+uint64_t deadlineAfter(uint64_t fromUs, uint64_t ms) {
+    constexpr uint64_t limitMs = UINT64_MAX / 2000;
+    return fromUs + std::min(ms, limitMs) * 1000;
+}
+
 bool noModemLines(int err) {
     return err == ENOTTY || err == EINVAL;
 }
@@ -143,6 +149,13 @@ bool PosixSerialDevice::open(const std::string& path) {
         return abandon(errno);
     if (!S_ISCHR(opened.st_mode) || opened.st_rdev != st.st_rdev)
         return abandon(EBUSY); // the node changed under us
+    if (!::isatty(fd)) {
+        // A parallel port node is no terminal and has no line settings; it is only written.
+        if (!DeviceNames::parseLptPath(path))
+            return abandon(ENOTTY);
+        adopt(fd, st.st_rdev);
+        return true;
+    }
     if (::ioctl(fd, TIOCEXCL) != 0)
         return abandon(errno);
 
@@ -166,12 +179,16 @@ bool PosixSerialDevice::open(const std::string& path) {
     // A freshly opened port starts with empty queues, as it does on Windows.
     ::tcflush(fd, TCIOFLUSH);
 
+    adopt(fd, st.st_rdev);
+    return true;
+}
+
+void PosixSerialDevice::adopt(int fd, uint64_t lockKey) {
     m_fd = fd;
-    m_nLockKey = st.st_rdev;
+    m_nLockKey = lockKey;
     m_timeouts = {};
     m_applied = {};
     m_bApplied = false;
-    return true;
 }
 
 bool PosixSerialDevice::getLineState(SerialLineState& state) {
@@ -323,11 +340,13 @@ bool PosixSerialDevice::read(uint8_t* buffer, size_t length, size_t& received) {
     const SerialTimeouts& t = m_timeouts;
     const bool immediate =
         t.readInterval == kMaxDword && t.readTotalMultiplier == 0 && t.readTotalConstant == 0;
-    const uint64_t totalMs = uint64_t(t.readTotalMultiplier) * length + t.readTotalConstant;
+    const uint64_t totalMs =
+        uint64_t(t.readTotalMultiplier) * std::min<uint64_t>(length, kMaxDword) +
+        t.readTotalConstant;
     const bool hasTotal = totalMs > 0;
     const bool hasInterval = t.readInterval != 0 && t.readInterval != kMaxDword;
     const uint64_t start = nowUs();
-    const uint64_t deadline = start + totalMs * 1000;
+    const uint64_t deadline = deadlineAfter(start, totalMs);
     uint64_t lastByte = start;
     bool hungUp = false;
 
@@ -354,7 +373,7 @@ bool PosixSerialDevice::read(uint8_t* buffer, size_t length, size_t& received) {
         constexpr uint64_t never = UINT64_MAX;
         uint64_t stop = hasTotal ? deadline : never;
         if (received > 0 && hasInterval)
-            stop = std::min(stop, lastByte + uint64_t(t.readInterval) * 1000);
+            stop = std::min(stop, deadlineAfter(lastByte, t.readInterval));
         const uint64_t now = nowUs();
         if (stop != never && now >= stop)
             return true;
@@ -397,16 +416,20 @@ bool PosixSerialDevice::write(const uint8_t* data, size_t length, size_t& writte
         return fail(EINVAL);
 
     const SerialTimeouts& t = m_timeouts;
-    const uint64_t totalMs = uint64_t(t.writeTotalMultiplier) * length + t.writeTotalConstant;
+    const uint64_t totalMs =
+        uint64_t(t.writeTotalMultiplier) * std::min<uint64_t>(length, kMaxDword) +
+        t.writeTotalConstant;
     const bool hasTotal = totalMs > 0;
-    const uint64_t deadline = nowUs() + totalMs * 1000;
+    const uint64_t deadline = deadlineAfter(nowUs(), totalMs);
 
     size_t accepted = 0;
     bool hungUp = false;
+    bool saidReady = false;
     while (accepted < length) {
         const ssize_t n = ::write(m_fd, data + accepted, length - accepted);
         if (n > 0) {
             accepted += static_cast<size_t>(n);
+            saidReady = false;
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -419,6 +442,11 @@ bool PosixSerialDevice::write(const uint8_t* data, size_t length, size_t& writte
         if (hungUp) {
             written = accepted;
             return fail(EIO);
+        }
+        if (saidReady) {
+            // Some drivers (a parallel port) always poll writable; do not spin on them.
+            const timespec pause{0, 1000000};
+            ::nanosleep(&pause, nullptr);
         }
         const uint64_t now = nowUs();
         if (hasTotal && now >= deadline)
@@ -433,6 +461,7 @@ bool PosixSerialDevice::write(const uint8_t* data, size_t length, size_t& writte
         if (rc > 0 && (p.revents & POLLNVAL))
             return fail(EBADF);
         hungUp = rc > 0 && (p.revents & (POLLHUP | POLLERR)) && !(p.revents & POLLOUT);
+        saidReady = rc > 0 && (p.revents & POLLOUT);
     }
 
     // A write is done when its bytes are on the line, as on Windows; what is still queued at the

@@ -18,7 +18,9 @@ public:
     PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
 
     // `path` in the Windows form ("\\.\COM5", "COM5", "LPT1"); a name that maps to nothing
-    // fails with ENOENT, a port this process already holds with EBUSY.
+    // fails with ENOENT, a port this process already holds with EBUSY, a COM name whose node is
+    // no terminal with ENOTTY. An LPT node that is no terminal opens for writing only: its line
+    // state calls fail with ENOTTY.
     bool open(const std::string& path) override;
     bool isOpen() const override { return m_fd >= 0; }
     bool getLineState(SerialLineState& state) override;
@@ -39,6 +41,7 @@ public:
     const std::string& node() const { return m_strNode; }
 
 private:
+    void adopt(int fd, uint64_t lockKey);
     bool fail(int err);
     bool failIfClosed();
     bool waitForDrain(size_t& queued, bool hasDeadline, uint64_t deadlineUs);

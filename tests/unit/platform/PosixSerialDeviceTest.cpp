@@ -276,6 +276,20 @@ TEST_F(PosixSerialDeviceTest, MissingOrWrongPortsFailWithTheirErrno) {
     EXPECT_FALSE(dev.open("\\\\.\\COM3")); // a plain file is no serial port
     EXPECT_EQ(dev.lastError(), uint32_t(ENOTTY));
     EXPECT_FALSE(dev.isOpen());
+
+    // A character device that is no terminal: refused as a COM port, written as a parallel one.
+    m_dir.link("com4", "/dev/null");
+    m_dir.link("lpt1", "/dev/null");
+    EXPECT_FALSE(dev.open("COM4"));
+    EXPECT_EQ(dev.lastError(), uint32_t(ENOTTY));
+    ASSERT_TRUE(dev.open("LPT1")) << dev.lastError();
+    const uint8_t data[3] = {1, 2, 3};
+    size_t written = 0;
+    EXPECT_TRUE(dev.write(data, sizeof data, written));
+    EXPECT_EQ(written, 3u);
+    SerialLineState state;
+    EXPECT_FALSE(dev.getLineState(state));
+    EXPECT_EQ(dev.lastError(), uint32_t(ENOTTY));
 }
 
 TEST_F(PosixSerialDeviceTest, HangUpEndsAReadWithoutTimeouts) {
