@@ -67,6 +67,24 @@ bool ParseElement(const std::string& text, SElementSetting& e) {
     return true;
 }
 
+bool* FlagField(SDeviceConfig& c, const std::string& key) {
+    if (key == "rotator")
+        return &c.rotator;
+    if (key == "mailbox")
+        return &c.mailbox;
+    if (key == "boot")
+        return &c.bootFirmware;
+    if (key == "short_sense")
+        return &c.shortSense;
+    if (key == "builtin_printer")
+        return &c.builtInPrinter;
+    if (key == "align")
+        return &c.alignPasses;
+    if (key == "loader_params")
+        return &c.loaderParams;
+    return nullptr;
+}
+
 void SetPrinterKind(SDeviceConfig& c, EPrinter kind) {
     c.printer = kind;
     const bool morraneName = c.printerName.rfind("MORRANE", 0) == 0;
@@ -193,7 +211,6 @@ bool ApplySetting(const std::string& assignment, SDeviceConfig& c, std::string& 
         return false;
     };
     long n = 0;
-    bool b = false;
 
     if (key == "name") {
         if (v.size() > 16)
@@ -233,24 +250,11 @@ bool ApplySetting(const std::string& assignment, SDeviceConfig& c, std::string& 
         else
             return bad("basic, drive1, drive3, bin4 or short");
         c.shortSense = c.configuration == EConfiguration::ShortStatus || c.bootFirmware;
-    } else if (key == "rotator" || key == "mailbox" || key == "boot" || key == "short_sense" ||
-               key == "builtin_printer" || key == "align" || key == "loader_params") {
-        if (!ParseBool(v, b))
+    } else if (bool* flag = FlagField(c, key)) {
+        if (!ParseBool(v, *flag))
             return bad("0 or 1");
-        if (key == "rotator")
-            c.rotator = b;
-        else if (key == "mailbox")
-            c.mailbox = b;
-        else if (key == "boot")
-            c.bootFirmware = b;
-        else if (key == "short_sense")
-            c.shortSense = b;
-        else if (key == "builtin_printer")
-            c.builtInPrinter = b;
-        else if (key == "align")
-            c.alignPasses = b;
-        else
-            c.loaderParams = b;
+        if (key == "boot") // the start-up firmware reports sense in the short form too
+            c.shortSense = c.bootFirmware || c.configuration == EConfiguration::ShortStatus;
     } else if (key == "printer") {
         if (v == "none")
             SetPrinterKind(c, EPrinter::None);

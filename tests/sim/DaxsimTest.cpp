@@ -231,6 +231,38 @@ TEST(Daxsim, JunkAndCutCommandsDoNotDerailTheInterpreter) {
     EXPECT_EQ(line.Ask("00C" + Esc("!e1C"), 11), Esc("!e1000000C"));
 }
 
+TEST(Daxsim, PrinterProbeCountersAndDiscMoves) {
+    Sim sim("printer");
+    Line line(sim.pts);
+    EXPECT_EQ(line.Ask(Esc("!a3H"), 1, 100), "");  // no answer; the printer is busy for 2 polls
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1000002C"));
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1000002C"));
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1000000C"));
+    EXPECT_EQ(line.Ask(Esc("!f;2C"), 12), Esc("!f;2=000056"));
+
+    EXPECT_EQ(line.Ask(Esc("!f12002C"), 6), Esc("!f11C"));  // GET from BIN1
+    EXPECT_EQ(line.Ask(Esc("!f12601C"), 6), Esc("!f11C"));  // PUT on the printer
+    EXPECT_EQ(line.Ask(Esc("!f0260C"), 12), Esc("!f01100000C"));
+    EXPECT_EQ(line.Ask(Esc("!f12601C"), 6), Esc("!f10C"));  // nothing left to put
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1003000C"));
+    // Action 3 tells whether the printer drawer is open.
+    EXPECT_EQ(line.Ask(Esc("!f12603C"), 6), Esc("!f10C"));
+    EXPECT_EQ(line.Ask(Esc("!d0C"), 1, 100), "");
+    EXPECT_EQ(line.Ask(Esc("!f12603C"), 6), Esc("!f11C"));
+}
+
+TEST(Daxsim, LoaderParametersAreCheckedAndKept) {
+    Sim sim("qt6400");
+    Line line(sim.pts);
+    EXPECT_EQ(line.Ask(Esc("!f:099C"), 14), Esc("!f:19") + "11030000");
+    EXPECT_EQ(line.Ask(Esc("!f9099C1017x000"), 6), Esc("!f90C"));
+    EXPECT_EQ(line.Ask(Esc("!f9099C01171000"), 6), Esc("!f91C"));
+    EXPECT_EQ(line.Ask(Esc("!f9101CLINE 4  "), 6), Esc("!f91C"));
+    EXPECT_EQ(line.Ask(Esc("!f:099C"), 14), Esc("!f:19") + "01171000");
+    EXPECT_EQ(line.Ask(Esc("!f:100C"), 14), Esc("!f:10") + "QT6400 L");
+    EXPECT_EQ(line.Ask(Esc("!f:101C"), 14), Esc("!f:11") + "LINE 4  ");
+}
+
 // The host's element probes (revision 3.25), written out here on their own.
 std::string ProbedConfiguration(Line& line) {
     auto state = [&](int element) -> std::optional<int> {
