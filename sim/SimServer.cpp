@@ -120,7 +120,9 @@ void CSimServer::Serve(const std::string& bytes, int rate, Clock::time_point now
         if (!rest.empty())
             Program(rest, rate, now);
     } else if (m_state == EState::Restarting) {
-        m_parser.Reset();
+        const std::string lost = m_parser.TakePending();
+        if (!lost.empty())
+            LogJunk(lost, "restarting");
     }
 }
 

@@ -234,16 +234,16 @@ TEST(Daxsim, JunkAndCutCommandsDoNotDerailTheInterpreter) {
 TEST(Daxsim, PrinterProbeCountersAndDiscMoves) {
     Sim sim("printer");
     Line line(sim.pts);
-    EXPECT_EQ(line.Ask(Esc("!a3H"), 1, 100), "");  // no answer; the printer is busy for 2 polls
+    EXPECT_EQ(line.Ask(Esc("!a3H"), 1, 100), ""); // no answer; the printer is busy for 2 polls
     EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1000002C"));
     EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1000002C"));
     EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1000000C"));
     EXPECT_EQ(line.Ask(Esc("!f;2C"), 12), Esc("!f;2=000056"));
 
-    EXPECT_EQ(line.Ask(Esc("!f12002C"), 6), Esc("!f11C"));  // GET from BIN1
-    EXPECT_EQ(line.Ask(Esc("!f12601C"), 6), Esc("!f11C"));  // PUT on the printer
+    EXPECT_EQ(line.Ask(Esc("!f12002C"), 6), Esc("!f11C")); // GET from BIN1
+    EXPECT_EQ(line.Ask(Esc("!f12601C"), 6), Esc("!f11C")); // PUT on the printer
     EXPECT_EQ(line.Ask(Esc("!f0260C"), 12), Esc("!f01100000C"));
-    EXPECT_EQ(line.Ask(Esc("!f12601C"), 6), Esc("!f10C"));  // nothing left to put
+    EXPECT_EQ(line.Ask(Esc("!f12601C"), 6), Esc("!f10C")); // nothing left to put
     EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1003000C"));
     // Action 3 tells whether the printer drawer is open.
     EXPECT_EQ(line.Ask(Esc("!f12603C"), 6), Esc("!f10C"));
@@ -261,6 +261,50 @@ TEST(Daxsim, LoaderParametersAreCheckedAndKept) {
     EXPECT_EQ(line.Ask(Esc("!f:099C"), 14), Esc("!f:19") + "01171000");
     EXPECT_EQ(line.Ask(Esc("!f:100C"), 14), Esc("!f:10") + "QT6400 L");
     EXPECT_EQ(line.Ask(Esc("!f:101C"), 14), Esc("!f:11") + "LINE 4  ");
+}
+
+TEST(Daxsim, ProfilesIdentifyThemselvesByTheirOwnBytes) {
+    struct SCase {
+        std::string profile;
+        std::size_t count;
+        std::string name, revision, printer, model;
+    };
+    for (const SCase& c :
+         {SCase{"240x-boot", 32, "KORVIX BOOT     ", "1.00 A", "", ""},
+          SCase{"moltrian3", 32, "Moltrian III E06", "3.10 A", "", ""},
+          SCase{"qt6400", 64, "KORVIX QT6400   ", "6.20 A", "DISC PRINTER    ", "DP4000"},
+          SCase{"morrane-dkpr22", 64, "DISC TRANSPORTER", "3.25 F", "MORRANE PRINTER ",
+                "DKPR22"}}) {
+        Sim sim(c.profile);
+        Line line(sim.pts);
+        const std::string a = line.Ask(Esc("!e0C"), 7 + 64, 300);
+        ASSERT_EQ(a.size(), 7 + c.count) << c.profile;
+        EXPECT_EQ(a.substr(4, 3), c.count == 32 ? "032" : "064");
+        EXPECT_EQ(a.substr(7, 16), c.name);
+        EXPECT_EQ(a.substr(7 + 24, 6), c.revision);
+        if (c.count == 64) {
+            EXPECT_EQ(a.substr(7 + 32, 16), c.printer);
+            EXPECT_EQ(a.substr(7 + 48, 6), c.model);
+        }
+    }
+    // The start-up firmware knows no stored texts: a short refusal, then sense 5 in one digit.
+    Sim boot("240x-boot");
+    Line line(boot.pts);
+    EXPECT_EQ(line.Ask(Esc("!f:000C"), 14, 300), Esc("!f:0C"));
+    EXPECT_EQ(line.Ask(Esc("!f0C"), 6), Esc("!f05C"));
+}
+
+TEST(Daxsim, ComesBackFromARestartAtTheRateItHad) {
+    Sim sim("basic", {"baud=115200", "reboot_ms=100", "garbage=f:000C"});
+    Line line(sim.pts, B115200);
+    EXPECT_EQ(line.Ask(Esc("!b38400C"), 5), Esc("!b1C"));
+    line.SetRate(B38400);
+    EXPECT_EQ(line.Ask(Esc("!g1C"), 6), Esc("!g11C"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1000000C"));
+    const std::string noise = line.Ask(Esc("!f:000C"), 20, 200);
+    EXPECT_EQ(noise.size(), 14u);
+    EXPECT_NE(noise, Esc("!f:10") + "TS100001");
 }
 
 // The host's element probes (revision 3.25), written out here on their own.
