@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devices/CTransporter.h"
+#include "devices/ElementMap.h"
 
 #include <cstdint>
 #include <string>

@@ -1,0 +1,105 @@
+#include "flow/ScriptedTransporter.h"
+
+#include "devices/ProductRecognition.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace dax::flow {
+
+namespace {
+
+std::string Padded(std::string text, size_t length) {
+    text.resize(length, ' ');
+    return text;
+}
+
+} // namespace
+
+bool StoreInquiry(const Inquiry& q) {
+    std::string id = Padded(q.product, 16) + "VERSION " + q.revision + "A  ";
+    if (q.count >= 64)
+        id += Padded(q.printerName, 16) + Padded(q.printerModel, 8) + Padded(q.printerRevision, 8);
+    char head[8];
+    std::snprintf(head, sizeof head, "\x1B!e0%03u", q.count);
+    // Discovery's receive buffer: zero-filled, only the announced bytes received.
+    std::vector<uint8_t> answer(7 + 96 + 32, 0);
+    std::memcpy(answer.data(), head, 7);
+    std::memcpy(answer.data() + 7, id.data(), std::min<size_t>(id.size(), q.count));
+    return IsKnownTransporter(answer.data(), q.count);
+}
+
+ScriptedTransporter::ScriptedTransporter(uint32_t baud)
+    : line(std::make_shared<FakeSerialLine>(clock)) {
+    line->onWrite = [this](FakeSerialLine& l, const std::vector<uint8_t>& bytes) {
+        const std::string text(bytes.begin() + (bytes[0] == 0x1B ? 1 : 0), bytes.end());
+        commands.push_back(text);
+        rates.push_back(l.lineState.baudRate);
+        auto answer = Answer(text);
+        if (auto it = refusals.find(text); it != refusals.end() && answer) {
+            (*answer)[4] = '0'; // refused in the command's own answer form
+            std::tie(transporterSense, printerSense) = it->second;
+        }
+        if (answer)
+            l.queueInput(*answer);
+        if (auto it = silenceAfter.find(text); it != silenceAfter.end())
+            silentSenses = it->second;
+    };
+    port = std::make_unique<CTransporterPort>(std::make_unique<FakeSerialDevice>(line), clock,
+                                              "\\\\.\\COM1", baud);
+    line->timeoutHistory.clear(); // only the exchanges count
+}
+
+std::optional<std::string> ScriptedTransporter::Answer(const std::string& command) {
+    if (auto it = overrides.find(command); it != overrides.end())
+        return it->second;
+    char text[32];
+    int number = 0;
+    if (command == "!e1C" || command == "!f0C") {
+        if (silentSenses > 0 && silentSenses--)
+            return std::nullopt;
+        if (!printerSenses.empty()) {
+            printerSense = printerSenses.front();
+            printerSenses.pop_front();
+        }
+        if (command == "!f0C")
+            std::snprintf(text, sizeof text, "\x1B!f0%uC", transporterSense % 10u);
+        else
+            std::snprintf(text, sizeof text, "\x1B!e1%03u%03uC", transporterSense, printerSense);
+        return text;
+    }
+    if (command.size() == 7 && std::sscanf(command.c_str(), "!f0%3dC", &number) == 1) {
+        auto it = elementStates.find(number);
+        std::snprintf(text, sizeof text, "\x1B!f01%d%05dC",
+                      it == elementStates.end() ? 2 : it->second, number);
+        return text;
+    }
+    if (std::sscanf(command.c_str(), "!f:%3dC", &number) == 1)
+        return "\x1B!f:1 " + (stored.count(number) ? stored[number] : std::string(8, ' '));
+    if (command.size() == 5 && command.compare(0, 3, "!f;") == 0) {
+        std::snprintf(text, sizeof text, " %-6d", counters[command[3]]);
+        return "\x1B" + command.substr(0, 4) + text;
+    }
+    if (command.compare(0, 2, "!b") == 0)
+        return "\x1B!b1C";
+    if (command == "!a3H" || command == "!d1C")
+        return std::nullopt;
+    return "\x1B!xx1C";
+}
+
+std::string ScriptedTransporter::Sequence() const {
+    std::string all;
+    for (const std::string& c : commands)
+        all += (all.empty() ? "" : " ") + c;
+    return all;
+}
+
+std::vector<uint32_t> ScriptedTransporter::AnswerTimeouts() const {
+    std::vector<uint32_t> result;
+    for (const SerialTimeouts& t : line->timeoutHistory)
+        if (t.readTotalConstant != CTransporterPort::kDrainMs)
+            result.push_back(t.readTotalConstant);
+    return result;
+}
+
+} // namespace dax::flow

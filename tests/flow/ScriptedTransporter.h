@@ -1,0 +1,69 @@
+#pragma once
+
+#include "devices/Interaction.h"
+#include "link/CTransporterPort.h"
+#include "platform/fake/FakeSerialLine.h"
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dax::flow {
+
+// An inquiry answer as discovery would have stored it; revisions are identification bytes
+// 24-28 and 56-60. From a count of 64 on, a printer answered.
+struct Inquiry {
+    std::string product = "DISC TRANSPORTER";
+    std::string revision = "3.07 ";
+    uint32_t count = 32;
+    std::string printerName = "DISC PRINTER";
+    std::string printerModel = "DP0001";
+    std::string printerRevision = "4.00 ";
+};
+
+// Puts the answer through the recogniser into the shared inquiry buffer.
+bool StoreInquiry(const Inquiry& inquiry);
+
+// A small transporter at the far end of the link: it answers each command by its text and
+// records what it was sent (without the escape byte) and at which line rate.
+class ScriptedTransporter {
+public:
+    explicit ScriptedTransporter(uint32_t baud = 38400);
+
+    FakeClock clock;
+    std::shared_ptr<FakeSerialLine> line;
+    std::unique_ptr<CTransporterPort> port;
+
+    std::map<int, int> elementStates;                              // others answer state 2
+    std::map<std::string, std::pair<uint16_t, uint16_t>> refusals; // -> sense codes after it
+    uint16_t transporterSense = 0;
+    uint16_t printerSense = 0;
+    std::deque<uint16_t> printerSenses;      // printer codes of the next senses, one each
+    int silentSenses = 0;                    // senses that get no answer
+    std::map<std::string, int> silenceAfter; // a command after which senses go unanswered
+    std::map<int, std::string> stored;       // stored texts by area
+    std::map<char, int> counters;
+    std::map<std::string, std::string> overrides; // answers replacing the default
+
+    std::vector<std::string> commands;
+    std::vector<uint32_t> rates;
+
+    std::string Sequence() const;
+    // Read time-outs (ms) set for answers, drains left out.
+    std::vector<uint32_t> AnswerTimeouts() const;
+
+private:
+    std::optional<std::string> Answer(const std::string& command);
+};
+
+class CountingInteraction : public NoInteraction {
+public:
+    void PumpMessages() override { ++pumps; }
+    int pumps = 0;
+};
+
+} // namespace dax::flow
