@@ -1,7 +1,8 @@
 // Start-up speed against what the protocol allows:
 //  1. from start to a filled page with the transporter on the remembered port and rate,
 //     against the floor the protocol sets: a 50 ms drain before every exchange that expects an
-//     answer, the pauses it mandates, and the bytes at the line rate;
+//     answer and the pauses it mandates (the simulator's pseudo-terminal carries bytes at no
+//     line rate, so the bytes' own time is shown but not counted);
 //  2. a start-up scan of all 256 port numbers with none present.
 #include <chrono>
 #include <cstdio>
@@ -117,7 +118,7 @@ int main() {
         settings.WriteInt(kSectionLastGood, kValueBaudRate, kRate);
         settings.WriteInt(kSectionLastGood, kValueFirstPort, 1);
         PanelView view;
-        CDaxtoolDlg dlg(DialogContext{factory, clock, settings}, view);
+        CDaxtoolDlg dlg(DialogContext(factory, clock, settings), view);
         const double t0 = NowMs();
         dlg.OnInitDialog(true);
         const double elapsed = NowMs() - t0;
@@ -127,10 +128,11 @@ int main() {
         }
         const double drains = double(factory.counts["drains"]);
         const double wire = double(factory.counts["bytes"]) * 10.0 * 1000.0 / kRate;
-        const double floor = drains * CTransporterPort::kDrainMs + double(clock.slept) + wire;
+        const double floor = drains * CTransporterPort::kDrainMs + double(clock.slept);
         const double ratio = elapsed / floor;
         std::printf("start to filled page: %.1f ms; protocol floor %.1f ms (%.0f drains x 50 ms, "
-                    "%llu ms of pauses, %.1f ms on the wire); ratio %.3f (target <= 1.2)\n",
+                    "%llu ms of pauses; %.1f ms for the bytes at a real line's rate); ratio %.3f "
+                    "(target <= 1.2)\n",
                     elapsed, floor, drains, static_cast<unsigned long long>(clock.slept), wire,
                     ratio);
         if (ratio > 1.2)
@@ -141,7 +143,7 @@ int main() {
         MeteredClock clock;
         MemorySettingsStore settings;
         PanelView view;
-        CDaxtoolDlg dlg(DialogContext{factory, clock, settings}, view);
+        CDaxtoolDlg dlg(DialogContext(factory, clock, settings), view);
         const double t0 = NowMs();
         dlg.StartupScan();
         const double elapsed = NowMs() - t0;

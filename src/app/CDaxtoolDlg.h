@@ -18,6 +18,8 @@ class PortTrace;
 
 // What the dialog needs from the program around it.
 struct DialogContext {
+    DialogContext(SerialDeviceFactory& serial, Clock& c, SettingsStore& s)
+        : serialDevices(serial), clock(c), settings(s) {}
     SerialDeviceFactory& serialDevices;
     Clock& clock;
     SettingsStore& settings;

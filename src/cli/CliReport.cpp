@@ -80,7 +80,7 @@ std::string DeviceClassName(const CTransporter& device) {
 std::string Printable(const std::string& text) {
     std::string out;
     for (unsigned char c : text) {
-        if (c >= 0x20 && c < 0x7f && c != '\\')
+        if (c >= 0x20 && c < 0x7f)
             out += char(c);
         else
             out += Format("\\x%02X", c);

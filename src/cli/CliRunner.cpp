@@ -114,9 +114,12 @@ int RunCli(int argc, char** argv) {
     PosixSerialDeviceFactory serial(names);
     QtSettingsStore settings;
     CliView view;
-    DialogContext context{serial,           clock,          settings,
-                          app.GetTestLevel(), app.GetVersion(), app.GetDate(),
-                          app.GetLegal(),   trace.get()};
+    DialogContext context(serial, clock, settings);
+    context.testLevel = app.GetTestLevel();
+    context.version = app.GetVersion();
+    context.date = app.GetDate();
+    context.legal = app.GetLegal();
+    context.trace = trace.get();
     CDaxtoolDlg dlg(context, view);
     if (o.port) {
         // As when the port is chosen in the Port box: only that port is probed.

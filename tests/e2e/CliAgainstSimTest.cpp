@@ -10,7 +10,6 @@
 #include "support/Process.h"
 
 using daxtest::Background;
-using daxtest::Run;
 using daxtest::RunResult;
 using daxtest::TempDir;
 using Json = nlohmann::json;
@@ -36,7 +35,7 @@ protected:
 
     RunResult Cli(std::vector<std::string> args) {
         args.insert(args.begin(), {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev"});
-        return Run(args, Env());
+        return daxtest::Run(args, Env());
     }
 
     Json CliJson(std::vector<std::string> args, int expectedExit = 0) {
@@ -51,16 +50,19 @@ protected:
         }
     }
 
-    // Every command text the simulator received, in order.
-    std::vector<std::string> ReceivedCommands() {
-        std::vector<std::string> cmds;
+    // Every command text the simulator took, in order.
+    std::vector<std::string> ReceivedCommands() { return Log("cmd"); }
+    // Every block of bytes that reached the simulator, at its rate or not.
+    std::vector<std::string> ReceivedBytes() { return Log("bytes"); }
+    std::vector<std::string> Log(const std::string& key) {
+        std::vector<std::string> values;
         std::istringstream log(daxtest::ReadFile(LogPath()));
         for (std::string line; std::getline(log, line);) {
             Json j = Json::parse(line, nullptr, false);
-            if (!j.is_discarded() && j.value("dir", "") == "rx" && j.contains("cmd"))
-                cmds.push_back(j["cmd"].get<std::string>());
+            if (!j.is_discarded() && j.value("dir", "") == "rx" && j.contains(key))
+                values.push_back(j[key].get<std::string>());
         }
-        return cmds;
+        return values;
     }
 
     std::string Settings() { return daxtest::ReadFile(dir.Path() + "/config/Korvix/Daxtool.conf"); }
@@ -91,9 +93,9 @@ TEST_F(CliAgainstSim, HuntsTheRateFromTheRememberedOneAndRemembersWhatItFound) {
     EXPECT_EQ(j["port"], 3);
     EXPECT_EQ(j["port_path"], "\\\\.\\COM3");
     EXPECT_EQ(j["device"]["class"], "CVelmora");
-    // 9600 and 38400 stayed silent; only 115200 answered.
-    const auto cmds = ReceivedCommands();
-    EXPECT_EQ(Count(cmds, "e0C"), 1);
+    // Asked at 9600, then 38400, then 115200, where it answered.
+    EXPECT_EQ(Count(ReceivedBytes(), "\x1b!e0C"), 3);
+    EXPECT_EQ(Count(ReceivedCommands(), "e0C"), 1);
     const std::string settings = Settings();
     EXPECT_NE(settings.find("Baud%20Rate=115200"), std::string::npos) << settings;
     EXPECT_NE(settings.find("First%20Port=4"), std::string::npos) << settings;
@@ -149,8 +151,8 @@ TEST_F(CliAgainstSim, ADeviceThatAnswersGarbageIsNotTakenForATransporter) {
     Json j = CliJson({"--port", "2", "scan"}, 2);
     EXPECT_TRUE(j["device"].is_null());
     EXPECT_EQ(j["status"], "No transporter found");
-    // Asked once at each of the three rates; garbage at the right one, silence at the others.
-    EXPECT_GE(Count(ReceivedCommands(), "e0C"), 1);
+    // Asked once at each of the three rates; garbage at its own, silence at the others.
+    EXPECT_EQ(Count(ReceivedBytes(), "\x1b!e0C"), 3);
     EXPECT_NE(Settings().find("First%20Port=3"), std::string::npos);
 }
 

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "platform/fake/FakeSerialLine.h"
+
+#include <gtest/gtest.h>
 
 using namespace dax;
 
@@ -25,13 +25,13 @@ TEST(FakeSerialLine, ReadKeepsTotalAndIntervalTimeouts) {
     clock.advance(400);
     line->queueInput("gh", 50);
     const uint64_t t1 = clock.nowMs();
-    ASSERT_TRUE(dev.read(buf, 6, got));  // "def" is already due, "gh" comes too late
+    ASSERT_TRUE(dev.read(buf, 6, got)); // "def" is already due, "gh" comes too late
     EXPECT_EQ(got, 3u);
     EXPECT_EQ(clock.nowMs() - t1, 20u);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), 3), "def");
     EXPECT_EQ(line->endlessReads, 0);
 
-    ASSERT_TRUE(dev.read(buf, 2, got));  // all asked for: returns when the last byte is in
+    ASSERT_TRUE(dev.read(buf, 2, got)); // all asked for: returns when the last byte is in
     EXPECT_EQ(got, 2u);
     EXPECT_EQ(clock.nowMs() - t1, 50u);
 }
