@@ -4,11 +4,6 @@
 //     answer and the pauses it mandates (the simulator's pseudo-terminal carries bytes at no
 //     line rate, so the bytes' own time is shown but not counted);
 //  2. a start-up scan of all 256 port numbers with none present.
-#include <chrono>
-#include <cstdio>
-#include <map>
-#include <memory>
-
 #include "app/CDaxtoolDlg.h"
 #include "app/DialogStrings.h"
 #include "app/PanelView.h"
@@ -17,6 +12,11 @@
 #include "platform/fake/MemorySettingsStore.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "support/Process.h"
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <memory>
 
 using namespace dax;
 
@@ -104,8 +104,8 @@ int main() {
     int status = 0;
 
     {
-        daxtest::Background sim({DAXSIM_PATH, "--profile", "basic", "--port", "1",
-                                 "--device-dir", devDir, "--set", "baud=38400"},
+        daxtest::Background sim({DAXSIM_PATH, "--profile", "basic", "--port", "1", "--device-dir",
+                                 devDir, "--set", "baud=38400"},
                                 {});
         const std::string ready = sim.ReadLine(10000);
         if (ready.rfind("ready COM1", 0) != 0) {

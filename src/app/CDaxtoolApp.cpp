@@ -30,8 +30,7 @@ bool CDaxtoolApp::AcquireInstance(NamedMutexFactory& mutexes, std::string& refus
     return true;
 }
 
-void CDaxtoolApp::ReadStartupOptions(const std::string& commandLine,
-                                     const VersionBlock& version) {
+void CDaxtoolApp::ReadStartupOptions(const std::string& commandLine, const VersionBlock& version) {
     m_nTestLevel = ParseTestLevel(commandLine);
     if (version.present) {
         m_strVersion = MakeVersionText(version.fileVersion);

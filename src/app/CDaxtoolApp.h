@@ -1,10 +1,10 @@
 #pragma once
 
-#include <memory>
-#include <string>
-
 #include "platform/NamedMutex.h"
 #include "platform/VersionBlock.h"
+
+#include <memory>
+#include <string>
 
 namespace dax {
 

@@ -1,7 +1,5 @@
 #include "app/CDaxtoolDlg.h"
 
-#include <cstring>
-
 #include "app/BusyScope.h"
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
@@ -9,16 +7,18 @@
 #include "devices/Commands.h"
 #include "platform/Format.h"
 
+#include <cstring>
+
 namespace dax {
-
-
 
 CDaxtoolDlg::CDaxtoolDlg(DialogContext context, DialogView& view)
     : m_ctx(std::move(context)), m_view(view) {
     m_nBaud = m_ctx.settings.GetInt(kSectionLastGood, kValueBaudRate, kNoRate);
 }
 
-CDaxtoolDlg::~CDaxtoolDlg() { DropDevice(); }
+CDaxtoolDlg::~CDaxtoolDlg() {
+    DropDevice();
+}
 
 void CDaxtoolDlg::DropDevice() {
     // The device borrows the port: it goes first.
@@ -41,11 +41,17 @@ bool CDaxtoolDlg::OnInitDialog(bool startupScan) {
     return true;
 }
 
-void CDaxtoolDlg::SetStatus(const std::string& text) { m_strStatus = text; }
+void CDaxtoolDlg::SetStatus(const std::string& text) {
+    m_strStatus = text;
+}
 
-void CDaxtoolDlg::ClearDisableCheck() { m_view.SetCheck(IDC_DISABLE_CHECK, false); }
+void CDaxtoolDlg::ClearDisableCheck() {
+    m_view.SetCheck(IDC_DISABLE_CHECK, false);
+}
 
-void CDaxtoolDlg::PumpMessages() { m_view.PumpMessages(); }
+void CDaxtoolDlg::PumpMessages() {
+    m_view.PumpMessages();
+}
 
 void CDaxtoolDlg::ShowMessage(const std::string& text) {
     m_view.MessageBox(text, MessageBoxType::Ok);
@@ -60,7 +66,9 @@ void CDaxtoolDlg::OnAbout() {
     m_view.ShowAboutBox(Format("Version %s", m_ctx.version.c_str()), m_ctx.legal, m_ctx.date);
 }
 
-void CDaxtoolDlg::OnExerciser() { ClearDisableCheck(); }
+void CDaxtoolDlg::OnExerciser() {
+    ClearDisableCheck();
+}
 
 void CDaxtoolDlg::OnFlashLeds() {
     ClearDisableCheck();

@@ -1,9 +1,5 @@
 #pragma once
 
-#include <cstdint>
-#include <memory>
-#include <string>
-
 #include "app/DialogView.h"
 #include "devices/CTransporter.h"
 #include "devices/Interaction.h"
@@ -11,6 +7,10 @@
 #include "platform/Clock.h"
 #include "platform/SerialDevice.h"
 #include "platform/SettingsStore.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
 
 namespace dax {
 
@@ -24,17 +24,17 @@ struct DialogContext {
     Clock& clock;
     SettingsStore& settings;
     int testLevel = 0;
-    std::string version;  // the About box's texts
+    std::string version; // the About box's texts
     std::string date;
     std::string legal;
-    PortTrace* trace = nullptr;  // sees every byte on the transporter's port
+    PortTrace* trace = nullptr; // sees every byte on the transporter's port
 };
 
 // The main dialog's logic: its fields, the state of its controls and every command handler. It
 // draws nothing; the view shows it.
 class CDaxtoolDlg : private Interaction {
 public:
-    static constexpr int kNoRate = 1200;  // "Last Good"/"Baud Rate" when no rate was found yet
+    static constexpr int kNoRate = 1200; // "Last Good"/"Baud Rate" when no rate was found yet
     static constexpr int kMaxPort = 256;
 
     CDaxtoolDlg(DialogContext context, DialogView& view);
@@ -58,8 +58,8 @@ public:
     void OnUpdateSerial();
     void OnSetParams();
     void OnCounterToSerial();
-    void OnClose();       // WM_CLOSE and Exit
-    void OnEndSession();  // the session ends: nothing is written
+    void OnClose();      // WM_CLOSE and Exit
+    void OnEndSession(); // the session ends: nothing is written
     // Enter and Escape: the dialog never closes by them.
     void OnOK() {}
     void OnCancel() {}
@@ -131,7 +131,7 @@ private:
     bool m_bCloseRequested = false;
     bool m_bEnded = false;
     bool m_bFocusSerial = false;
-    bool m_bSerialsRead = false;  // the transporter serial reads as never programmed
+    bool m_bSerialsRead = false; // the transporter serial reads as never programmed
 };
 
 } // namespace dax

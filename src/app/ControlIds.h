@@ -48,8 +48,8 @@ enum AboutControlId : int {
 
 // Commands that come from the keyboard and the window menu.
 enum CommandId : int {
-    ID_COUNTER_TO_SERIAL = 32772,  // Ctrl+P
-    ID_CONTEXT_HELP = 32771,       // Ctrl+Help: no handler
+    ID_COUNTER_TO_SERIAL = 32772, // Ctrl+P
+    ID_CONTEXT_HELP = 32771,      // Ctrl+Help: no handler
     IDM_ABOUTBOX = 0x0010,
 };
 

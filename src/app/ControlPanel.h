@@ -1,11 +1,11 @@
 #pragma once
 
+#include "app/ControlIds.h"
+#include "app/DialogView.h"
+
 #include <map>
 #include <string>
 #include <vector>
-
-#include "app/ControlIds.h"
-#include "app/DialogView.h"
 
 namespace dax {
 

@@ -1,10 +1,10 @@
-#include <cerrno>
-#include <cstdlib>
-
 #include "app/CDaxtoolDlg.h"
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
 #include "platform/Format.h"
+
+#include <cerrno>
+#include <cstdlib>
 
 namespace dax {
 

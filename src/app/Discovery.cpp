@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include "app/BusyScope.h"
 #include "app/CDaxtoolDlg.h"
 #include "app/ControlIds.h"
@@ -7,6 +5,8 @@
 #include "devices/Commands.h"
 #include "devices/RecogniseTransporter.h"
 #include "platform/Format.h"
+
+#include <algorithm>
 
 namespace dax {
 
@@ -64,13 +64,12 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
 
         uint8_t answer[kInquiryBufferSize] = {};
         const std::string inquiry = Command(kCmdInquiry);
-        if (m_pPort->Exchange(inquiry.data(), uint32_t(inquiry.size()), answer,
-                              kInquiryHeadLength, kInquirySeconds)) {
+        if (m_pPort->Exchange(inquiry.data(), uint32_t(inquiry.size()), answer, kInquiryHeadLength,
+                              kInquirySeconds)) {
             // The count is kept as received; the read is bounded by the buffer.
             const uint32_t n = IdentificationLength(answer);
             m_pPort->Read(answer + kInquiryHeadLength, std::min(n, kMaxIdentification));
-            m_pTransporter =
-                RecogniseTransporter(answer, n, m_pPort.get(), m_ctx.clock, *this);
+            m_pTransporter = RecogniseTransporter(answer, n, m_pPort.get(), m_ctx.clock, *this);
             if (m_pTransporter)
                 break;
         } else if (m_pPort->GetErrorCode() == kSerialCtsOff) {
@@ -170,11 +169,11 @@ void CDaxtoolDlg::SetControlsAfterScan() {
 }
 
 void CDaxtoolDlg::DisableControlsAfterFailure() {
-    for (int id : {IDC_UPDATE_FLASH, IDC_UPDATE_SERIAL, IDC_CALIBRATE_ROTATOR,
-                   IDC_CALIBRATE_POCKET, IDC_FLASH_LEDS, IDC_TEST, IDC_PRINT_GRID,
-                   IDC_TRANSPORTER_SN, IDC_PRINTER_SN, IDC_PRINTER_B_SN, IDC_PRINTER_B_SN_LABEL,
-                   IDC_PRINTER_SN_LABEL, IDC_DISPLAY_NAME, IDC_ENABLE_SHUTDOWN, IDC_OVERRIDE_NAME,
-                   IDC_SET_PARAMS, IDC_BEEPS, IDC_BEEPS_SPIN})
+    for (int id :
+         {IDC_UPDATE_FLASH, IDC_UPDATE_SERIAL, IDC_CALIBRATE_ROTATOR, IDC_CALIBRATE_POCKET,
+          IDC_FLASH_LEDS, IDC_TEST, IDC_PRINT_GRID, IDC_TRANSPORTER_SN, IDC_PRINTER_SN,
+          IDC_PRINTER_B_SN, IDC_PRINTER_B_SN_LABEL, IDC_PRINTER_SN_LABEL, IDC_DISPLAY_NAME,
+          IDC_ENABLE_SHUTDOWN, IDC_OVERRIDE_NAME, IDC_SET_PARAMS, IDC_BEEPS, IDC_BEEPS_SPIN})
         m_view.EnableControl(id, false);
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "app/ControlPanel.h"
 #include "app/DialogView.h"
+
+#include <string>
+#include <vector>
 
 namespace dax {
 

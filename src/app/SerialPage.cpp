@@ -15,7 +15,9 @@ constexpr int kComebackRetries = 20;
 constexpr uint32_t kAfterComebackReadTimeoutMs = 60000;
 constexpr uint32_t kAfterComebackWaitMs = 500;
 
-std::string CounterText(int value) { return value >= 0 ? Format("%d", value) : std::string(); }
+std::string CounterText(int value) {
+    return value >= 0 ? Format("%d", value) : std::string();
+}
 
 } // namespace
 

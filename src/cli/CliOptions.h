@@ -12,7 +12,7 @@ struct CliOptions {
     bool json = false;
     std::optional<std::string> deviceDir;
     std::optional<std::string> traceFile;
-    std::string commandLine;  // the whole line, for the test-level option
+    std::string commandLine; // the whole line, for the test-level option
 
     // set-serial
     std::optional<std::string> transporterSn;

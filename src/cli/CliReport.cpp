@@ -1,11 +1,11 @@
 #include "cli/CliReport.h"
 
-#include <nlohmann/json.hpp>
-
 #include "app/ControlIds.h"
 #include "devices/CVelmora.h"
 #include "platform/DeviceNames.h"
 #include "platform/Format.h"
+
+#include <nlohmann/json.hpp>
 
 namespace dax {
 

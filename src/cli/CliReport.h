@@ -1,10 +1,10 @@
 #pragma once
 
-#include <cstdio>
-#include <string>
-
 #include "app/CDaxtoolDlg.h"
 #include "app/DialogView.h"
+
+#include <cstdio>
+#include <string>
 
 namespace dax {
 

@@ -1,8 +1,5 @@
 #include "cli/CliRunner.h"
 
-#include <cstdio>
-#include <memory>
-
 #include "app/CDaxtoolApp.h"
 #include "app/CDaxtoolDlg.h"
 #include "app/ControlIds.h"
@@ -18,6 +15,9 @@
 #include "platform/posix/PosixNamedMutex.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/qt/QtSettingsStore.h"
+
+#include <cstdio>
+#include <memory>
 
 namespace dax {
 

@@ -6,7 +6,9 @@ namespace dax {
 
 CliView::CliView(std::FILE* err) : m_err(err), m_bTerminal(isatty(fileno(err)) == 1) {}
 
-CliView::~CliView() { ClearProgress(); }
+CliView::~CliView() {
+    ClearProgress();
+}
 
 void CliView::SetControlText(int id, const std::string& text) {
     // The status line doubles as the progress of what runs now.

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "app/PanelView.h"
+
 #include <cstdio>
 #include <string>
-
-#include "app/PanelView.h"
 
 namespace dax {
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <cstdio>
-#include <string>
-
 #include "link/PortTrace.h"
 #include "platform/Clock.h"
+
+#include <cstdio>
+#include <string>
 
 namespace dax {
 

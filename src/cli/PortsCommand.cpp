@@ -1,12 +1,11 @@
 #include "cli/PortsCommand.h"
 
-#include <unistd.h>
+#include "platform/DeviceNames.h"
+#include "platform/Format.h"
 
 #include <cerrno>
 #include <nlohmann/json.hpp>
-
-#include "platform/DeviceNames.h"
-#include "platform/Format.h"
+#include <unistd.h>
 
 namespace dax {
 
@@ -23,18 +22,17 @@ void PrintPorts(const DeviceNames& names, bool json, std::FILE* out) {
         j["device_dir"] = names.directory();
         j["com"] = nlohmann::ordered_json::array();
         for (const auto& p : com)
-            j["com"].push_back({{"port", p.number},
-                                {"path", Format("\\\\.\\COM%d", p.number)},
-                                {"node", p.node}});
+            j["com"].push_back(
+                {{"port", p.number}, {"path", Format("\\\\.\\COM%d", p.number)}, {"node", p.node}});
         j["usb_printers"] = nlohmann::ordered_json::array();
         for (const auto& p : usb)
             j["usb_printers"].push_back({{"path", p.interfacePath}, {"node", p.node}});
         j["parallel"] = nlohmann::ordered_json::array();
         for (const auto& [name, node] : lpt)
             j["parallel"].push_back({{"path", name}, {"node", node}});
-        std::fprintf(out, "%s\n", j.dump(-1, ' ', false,
-                                         nlohmann::ordered_json::error_handler_t::replace)
-                                      .c_str());
+        std::fprintf(
+            out, "%s\n",
+            j.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
         return;
     }
     std::fprintf(out, "device dir: %s%s\n", names.directory().c_str(),
@@ -55,8 +53,7 @@ void PrintPermissionHints(const DeviceNames& names, int onlyPort, std::FILE* err
             continue;
         if (access(p.node.c_str(), R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM)) {
             const std::string path = Format("\\\\.\\COM%d", p.number);
-            std::fprintf(err, "%s\n",
-                         DeviceNames::describeOpenError(path, p.node, errno).c_str());
+            std::fprintf(err, "%s\n", DeviceNames::describeOpenError(path, p.node, errno).c_str());
         }
     }
 }

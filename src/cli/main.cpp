@@ -1,3 +1,5 @@
 #include "cli/CliRunner.h"
 
-int main(int argc, char** argv) { return dax::RunCli(argc, argv); }
+int main(int argc, char** argv) {
+    return dax::RunCli(argc, argv);
+}

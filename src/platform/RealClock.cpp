@@ -5,7 +5,9 @@
 
 namespace dax {
 
-void RealClock::sleep(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void RealClock::sleep(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 uint64_t RealClock::nowMs() const {
     using namespace std::chrono;

@@ -8,7 +8,13 @@
 namespace dax {
 
 // Parity in the coding the serial settings use everywhere (0 none, 1 odd, 2 even, 3 mark, 4 space).
-enum : uint8_t { kNoParity = 0, kOddParity = 1, kEvenParity = 2, kMarkParity = 3, kSpaceParity = 4 };
+enum : uint8_t {
+    kNoParity = 0,
+    kOddParity = 1,
+    kEvenParity = 2,
+    kMarkParity = 3,
+    kSpaceParity = 4
+};
 // Stop bits in the same coding: 0 one, 1 one and a half, 2 two.
 enum : uint8_t { kOneStopBit = 0, kOne5StopBits = 1, kTwoStopBits = 2 };
 
@@ -18,11 +24,11 @@ struct SerialLineState {
     uint8_t dataBits = 8;
     uint8_t parity = kNoParity;
     uint8_t stopBits = kOneStopBit;
-    bool ctsOutputFlow = false;   // hold our output while CTS is off
-    bool rtsHandshake = false;    // RTS follows our readiness to receive
-    bool xonXoffOutput = false;   // obey XON/XOFF from the far end
-    bool xonXoffInput = false;    // send XON/XOFF to the far end
-    bool dtr = false;             // DTR raised while open
+    bool ctsOutputFlow = false; // hold our output while CTS is off
+    bool rtsHandshake = false;  // RTS follows our readiness to receive
+    bool xonXoffOutput = false; // obey XON/XOFF from the far end
+    bool xonXoffInput = false;  // send XON/XOFF to the far end
+    bool dtr = false;           // DTR raised while open
     uint8_t xonChar = 0x11;
     uint8_t xoffChar = 0x13;
     bool operator==(const SerialLineState&) const = default;

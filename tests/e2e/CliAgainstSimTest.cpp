@@ -1,13 +1,12 @@
 // daxtool-cli against daxsim on a pseudo-terminal: what a scripting technician sees.
-#include <gtest/gtest.h>
+#include "support/Process.h"
 
-#include <nlohmann/json.hpp>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sstream>
-
-#include "support/Process.h"
 
 using daxtest::Background;
 using daxtest::RunResult;
@@ -20,10 +19,9 @@ class CliAgainstSim : public ::testing::Test {
 protected:
     // Starts the simulator on COMn of a private device directory.
     void StartSim(const std::string& profile, std::vector<std::string> sets = {}, int port = 1) {
-        std::vector<std::string> args = {DAXSIM_PATH,   "--profile", profile,
-                                         "--port",      std::to_string(port),
-                                         "--device-dir", dir.Path() + "/dev",
-                                         "--log",       LogPath()};
+        std::vector<std::string> args = {
+            DAXSIM_PATH,    "--profile",         profile, "--port", std::to_string(port),
+            "--device-dir", dir.Path() + "/dev", "--log", LogPath()};
         for (const auto& s : sets) {
             args.push_back("--set");
             args.push_back(s);

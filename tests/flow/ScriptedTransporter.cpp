@@ -3,6 +3,7 @@
 #include "devices/ProductRecognition.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace dax::flow {
@@ -16,25 +17,44 @@ std::string Padded(std::string text, size_t length) {
 
 } // namespace
 
-bool StoreInquiry(const Inquiry& q) {
+std::string InquiryAnswer(const Inquiry& q) {
     std::string id = Padded(q.product, 16) + "VERSION " + q.revision + "A  ";
     if (q.count >= 64)
         id += Padded(q.printerName, 16) + Padded(q.printerModel, 8) + Padded(q.printerRevision, 8);
+    id.resize(q.count, ' ');
     char head[8];
     std::snprintf(head, sizeof head, "\x1B!e0%03u", q.count);
+    return std::string(head, 7) + id;
+}
+
+bool StoreInquiry(const Inquiry& q) {
+    const std::string whole = InquiryAnswer(q);
     // Discovery's receive buffer: zero-filled, only the announced bytes received.
     std::vector<uint8_t> answer(7 + 96 + 32, 0);
-    std::memcpy(answer.data(), head, 7);
-    std::memcpy(answer.data() + 7, id.data(), std::min<size_t>(id.size(), q.count));
+    std::memcpy(answer.data(), whole.data(), std::min<size_t>(whole.size(), 7 + 96));
     return IsKnownTransporter(answer.data(), q.count);
 }
 
 ScriptedTransporter::ScriptedTransporter(uint32_t baud)
     : line(std::make_shared<FakeSerialLine>(clock)) {
+    Listen();
+    port = std::make_unique<CTransporterPort>(std::make_unique<FakeSerialDevice>(line), clock,
+                                              "\\\\.\\COM1", baud);
+    line->timeoutHistory.clear(); // only the exchanges count
+}
+
+ScriptedTransporter::ScriptedTransporter(std::shared_ptr<FakeSerialLine> attachedLine)
+    : line(std::move(attachedLine)) {
+    Listen();
+}
+
+void ScriptedTransporter::Listen() {
     line->onWrite = [this](FakeSerialLine& l, const std::vector<uint8_t>& bytes) {
         const std::string text(bytes.begin() + (bytes[0] == 0x1B ? 1 : 0), bytes.end());
         commands.push_back(text);
         rates.push_back(l.lineState.baudRate);
+        if (ownRate != 0 && l.lineState.baudRate != ownRate)
+            return;
         auto answer = Answer(text);
         if (auto it = refusals.find(text); it != refusals.end() && answer) {
             (*answer)[4] = '0'; // refused in the command's own answer form
@@ -45,9 +65,6 @@ ScriptedTransporter::ScriptedTransporter(uint32_t baud)
         if (auto it = silenceAfter.find(text); it != silenceAfter.end())
             silentSenses = it->second;
     };
-    port = std::make_unique<CTransporterPort>(std::make_unique<FakeSerialDevice>(line), clock,
-                                              "\\\\.\\COM1", baud);
-    line->timeoutHistory.clear(); // only the exchanges count
 }
 
 std::optional<std::string> ScriptedTransporter::Answer(const std::string& command) {
@@ -55,6 +72,8 @@ std::optional<std::string> ScriptedTransporter::Answer(const std::string& comman
         return it->second;
     char text[32];
     int number = 0;
+    if (command == "!e0C" && inquiry)
+        return InquiryAnswer(*inquiry);
     if (command == "!e1C" || command == "!f0C") {
         if (silentSenses > 0 && silentSenses--)
             return std::nullopt;
@@ -80,8 +99,12 @@ std::optional<std::string> ScriptedTransporter::Answer(const std::string& comman
         std::snprintf(text, sizeof text, " %-6d", counters[command[3]]);
         return "\x1B" + command.substr(0, 4) + text;
     }
-    if (command.compare(0, 2, "!b") == 0)
+    if (command.compare(0, 2, "!b") == 0) {
+        // The new rate applies once the answer is out.
+        if (ownRate != 0)
+            ownRate = command == "!b11520C" ? 115200 : uint32_t(std::atoi(command.c_str() + 2));
         return "\x1B!b1C";
+    }
     if (command == "!a3H" || command == "!d1C")
         return std::nullopt;
     return "\x1B!xx1C";

@@ -25,6 +25,8 @@ struct Inquiry {
     std::string printerRevision = "4.00 ";
 };
 
+// The whole inquiry answer: the 7-byte head and the identification bytes.
+std::string InquiryAnswer(const Inquiry& inquiry);
 // Puts the answer through the recogniser into the shared inquiry buffer.
 bool StoreInquiry(const Inquiry& inquiry);
 
@@ -33,6 +35,8 @@ bool StoreInquiry(const Inquiry& inquiry);
 class ScriptedTransporter {
 public:
     explicit ScriptedTransporter(uint32_t baud = 38400);
+    // Answers on a line that the program opens itself (through a fake device factory).
+    explicit ScriptedTransporter(std::shared_ptr<FakeSerialLine> attachedLine);
 
     FakeClock clock;
     std::shared_ptr<FakeSerialLine> line;
@@ -48,6 +52,8 @@ public:
     std::map<int, std::string> stored;       // stored texts by area
     std::map<char, int> counters;
     std::map<std::string, std::string> overrides; // answers replacing the default
+    std::optional<Inquiry> inquiry;               // answered to "!e0C" when set
+    uint32_t ownRate = 0;                         // when set: silent at any other line rate
 
     std::vector<std::string> commands;
     std::vector<uint32_t> rates;
@@ -57,6 +63,7 @@ public:
     std::vector<uint32_t> AnswerTimeouts() const;
 
 private:
+    void Listen();
     std::optional<std::string> Answer(const std::string& command);
 };
 

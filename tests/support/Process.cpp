@@ -1,16 +1,15 @@
 #include "support/Process.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <poll.h>
+#include <signal.h>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace daxtest {
 

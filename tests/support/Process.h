@@ -1,15 +1,14 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <map>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace daxtest {
 
 struct RunResult {
-    int exitCode = -1;  // -1: killed after its time limit
+    int exitCode = -1; // -1: killed after its time limit
     std::string out;
     std::string err;
 };
@@ -22,8 +21,7 @@ RunResult Run(const std::vector<std::string>& args, const std::map<std::string, 
 // SIGTERM when the object goes.
 class Background {
 public:
-    Background(const std::vector<std::string>& args,
-               const std::map<std::string, std::string>& env);
+    Background(const std::vector<std::string>& args, const std::map<std::string, std::string>& env);
     ~Background();
     Background(const Background&) = delete;
     Background& operator=(const Background&) = delete;

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/Clock.h"
+
 #include <cstdint>
 #include <vector>
-
-#include "platform/Clock.h"
 
 namespace dax {
 

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "platform/SerialDevice.h"
+#include "platform/fake/FakeClock.h"
+
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "platform/SerialDevice.h"
-#include "platform/fake/FakeClock.h"
 
 namespace dax {
 
@@ -30,8 +30,8 @@ public:
 
     // State the program sets, for assertions.
     std::vector<uint8_t> written;
-    std::vector<size_t> writeCalls;  // length of each write call
-    std::vector<size_t> readCalls;   // length asked by each read call
+    std::vector<size_t> writeCalls; // length of each write call
+    std::vector<size_t> readCalls;  // length asked by each read call
     SerialLineState lineState;
     SerialTimeouts timeouts;
     std::vector<SerialLineState> lineStateHistory;

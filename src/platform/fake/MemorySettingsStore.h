@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/SettingsStore.h"
+
 #include <map>
 #include <string>
 #include <utility>
-
-#include "platform/SettingsStore.h"
 
 namespace dax {
 

@@ -17,8 +17,7 @@ int32_t QtSettingsStore::GetInt(const std::string& section, const std::string& v
     return ok ? v : defaultValue;
 }
 
-void QtSettingsStore::WriteInt(const std::string& section, const std::string& value,
-                               int32_t data) {
+void QtSettingsStore::WriteInt(const std::string& section, const std::string& value, int32_t data) {
     m_settings.setValue(Key(section, value), data);
     m_settings.sync();
 }

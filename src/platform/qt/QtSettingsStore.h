@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QSettings>
-
 #include "platform/SettingsStore.h"
+
+#include <QSettings>
 
 namespace dax {
 

@@ -1,0 +1,181 @@
+// The main dialog's commands over a scripted transporter: what is sent, what is shown.
+#include "app/ControlIds.h"
+#include "app/DialogStrings.h"
+#include "flow/DialogRig.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace dax::flow {
+namespace {
+
+Inquiry WithRevision(const std::string& revision, uint32_t count = 64) {
+    Inquiry q;
+    q.printerRevision = "5.21 "; // a printer that reports its counters
+    q.revision = revision;
+    q.count = count;
+    return q;
+}
+
+// A rig with a transporter found on COM2 at `rate`.
+struct Found : DialogRig {
+    explicit Found(Inquiry inquiry = WithRevision("3.25 "), uint32_t rate = 38400,
+                   int testLevel = 0)
+        : DialogRig(testLevel), t(Attach(2, inquiry, rate)) {
+        settings.WriteInt(kSectionLastGood, kValueFirstPort, 2);
+        settings.WriteInt(kSectionLastGood, kValueBaudRate, int(rate));
+        t.stored[0] = "TS000001";
+        t.stored[260] = "PS000002";
+        t.counters['1'] = 4321;
+        // The basic configuration: DRIVE HOME and DRIVE1 answer, no rotator or mailbox.
+        t.elementStates[240] = 0;
+        t.elementStates[241] = 0;
+        Dialog().OnInitDialog();
+        t.commands.clear();
+        t.rates.clear();
+    }
+    size_t Count(const std::string& command) const {
+        return size_t(std::count(t.commands.begin(), t.commands.end(), command));
+    }
+    ScriptedTransporter& t;
+};
+
+TEST(DialogCommands, UpdateSerialStepsDownToStoreThenReadsBack) {
+    Found rig(WithRevision("3.25 "), 115200);
+    EXPECT_EQ(rig.view.GetControlText(IDC_TRANSPORTER_SN), "TS000001");
+    EXPECT_EQ(rig.view.GetControlText(IDC_COUNT_PRINT), "4321");
+    EXPECT_EQ(rig.view.GetControlText(IDC_COUNT_RIBBON), "0");
+    rig.view.SetControlText(IDC_TRANSPORTER_SN, "NEW1");
+    rig.view.SetControlText(IDC_PRINTER_SN, "NEW2");
+    rig.Dialog().OnUpdateSerial();
+
+    EXPECT_EQ(rig.Dialog().m_strStatus, kUpdateSucceeded);
+    // The rate drop is asked at 115200; everything after it goes at 38400.
+    const auto drop = std::find(rig.t.commands.begin(), rig.t.commands.end(), "!b38400C");
+    ASSERT_NE(drop, rig.t.commands.end());
+    const size_t i = size_t(drop - rig.t.commands.begin());
+    EXPECT_EQ(rig.t.rates[i], 115200u);
+    EXPECT_EQ(rig.t.commands[i + 1], "!e1C");
+    EXPECT_EQ(rig.t.commands[i + 2], "!f9000CNEW1    ");
+    EXPECT_EQ(rig.t.commands[i + 3], "!f9260CNEW2    ");
+    EXPECT_TRUE(std::all_of(rig.t.rates.begin() + long(i) + 1, rig.t.rates.end(),
+                            [](uint32_t r) { return r == 38400; }));
+    EXPECT_EQ(rig.Count("!h1C"), 1u);
+    EXPECT_EQ(rig.Count("!g1C"), 1u);
+    EXPECT_EQ(rig.Dialog().m_nBaud, 38400);
+    EXPECT_EQ(rig.t.commands.back(), "!f:260C");
+}
+
+TEST(DialogCommands, FieldsThatDoNotValidateStopTheCommandBeforeAnythingIsSent) {
+    Found rig(WithRevision("3.25 "));
+    rig.view.SetCheck(IDC_DISABLE_CHECK, true);
+    rig.view.SetControlText(IDC_TRANSPORTER_SN, "123456789");
+    rig.Dialog().OnUpdateSerial();
+    EXPECT_EQ(rig.view.messages.back(), "Please enter no more than 8 characters.");
+    EXPECT_EQ(rig.view.GetFocusId(), IDC_TRANSPORTER_SN);
+    EXPECT_FALSE(rig.view.GetCheck(IDC_DISABLE_CHECK));
+
+    rig.view.SetControlText(IDC_TRANSPORTER_SN, "12345678");
+    rig.view.SetControlText(IDC_BEEPS, "10");
+    rig.Dialog().OnSetParams();
+    EXPECT_EQ(rig.view.messages.back(), "Please enter an integer between 0 and 9.");
+    rig.view.SetControlText(IDC_BEEPS, "x");
+    rig.Dialog().OnSetParams();
+    EXPECT_EQ(rig.view.messages.back(), "Please enter an integer.");
+    EXPECT_TRUE(rig.t.commands.empty());
+}
+
+TEST(DialogCommands, ATransporterThatDoesNotComeBackIsNotReportedAsUpdated) {
+    Found rig(WithRevision("3.25 "));
+    rig.t.silenceAfter["!g1C"] = 1000;
+    rig.Dialog().OnUpdateSerial();
+    EXPECT_NE(rig.Dialog().m_strStatus, kUpdateSucceeded);
+    EXPECT_NE(rig.Dialog().m_strStatus.find("did not"), std::string::npos)
+        << rig.Dialog().m_strStatus;
+    // What the technician typed is still there to try again.
+    EXPECT_EQ(rig.view.GetControlText(IDC_TRANSPORTER_SN), "TS000001");
+}
+
+TEST(DialogCommands, ARefusalShowsTheSenseTextAndStoresNothing) {
+    Found rig(WithRevision("3.25 "));
+    rig.t.refusals["!f9000CTS000001"] = {5, 0};
+    rig.Dialog().OnUpdateSerial();
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Transporter: Illegal Request");
+    EXPECT_EQ(rig.Count("!h1C"), 0u);
+}
+
+TEST(DialogCommands, ACloseDuringAnOperationWaitsForItsEnd) {
+    Found rig(WithRevision("3.25 "));
+    bool deviceAliveAtClose = false;
+    rig.view.onPump = [&] {
+        rig.Dialog().OnClose();
+        deviceAliveAtClose = rig.Dialog().GetTransporter() != nullptr;
+    };
+    rig.Dialog().OnUpdateSerial();
+    EXPECT_TRUE(deviceAliveAtClose);
+    EXPECT_EQ(rig.Count("!g1C"), 1u); // the update ran to its end
+    EXPECT_EQ(rig.Dialog().GetTransporter(), nullptr);
+    EXPECT_TRUE(rig.Dialog().IsEnded());
+    EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 3);
+}
+
+TEST(DialogCommands, EndOfSessionWritesNothing) {
+    Found rig;
+    const int writes = rig.settings.writes;
+    rig.Dialog().OnEndSession();
+    EXPECT_EQ(rig.settings.writes, writes);
+    EXPECT_EQ(rig.view.endResult, IDCANCEL);
+}
+
+TEST(DialogCommands, CtrlPPutsThePrintCounterIntoThePrinterSerialField) {
+    Found rig;
+    rig.view.SetControlText(IDC_TRANSPORTER_SN, "edited");
+    rig.view.SetFocusId(IDC_PRINTER_SN);
+    rig.Dialog().OnCounterToSerial();
+    EXPECT_EQ(rig.view.GetControlText(IDC_PRINTER_SN), "4321");
+    EXPECT_EQ(rig.view.GetControlText(IDC_TRANSPORTER_SN), "TS000001"); // fields win
+    EXPECT_EQ(rig.view.beeps, 0);
+    rig.view.SetFocusId(IDC_TRANSPORTER_SN);
+    rig.Dialog().OnCounterToSerial();
+    EXPECT_EQ(rig.view.beeps, 1);
+}
+
+TEST(DialogCommands, ControlsFollowWhatTheDeviceOffers) {
+    { // A general transporter without a rotator: margins are calibrated instead.
+        Found rig(WithRevision("3.25 "));
+        EXPECT_TRUE(rig.view.IsControlEnabled(IDC_UPDATE_SERIAL));
+        EXPECT_EQ(rig.view.GetControlText(IDC_CALIBRATE_ROTATOR), "&Calibrate Margins");
+        EXPECT_TRUE(rig.view.IsControlEnabled(IDC_PRINT_GRID));
+        EXPECT_FALSE(rig.view.IsControlEnabled(IDC_SET_PARAMS));
+        EXPECT_FALSE(rig.view.IsControlVisible(IDC_TEST));
+        EXPECT_EQ(rig.view.GetControlText(IDC_PRINTER_SN_LABEL), "Printer SN:");
+    }
+    { // A loader model with a mailbox, test level 1: parameters and the hidden Test button.
+        Inquiry loader = WithRevision("6.20 ", 32);
+        loader.product = "KORVIX QT6400   ";
+        Found rig(loader, 38400, 1);
+        rig.t.elementStates[300] = 0;
+        rig.Dialog().m_nPort = 2;
+        ASSERT_TRUE(rig.Dialog().ScanPort(false));
+        EXPECT_TRUE(rig.view.IsControlEnabled(IDC_SET_PARAMS));
+        EXPECT_TRUE(rig.view.IsControlVisible(IDC_TEST));
+        EXPECT_FALSE(rig.view.IsControlEnabled(IDC_PRINT_GRID)); // no printer
+        EXPECT_FALSE(rig.view.IsControlEnabled(IDC_CALIBRATE_ROTATOR));
+    }
+    { // OTP firmware: the page stays empty and the reason shows.
+        Found rig(WithRevision("3.03 "));
+        EXPECT_EQ(rig.Dialog().m_strStatus, "GetSerialNumbers failed - OTP firmware");
+        EXPECT_EQ(rig.view.GetControlText(IDC_TRANSPORTER_SN), "");
+    }
+}
+
+TEST(DialogCommands, AFailedFlashLedsIsShown) {
+    Found rig;
+    rig.t.refusals["!f5111C"] = {4, 0};
+    rig.Dialog().OnFlashLeds();
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Transporter: Hardware Error");
+    EXPECT_EQ(rig.Count("!f5111C"), 1u); // it stops at the first failure
+}
+
+} // namespace
+} // namespace dax::flow

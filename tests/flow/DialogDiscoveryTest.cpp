@@ -1,0 +1,171 @@
+// The main dialog's start-up scan, port change and rate hunting over fake ports.
+#include "app/ControlIds.h"
+#include "app/DialogStrings.h"
+#include "flow/DialogRig.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace dax::flow {
+namespace {
+
+std::vector<std::string> Paths(int from, int to) {
+    std::vector<std::string> p;
+    for (int n = from; n <= to; ++n)
+        p.push_back("\\\\.\\COM" + std::to_string(n));
+    return p;
+}
+
+std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Rates at which the inquiry went out.
+std::vector<uint32_t> InquiryRates(const ScriptedTransporter& t) {
+    std::vector<uint32_t> r;
+    for (size_t i = 0; i < t.commands.size(); ++i)
+        if (t.commands[i] == "!e0C")
+            r.push_back(t.rates[i]);
+    return r;
+}
+
+TEST(DialogDiscovery, StartupScanBeginsAtTheRememberedPortAndWrapsRound) {
+    DialogRig rig;
+    rig.settings.WriteInt(kSectionLastGood, kValueFirstPort, 250);
+    rig.Dialog().OnInitDialog();
+    EXPECT_EQ(rig.devices.openAttempts, Concat(Paths(250, 256), Paths(1, 249)));
+    EXPECT_EQ(rig.view.messages, std::vector<std::string>{kNoTransporterAtStart});
+    EXPECT_FALSE(rig.view.IsControlEnabled(IDC_UPDATE_FLASH));
+    EXPECT_FALSE(rig.view.IsControlVisible(IDC_EXERCISER));
+
+    // Nothing found: the next start begins one further on, at the rate "COM Params" gave.
+    rig.Dialog().OnClose();
+    EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 251);
+    EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueBaudRate, 0), 9600);
+    EXPECT_EQ(rig.view.endResult, IDCANCEL);
+}
+
+TEST(DialogDiscovery, OutOfRangeFirstPortsStillScanEveryPortOnce) {
+    for (int first : {300, 0, -7}) {
+        DialogRig rig;
+        rig.settings.WriteInt(kSectionLastGood, kValueFirstPort, first);
+        rig.Dialog().StartupScan();
+        const auto expected = first == 300 ? Paths(1, 256) : Concat({"\\\\.\\COM0"}, Paths(1, 256));
+        EXPECT_EQ(rig.devices.openAttempts, expected) << first;
+        EXPECT_EQ(rig.Dialog().m_nPort, first == 300 ? 1 : first);
+    }
+}
+
+TEST(DialogDiscovery, RatesAreHuntedFromTheRememberedOneOnward) {
+    struct Case {
+        int remembered;
+        uint32_t deviceRate;
+        std::vector<uint32_t> tried;
+    } cases[] = {
+        {9600, 115200, {9600, 38400, 115200}},
+        {38400, 115200, {38400, 9600, 115200}},
+        {1200, 9600, {9600}}, // nothing remembered: "COM Params" default
+        {19200, 38400, {19200, 9600, 38400}},
+    };
+    for (const Case& c : cases) {
+        DialogRig rig;
+        rig.settings.WriteInt(kSectionLastGood, kValueBaudRate, c.remembered);
+        rig.settings.WriteInt(kSectionLastGood, kValueFirstPort, 3);
+        ScriptedTransporter& t = rig.Attach(3, Inquiry{}, c.deviceRate);
+        rig.Dialog().OnInitDialog();
+        ASSERT_NE(rig.Dialog().GetTransporter(), nullptr) << c.remembered;
+        EXPECT_EQ(InquiryRates(t), c.tried) << c.remembered;
+        EXPECT_EQ(rig.Dialog().m_nBaud, int(c.deviceRate));
+        EXPECT_EQ(rig.view.GetControlText(IDC_BAUD_TEXT),
+                  "Current Baud Rate: " + std::to_string(c.deviceRate));
+        EXPECT_EQ(rig.view.waitBoxMessages.front(),
+                  "Looking for a transporter on COM3 at " +
+                      std::to_string(c.remembered == 1200 ? 9600 : c.remembered) + " baud");
+        EXPECT_TRUE(rig.view.messages.empty());
+    }
+}
+
+TEST(DialogDiscovery, EachFailureLeavesItsReasonAndDisablesTheCommands) {
+    { // CTS never comes on: about the port's 3 s, then no other rate is tried.
+        DialogRig rig;
+        auto line = rig.devices.attach("\\\\.\\COM2");
+        line->ctsOn = false;
+        rig.Dialog().m_nPort = 2;
+        const uint64_t t0 = rig.clock.nowMs();
+        EXPECT_FALSE(rig.Dialog().ScanPort(false));
+        EXPECT_EQ(rig.Dialog().m_strStatus, "CTS is off");
+        EXPECT_NEAR(double(rig.clock.nowMs() - t0), 3000.0, 20.0);
+        EXPECT_TRUE(line->written.empty());
+    }
+    { // Silence at every rate.
+        DialogRig rig;
+        auto line = rig.devices.attach("\\\\.\\COM2");
+        rig.Dialog().m_nPort = 2;
+        EXPECT_FALSE(rig.Dialog().ScanPort(false));
+        EXPECT_EQ(rig.Dialog().m_strStatus, "No transporter found");
+        EXPECT_FALSE(rig.view.IsControlEnabled(IDC_FLASH_LEDS));
+        EXPECT_FALSE(rig.view.IsControlEnabled(IDC_PRINTER_SN_LABEL));
+        EXPECT_TRUE(rig.view.IsControlEnabled(IDC_USE_COMPUTER_NAME)); // left as it was
+    }
+    { // The port refuses the last rate: the dialog's own text, 115300 and all.
+        DialogRig rig;
+        rig.settings.WriteInt(kSectionLastGood, kValueBaudRate, 9600);
+        auto line = rig.devices.attach("\\\\.\\COM4");
+        int inquiries = 0;
+        line->onWrite = [&](FakeSerialLine& l, const std::vector<uint8_t>&) {
+            if (++inquiries == 2)
+                l.setStateErrno = 5;
+        };
+        rig.Dialog().m_nPort = 4;
+        EXPECT_FALSE(rig.Dialog().ScanPort(false));
+        EXPECT_EQ(rig.Dialog().m_strStatus, "Unable to change to 115300 Baud on \\\\.\\COM4");
+    }
+    { // An answer of another product is no transporter, however long its count.
+        DialogRig rig;
+        Inquiry other;
+        other.product = "QUENTAR CD XPTR ";
+        rig.Attach(5, other);
+        rig.Dialog().m_nPort = 5;
+        EXPECT_FALSE(rig.Dialog().ScanPort(false));
+        EXPECT_EQ(rig.Dialog().m_strStatus, "No transporter found");
+    }
+}
+
+TEST(DialogDiscovery, AnOversizedInquiryCountIsReadOnlyIntoTheBuffer) {
+    DialogRig rig;
+    Inquiry big;
+    big.count = 999; // the head claims more than the buffer holds
+    ScriptedTransporter& t = rig.Attach(1, big);
+    rig.Dialog().m_nPort = 1;
+    EXPECT_TRUE(rig.Dialog().ScanPort(false));
+    EXPECT_EQ(rig.Dialog().m_strInquiryId.substr(0, 16), "DISC TRANSPORTER");
+    // The rest was asked for only up to the buffer's 96 identification bytes.
+    const auto& reads = t.line->readCalls;
+    EXPECT_NE(std::find(reads.begin(), reads.end(), 96u), reads.end());
+    EXPECT_LE(*std::max_element(reads.begin(), reads.end()), 96u);
+}
+
+TEST(DialogDiscovery, PortChangeProbesOnlyTheChosenPortAndSaysWhenNothingIsThere) {
+    DialogRig rig;
+    rig.Attach(6, Inquiry{});
+    rig.Dialog().OnInitDialog(false);
+    rig.view.SetCheck(IDC_DISABLE_CHECK, true);
+    rig.view.SetComboSelection(IDC_PORT, 5);
+    rig.Dialog().OnPortChange();
+    EXPECT_FALSE(rig.view.GetCheck(IDC_DISABLE_CHECK));
+    EXPECT_EQ(rig.devices.openAttempts, Paths(5, 5));
+    EXPECT_EQ(rig.view.messages.back(), std::string(kNoTransporterOnPort) + "\\\\.\\COM5");
+
+    rig.view.SetComboSelection(IDC_PORT, 0); // "Unknown": every port from COM1
+    rig.Dialog().OnPortChange();
+    EXPECT_EQ(rig.Dialog().m_nPort, 6);
+    ASSERT_NE(rig.Dialog().GetTransporter(), nullptr);
+    EXPECT_TRUE(rig.view.IsControlEnabled(IDC_UPDATE_FLASH));
+    rig.Dialog().OnClose();
+    EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 7);
+    EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueBaudRate, 0), 38400);
+}
+
+} // namespace
+} // namespace dax::flow

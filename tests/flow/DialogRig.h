@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/CDaxtoolDlg.h"
+#include "app/PanelView.h"
+#include "flow/ScriptedTransporter.h"
+#include "platform/fake/MemorySettingsStore.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace dax::flow {
+
+// The main dialog over fake ports, settings and clock, with its view recorded.
+class RecordingView : public PanelView {
+public:
+    void PumpMessages() override {
+        ++pumps;
+        if (onPump)
+            onPump();
+    }
+    void SetWaitBoxMessage(const std::string& message) override {
+        waitBoxMessages.push_back(message);
+    }
+    int pumps = 0;
+    std::function<void()> onPump;
+    std::vector<std::string> waitBoxMessages;
+};
+
+struct DialogRig {
+    explicit DialogRig(int testLevel = 0) : devices(clock) { context.testLevel = testLevel; }
+
+    // A transporter of the given identification answering at `rate` on COMn.
+    ScriptedTransporter& Attach(int port, const Inquiry& inquiry, uint32_t rate = 38400) {
+        auto line = devices.attach("\\\\.\\COM" + std::to_string(port));
+        transporters.push_back(std::make_unique<ScriptedTransporter>(line));
+        ScriptedTransporter& t = *transporters.back();
+        t.inquiry = inquiry;
+        t.ownRate = rate;
+        return t;
+    }
+    CDaxtoolDlg& Dialog() {
+        if (!dlg)
+            dlg = std::make_unique<CDaxtoolDlg>(context, view);
+        return *dlg;
+    }
+
+    FakeClock clock;
+    FakeSerialDeviceFactory devices;
+    MemorySettingsStore settings;
+    RecordingView view;
+    DialogContext context{devices, clock, settings};
+    std::vector<std::unique_ptr<ScriptedTransporter>> transporters;
+    std::unique_ptr<CDaxtoolDlg> dlg;
+};
+
+} // namespace dax::flow
