@@ -2,11 +2,14 @@
 #include "support/Process.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <sys/file.h>
+#include <unistd.h>
 
 using daxtest::Background;
 using daxtest::RunResult;
@@ -162,6 +165,34 @@ TEST_F(CliAgainstSim, NothingThereMeansExitTwoAndAClearMessage) {
               std::string::npos)
         << r.err;
     EXPECT_NE(r.out.find("status: Unable to open \\\\.\\COM7"), std::string::npos) << r.out;
+}
+
+TEST_F(CliAgainstSim, RefusesToStartBesideAnotherCopyOrTheJobServer) {
+    StartSim("basic");
+    const std::pair<const char*, const char*> holders[] = {
+        {"Kvx_DaxtoolIsLaunchedMutex", "Daxtool is already running"},
+        {"Kvx_eJDIsLaunchedMutex", "The Jobdock or eJD service is running. Please stop it "
+                                   "before running Daxtool.exe"}};
+    for (const auto& [name, message] : holders) {
+        const std::string lock = dir.Path() + "/" + name + ".lock";
+        const int fd = open(lock.c_str(), O_RDWR | O_CREAT, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+        RunResult r = Cli({"info"});
+        EXPECT_EQ(r.exitCode, 3);
+        EXPECT_EQ(r.err, std::string(message) + "\n");
+        close(fd);
+    }
+    EXPECT_TRUE(ReceivedCommands().empty()); // nothing was opened
+}
+
+TEST_F(CliAgainstSim, TraceShowsEveryByteBothWays) {
+    StartSim("basic");
+    const std::string trace = dir.Path() + "/trace.txt";
+    ASSERT_EQ(Cli({"--trace", trace, "scan"}).exitCode, 0);
+    const std::string text = daxtest::ReadFile(trace);
+    EXPECT_NE(text.find("> 1b 21 65 30 43  |.!e0C|"), std::string::npos) << text;
+    EXPECT_NE(text.find("< 1b 21 65 30 30 36 34"), std::string::npos) << text;
 }
 
 } // namespace
