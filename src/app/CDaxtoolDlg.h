@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace dax {
 
@@ -58,6 +59,7 @@ public:
     void OnUpdateSerial();
     void OnSetParams();
     void OnCounterToSerial();
+    void OnUpdateFlash();
     void OnClose();      // WM_CLOSE and Exit
     void OnEndSession(); // the session ends: nothing is written
     // Enter and Escape: the dialog never closes by them.
@@ -121,6 +123,10 @@ private:
     // the reason into the status.
     bool SaveAndWaitForTransporter();
     void RunCloseSequence();
+    // Firmware update: finds the image the device takes, then programs it.
+    bool ChooseFlashImage(class FlashFile& file, const std::string& path, bool checkingDisabled,
+                          std::vector<uint8_t>& image);
+    bool ProgramFlashImage(const std::vector<uint8_t>& image);
     void SetStatus(const std::string& text);
 
     DialogContext m_ctx;

@@ -19,6 +19,11 @@ inline constexpr char kUpdateSucceeded[] = "Parameter update succeeded";
 inline constexpr char kNoComeback[] =
     "Parameters sent, but the transporter did not come back after its restart";
 
+// The firmware update's file dialog.
+inline constexpr char kFlashDialogTitle[] = "Select file to load flash from";
+inline constexpr char kFlashFilterName[] = "Flash Files(*.bin)";
+inline constexpr char kFlashFilterPattern[] = "*.bin";
+
 // Field validation messages.
 inline constexpr char kTooManyCharacters[] = "Please enter no more than %d characters.";
 inline constexpr char kIntegerRange[] = "Please enter an integer between %d and %d.";

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
-
 #include "devices/Interaction.h"
 #include "platform/Clock.h"
+
+#include <cstdint>
+#include <string>
 
 namespace dax {
 
@@ -71,6 +71,9 @@ public:
                                   bool& overrideName, bool& useComputerName, int& beeps);
 
     const std::string& GetErrorText() const { return m_strError; }
+    // Running 16-bit sum of the bytes SendFlashData sent since BeginFlash; old firmware takes
+    // it after the image, high byte first.
+    uint16_t GetFlashChecksum() const { return m_nFlashChecksum; }
 
     // Identification and state, read by the dialogs.
     int m_nTransporterRevision = 0;
@@ -100,6 +103,7 @@ public:
     int m_nSelectedPrinter = 0;
     uint16_t m_nTransporterSense = 0;
     uint16_t m_nPrinterSense = 0;
+    uint16_t m_nFlashChecksum = 0;
 
 protected:
     Clock& m_clock;

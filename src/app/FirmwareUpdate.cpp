@@ -1,0 +1,220 @@
+#include "app/BusyScope.h"
+#include "app/CDaxtoolDlg.h"
+#include "app/ControlIds.h"
+#include "app/DialogStrings.h"
+#include "app/FlashFile.h"
+#include "platform/Format.h"
+
+#include <algorithm>
+
+namespace dax {
+
+namespace {
+
+constexpr uint32_t kFlashBlock = 4096;
+constexpr uint32_t kOldFirmwareTotal = 65534;
+constexpr uint32_t kOldFirmwareImageLimit = 65532; // then the two checksum bytes
+constexpr uint32_t kOldFirmwareFillPercentBase = 65536;
+constexpr uint32_t kDownloadReadTimeoutMs = 30000;
+constexpr uint32_t kAfterDownloadWaitMs = 5000;
+constexpr uint32_t kPrinterFirmwareWaitMs = 5000;
+
+uint32_t LittleEndian32(const uint8_t* b) {
+    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+
+} // namespace
+
+void CDaxtoolDlg::OnUpdateFlash() {
+    const bool checkingDisabled = m_view.GetCheck(IDC_DISABLE_CHECK);
+    if (!CanRunCommand()) {
+        ClearDisableCheck();
+        return;
+    }
+    BusyScope busy(*this, false);
+    std::string path;
+    if (!m_view.OpenFileDialog(kFlashDialogTitle, kFlashFilterName, kFlashFilterPattern, path)) {
+        ClearDisableCheck();
+        return;
+    }
+    if (!m_pPort) {
+        SetStatus("No transporter available");
+    } else {
+        m_view.SetWaitCursor(true);
+        FlashFile file;
+        std::vector<uint8_t> image;
+        if (ChooseFlashImage(file, path, checkingDisabled, image)) {
+            file.Close();
+            ProgramFlashImage(image);
+        }
+    }
+    UpdateData(false);
+    m_view.SetWaitCursor(false);
+    ClearDisableCheck();
+}
+
+bool CDaxtoolDlg::ChooseFlashImage(FlashFile& file, const std::string& path, bool checkingDisabled,
+                                   std::vector<uint8_t>& image) {
+    const char* p = path.c_str();
+    const std::string unreadable = Format("Unable to read version info from file '%s'", p);
+    if (!file.Open(path)) {
+        SetStatus(Format("Unable to open file %s", p));
+        return false;
+    }
+    uint32_t fileSize = 0;
+    if (!file.GetSize(fileSize)) {
+        SetStatus(Format("Unable to get size of file '%s'", p));
+        return false;
+    }
+    bool multi = false;
+    if (!file.IsMultiImage(fileSize, multi)) {
+        SetStatus(unreadable);
+        return false;
+    }
+
+    // Offsets are 64-bit so that no size field can wrap them; a record that claims more than
+    // the file holds is refused before the device is touched.
+    uint64_t offset = 0;
+    uint32_t size = fileSize;
+    auto readRecordSize = [&](uint64_t at) {
+        uint8_t field[4] = {};
+        uint32_t got = 0;
+        if (!file.ReadAt(at, field, 4, got) || got != 4) {
+            SetStatus(unreadable);
+            return false;
+        }
+        size = LittleEndian32(field);
+        if (size == 0 || size > fileSize - (at + 4)) {
+            SetStatus(Format("Flash file is damaged: the image at offset %llu claims %u bytes, "
+                             "the file holds %llu",
+                             static_cast<unsigned long long>(at + 4), size,
+                             static_cast<unsigned long long>(fileSize - (at + 4))));
+            return false;
+        }
+        return true;
+    };
+    if (multi) {
+        if (!readRecordSize(0))
+            return false;
+        offset = 4;
+    }
+    if (size == 0) {
+        SetStatus(Format("Flash file %s is empty", p));
+        return false;
+    }
+
+    std::vector<uint8_t> header;
+    if (!file.ReadHeaderBlock(offset, header)) {
+        SetStatus(unreadable);
+        return false;
+    }
+    CTransporter& t = *m_pTransporter;
+    if (checkingDisabled) {
+        t.m_bPrinterFirmwareFile = false;
+    } else {
+        while (!t.CheckFlashFile(header.data(), fileSize)) {
+            if (!multi) {
+                SetStatus("Flash file is incompatible");
+                return false;
+            }
+            offset += uint64_t(size) + 4;
+            if (offset >= fileSize) {
+                SetStatus("Flash file is incompatible");
+                return false;
+            }
+            if (!readRecordSize(offset - 4))
+                return false;
+            if (!file.ReadHeaderBlock(offset, header)) {
+                SetStatus(unreadable);
+                return false;
+            }
+        }
+    }
+
+    // The whole image is in memory before programming begins: a file that cannot be read must
+    // never leave the device half-programmed.
+    image.resize(size);
+    uint32_t got = 0;
+    if (!file.ReadAt(offset, image.data(), size, got) || got != size) {
+        SetStatus(Format("Error reading file %s", p));
+        return false;
+    }
+    return true;
+}
+
+bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
+    CTransporter& t = *m_pTransporter;
+    const uint32_t size = uint32_t(image.size());
+    if (t.m_bOldFirmware && size > kOldFirmwareImageLimit) {
+        // The transporter is told 65534 bytes; more would reach it as commands.
+        SetStatus(Format("Flash image of %u bytes is too large for this transporter's firmware "
+                         "(at most %u)",
+                         size, kOldFirmwareImageLimit));
+        return false;
+    }
+    SetStatus("Erasing...");
+    UpdateData(false);
+    m_view.SetWaitCursor(false);
+    m_view.PumpMessages();
+    const uint32_t total = t.m_bOldFirmware ? kOldFirmwareTotal : size;
+    if (!StepDownTo38400())
+        return false;
+    if (!t.BeginFlash(size)) {
+        SetStatus(Format("Failed to send Update Flash command - %s", t.GetErrorText().c_str()));
+        return false;
+    }
+    m_pPort->SetReadTimeout(kDownloadReadTimeoutMs);
+
+    auto send = [&](const uint8_t* data, uint32_t n) {
+        if (t.SendFlashData(data, n))
+            return true;
+        SetStatus(Format("Error sending flash data - %s", t.GetErrorText().c_str()));
+        return false;
+    };
+    auto progress = [&](uint32_t sent, uint32_t base) {
+        SetStatus(Format("Downloading - %d%%", int(uint64_t(sent) * 100 / base)));
+        UpdateData(false);
+        m_view.PumpMessages();
+    };
+    uint32_t sent = 0;
+    while (sent < size) {
+        const uint32_t n = std::min(kFlashBlock, size - sent);
+        if (!send(image.data() + sent, n))
+            return false;
+        sent += n;
+        if (sent < size)
+            progress(sent, total);
+    }
+    if (t.m_bOldFirmware) {
+        const std::vector<uint8_t> fill(kFlashBlock, 0xFF);
+        while (sent < kOldFirmwareImageLimit) {
+            const uint32_t n = std::min(kOldFirmwareImageLimit - sent, kFlashBlock);
+            if (!send(fill.data(), n))
+                return false;
+            sent += n;
+            progress(sent, kOldFirmwareFillPercentBase);
+        }
+        const uint16_t sum = t.GetFlashChecksum();
+        const uint8_t checksum[2] = {uint8_t(sum >> 8), uint8_t(sum & 0xFF)};
+        if (!send(checksum, 2))
+            return false;
+    }
+    SetStatus("Downloading - completed");
+    UpdateData(false);
+    m_view.PumpMessages();
+    m_ctx.clock.sleep(kAfterDownloadWaitMs);
+
+    if (t.m_bPrinterFirmwareFile) {
+        m_ctx.clock.sleep(kPrinterFirmwareWaitMs);
+        return true;
+    }
+    const int delay = t.GetRebootDelay();
+    DropDevice();
+    m_ctx.clock.sleep(uint32_t(std::max(delay, 0)) * 1000);
+    if (!ScanPort(false))
+        return false;
+    SetStatus("Flash update succeeded");
+    return true;
+}
+
+} // namespace dax

@@ -1,0 +1,60 @@
+#include "app/FlashFile.h"
+
+#include <cstring>
+#include <sys/stat.h>
+
+namespace dax {
+
+FlashFile::~FlashFile() {
+    Close();
+}
+
+bool FlashFile::Open(const std::string& path) {
+    Close();
+    m_file = std::fopen(path.c_str(), "rb");
+    return m_file != nullptr;
+}
+
+void FlashFile::Close() {
+    if (m_file)
+        std::fclose(m_file);
+    m_file = nullptr;
+}
+
+bool FlashFile::GetSize(uint32_t& size) {
+    struct stat st {};
+    if (!m_file || fstat(fileno(m_file), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_size > 0xFFFFFFFFLL)
+        return false;
+    size = uint32_t(st.st_size);
+    return true;
+}
+
+bool FlashFile::ReadAt(uint64_t offset, uint8_t* buffer, uint32_t length, uint32_t& got) {
+    got = 0;
+    if (!m_file || fseeko(m_file, off_t(offset), SEEK_SET) != 0)
+        return false;
+    got = uint32_t(std::fread(buffer, 1, length, m_file));
+    return !std::ferror(m_file);
+}
+
+bool FlashFile::ReadHeaderBlock(uint64_t offset, std::vector<uint8_t>& block) {
+    block.assign(kHeaderBlock, 0);
+    uint32_t got = 0;
+    return ReadAt(offset, block.data(), kHeaderBlock, got);
+}
+
+bool FlashFile::IsMultiImage(uint32_t fileSize, bool& multi) {
+    multi = false;
+    if (fileSize <= kSingleImageLimit)
+        return true;
+    uint8_t marker[16] = {};
+    uint32_t got = 0;
+    if (!ReadAt(kMarkerOffset, marker, sizeof marker, got))
+        return false;
+    multi = got == sizeof marker && (std::memcmp(marker, "DISC TRANSPORTER", 16) == 0 ||
+                                     std::memcmp(marker, "QUENTAR CD XPTR ", 16) == 0);
+    return true;
+}
+
+} // namespace dax
