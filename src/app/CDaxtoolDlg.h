@@ -62,6 +62,8 @@ public:
     void OnUpdateFlash();
     void OnClose();      // WM_CLOSE and Exit
     void OnEndSession(); // the session ends: nothing is written
+    // Right click or F1 at a screen point: the help sentence of the control there.
+    void OnContextHelp(int x, int y);
     // Enter and Escape: the dialog never closes by them.
     void OnOK() {}
     void OnCancel() {}

@@ -50,6 +50,15 @@ public:
 
     // Ends the dialog's run (the close sequence or the end of the session).
     virtual void EndDialog(int result) = 0;
+
+    // Context help. The id of the enabled, visible control under a screen point (IDC_NONE
+    // when there is none); the size of a text in the help popup's font; the popup itself, a
+    // one-line box that hides itself 2 seconds after each show.
+    virtual int ControlAtPoint(int x, int y) = 0;
+    virtual void MeasureText(const std::string& text, int& width, int& height) = 0;
+    virtual void ShowHelpPopup(const std::string& text, int left, int top, int width,
+                               int height) = 0;
+    virtual void HideHelpPopup() = 0;
 };
 
 } // namespace dax

@@ -56,10 +56,26 @@ public:
     void CloseWaitBox() override {}
     void ShowAboutBox(const std::string&, const std::string&, const std::string&) override {}
     void EndDialog(int result) override { endResult = result; }
+    // No window, so no control is under any point; texts measure in a nominal 6 x 13 pixel
+    // cell per character; the last popup shown is kept.
+    int ControlAtPoint(int, int) override { return IDC_NONE; }
+    void MeasureText(const std::string& text, int& width, int& height) override {
+        width = int(text.size()) * 6;
+        height = 13;
+    }
+    void ShowHelpPopup(const std::string& text, int left, int top, int width, int height) override {
+        helpPopup = {text, left, top, width, height, true};
+    }
+    void HideHelpPopup() override { helpPopup.shown = false; }
 
     std::vector<std::string> messages;
     int beeps = 0;
     int endResult = -1;
+    struct HelpPopup {
+        std::string text;
+        int left = 0, top = 0, width = 0, height = 0;
+        bool shown = false;
+    } helpPopup;
 
 private:
     ControlPanel m_panel;

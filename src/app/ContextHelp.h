@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/DialogView.h"
+
+#include <string>
+#include <vector>
+
+namespace dax {
+
+// The main dialog's one-line help: a sentence per control, shown in a small popup just above
+// the point that was right-clicked (or where the mouse was when F1 was pressed).
+struct HelpEntry {
+    int id;
+    const char* text;
+};
+
+inline constexpr char kNoHelp[] = "No help available for this item";
+// Text margin of the popup, in pixels, added to the measured text size.
+inline constexpr int kHelpMarginX = 4;
+inline constexpr int kHelpMarginY = 4;
+inline constexpr int kHelpHideMs = 2000;
+
+// The sentences in lookup order.
+const std::vector<HelpEntry>& HelpTable();
+// The sentence of a control; empty for controls without one.
+std::string GetHelpText(int id);
+
+struct PopupRect {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+// Where a popup for a text of w x h pixels goes for the point (x, y): centred over it, one
+// text height up, never left of the screen's edge.
+PopupRect PlaceHelpPopup(int x, int y, int w, int h);
+
+// Finds the control under the screen point and shows its sentence through the view.
+void ShowContextHelp(DialogView& view, int x, int y);
+
+} // namespace dax
