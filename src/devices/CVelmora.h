@@ -2,6 +2,7 @@
 
 #include "devices/CTransporter.h"
 #include "devices/ElementMap.h"
+#include "devices/ProductRecognition.h"
 
 #include <cstdint>
 #include <string>
@@ -63,6 +64,17 @@ public:
         "Settings sent, but the transporter did not answer after its restart";
     static constexpr char kNotAvailableYet[] = "Not available yet";
 
+    // Firmware programming. CheckFlashFile reads no further into an image than this; the
+    // caller passes at least min(length, kFlashHeaderSize) bytes.
+    static constexpr uint32_t kFlashHeaderSize = 4096;
+    // Old firmware is always told kOldFirmwareFlashSize bytes: the image, filled up to this
+    // many bytes, then the 2-byte checksum. A longer image would overrun what was announced.
+    static constexpr uint32_t kOldFirmwareImageLimit = 65532;
+    static constexpr char kFlashImageEmpty[] = "Flash image is empty";
+    static constexpr char kFlashImageTooLarge[] =
+        "Flash image is too large for this transporter's firmware";
+    static constexpr char kFlashDataFailed[] = "Error sending flash data - ";
+
     CVelmora(CTransporterPort* port, Clock& clock, Interaction& interaction);
     ~CVelmora() override;
 
@@ -123,6 +135,11 @@ public:
     // Error text from the last sense codes.
     virtual void FormatSenseError();
 
+    // Whether an image of this length can be programmed the way BeginFlash would announce it;
+    // false, with the reason in the error text, for an empty image and, on old firmware, for
+    // an image longer than kOldFirmwareImageLimit. Nothing is sent. BeginFlash asks it too.
+    bool FitsProgrammingSize(uint32_t imageLength);
+
     CTransporterPort* GetPort() const { return m_pPort; }
 
     // Model and configuration, set by construction and Initialize; read by the dialogs and the
@@ -176,8 +193,20 @@ private:
     StoredRead ReadStoredText(int area, uint32_t seconds, const std::string& prefix,
                               std::string& text);
 
+    // Flash-file rules: images for loaders and Moltrian models (decided: true, result in
+    // `fits`), and the general transporter image.
+    bool CheckLoaderImage(const uint8_t* image, uint32_t readable, bool& fits) const;
+    bool CheckGeneralImage(const uint8_t* image, uint32_t readable, uint32_t length);
+    bool OnMorranePath() const;
+
     // The product name is the start-up firmware's own ("KORVIX BOOT     ").
     bool m_bBootProductName = false;
+    // The inquiry answer this device was made from: the flash-file check compares its raw
+    // identification bytes, whichever transporter the shared buffer describes later.
+    const InquiryBuffer m_inquiry = SharedInquiry();
+    // Bytes announced by BeginFlash (0: no limit known) and sent since.
+    uint32_t m_nFlashAnnounced = 0;
+    uint32_t m_nFlashSent = 0;
 };
 
 } // namespace dax

@@ -188,24 +188,12 @@ bool CVelmora::NotAvailableYet() {
     return false;
 }
 
-// Printing and firmware programming come with the printer ports and the flash-file check.
+// Printing comes with the printer ports.
 bool CVelmora::LoadPrinter(int) {
     return NotAvailableYet();
 }
 
 bool CVelmora::ReloadPrinter(int) {
-    return NotAvailableYet();
-}
-
-bool CVelmora::CheckFlashFile(const uint8_t*, uint32_t) {
-    return NotAvailableYet();
-}
-
-bool CVelmora::BeginFlash(uint32_t) {
-    return NotAvailableYet();
-}
-
-bool CVelmora::SendFlashData(const uint8_t*, uint32_t) {
     return NotAvailableYet();
 }
 

@@ -1,0 +1,322 @@
+#include "devices/Answers.h"
+#include "devices/CVelmora.h"
+#include "devices/Commands.h"
+#include "devices/ElementMap.h"
+#include "link/CTransporterPort.h"
+
+#include <algorithm>
+#include <climits>
+#include <string_view>
+
+namespace dax {
+
+namespace {
+
+// Where an image says what it is (offsets from the start of the image).
+constexpr size_t kImageIdOffset = 160;
+constexpr size_t kImageRevisionDigitOffset = 184;
+constexpr size_t kImageFamilyOffset = 193;
+constexpr size_t kImage240xIdOffset = 2150;
+constexpr size_t kImageIdLength = 23;
+static_assert(kImage240xIdOffset + kImageIdLength <= CVelmora::kFlashHeaderSize);
+
+// Printer firmware for the disc printer behind the transporter: one fixed size, and a family
+// that changed with printer revision 5001.
+constexpr std::string_view kPrinterImageId = "CD-R InkographerVERSION";
+constexpr std::string_view kPrinterProductName = "CD-R Inkographer";
+constexpr uint32_t kPrinterImageSize = 65536;
+constexpr int kRevisionPrinterFamily1 = 5001;
+constexpr std::string_view kPrinterFamilyOld = "Inkographer ";
+constexpr std::string_view kPrinterFamilyNew = "Inkographer1";
+
+// The general transporter: identification of both the transporter and its images.
+constexpr std::string_view kGeneralId = "DISC TRANSPORTERVERSION";
+constexpr char kOldFirmwareDigitLimit = '3'; // old firmware takes images below 3.x
+constexpr std::string_view kFamilyBasic = "Velmora";
+constexpr std::string_view kFamilyDrive3 = "Quentar";
+constexpr std::string_view kFamilyDrive1Slow = "Tirra2";
+constexpr std::string_view kFamilyDrive1 = "Tirra ";
+constexpr std::string_view kFamilyShortAbsent = "morrane1";
+constexpr std::string_view kFamilyShort = "morrane2";
+constexpr std::string_view kFamilyTessan = "Tessan ";
+constexpr std::string_view kFamilyTessan0 = "Tessan0";
+constexpr std::string_view kFamilyMorrane = "Morrane ";
+constexpr std::string_view kFamilyMorrane0 = "Morrane0";
+// BIN4 families split at this image size and at this revision suffix.
+constexpr uint32_t kFamilySizeBoundary = 65536;
+constexpr int kSuffixLargeImages = 'F';
+
+// Transporters whose printer takes the Morrane firmware run their link at this rate.
+constexpr uint32_t kMorraneBaud = 9600;
+
+// What is left in the receive queue before programming starts is thrown away.
+constexpr uint32_t kFlashDrainMs = 500;
+constexpr uint32_t kFlashDrainBytes = 8;
+
+enum class Needs { QT6400, K6400, K6800, BuiltInPrinter, PlainLoader, BootCapable, Moltrian };
+
+struct LoaderImage {
+    size_t offset;
+    std::string_view id;
+    Needs needs;
+    // The family a fitting image must have, on and off the Morrane path; empty: any.
+    std::string_view morraneFamily;
+    std::string_view family;
+    // Moltrian: another transporter identification that also takes the image.
+    std::string_view alsoFor;
+};
+
+// Tried in this order; an image whose identification matches but whose device does not goes on
+// to the next row.
+constexpr LoaderImage kLoaderImages[] = {
+    {kImageIdOffset, "KORVIX QT6400   VERSION", Needs::QT6400, "morrane4", "pyrel4", {}},
+    {kImageIdOffset, "KORVIX 6400     VERSION", Needs::K6400, "morrane4", "pyrel4", {}},
+    {kImageIdOffset, "KORVIX 6800     VERSION", Needs::K6800, "morrane5", "pyrel5", {}},
+    {kImageIdOffset, "KORVIX 1400x    VERSION", Needs::BuiltInPrinter, {}, {}, {}},
+    {kImageIdOffset, "BENCHER 2       VERSION", Needs::PlainLoader, {}, {}, {}},
+    {kImage240xIdOffset, "Korvix 240x     VERSION", Needs::BootCapable, {}, {}, {}},
+    {kImage240xIdOffset, "Hue Master 240x VERSION", Needs::BootCapable, {}, {}, {}},
+    {kImageIdOffset, "Moltrian II E05 ", Needs::Moltrian, {}, {}, {}},
+    {kImageIdOffset, "Moltrian II P05 ", Needs::Moltrian, {}, {}, {}},
+    {kImageIdOffset, "Moltrian II E06 ", Needs::Moltrian, {}, {}, {}},
+    {kImageIdOffset, "Moltrian II P06 ", Needs::Moltrian, {}, {}, {}},
+    {kImageIdOffset, "Moltrian III E06", Needs::Moltrian, {}, {}, "Moltrian II E06 "},
+    {kImageIdOffset, "Moltrian III P06", Needs::Moltrian, {}, {}, "Moltrian II P06 "},
+};
+
+char FoldCase(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The readable part of an image header: bytes beyond it count as absent, so a text that would
+// reach past it never matches.
+class ImageHeader {
+public:
+    ImageHeader(const uint8_t* image, uint32_t readable) : m_pImage(image), m_nReadable(readable) {}
+
+    bool Has(size_t offset, std::string_view text, bool ignoreCase = false) const {
+        if (m_pImage == nullptr || offset > m_nReadable || text.size() > m_nReadable - offset) {
+            return false;
+        }
+        for (size_t i = 0; i < text.size(); ++i) {
+            const char c = static_cast<char>(m_pImage[offset + i]);
+            if (ignoreCase ? FoldCase(c) != FoldCase(text[i]) : c != text[i]) {
+                return false;
+            }
+        }
+        return true;
+    }
+    bool HasFamily(std::string_view family) const { return Has(kImageFamilyOffset, family); }
+    // Byte at an offset, or -1 when it is not readable.
+    int At(size_t offset) const {
+        return m_pImage != nullptr && offset < m_nReadable ? m_pImage[offset] : -1;
+    }
+
+private:
+    const uint8_t* m_pImage;
+    uint32_t m_nReadable;
+};
+
+} // namespace
+
+bool CVelmora::OnMorranePath() const {
+    return m_pPort->GetBaudRate() == kMorraneBaud || m_bMorranePrinter;
+}
+
+// `image` holds at least min(length, kFlashHeaderSize) bytes; nothing beyond that is read.
+bool CVelmora::CheckFlashFile(const uint8_t* image, uint32_t length) {
+    m_bPrinterFirmwareFile = false;
+    const uint32_t readable = image == nullptr ? 0 : std::min(length, kFlashHeaderSize);
+    const ImageHeader header(image, readable);
+
+    if (header.Has(kImageIdOffset, kPrinterImageId, true)) {
+        const Identification id = m_inquiry.View();
+        if (!id.Matches(Identification::kPrinterOffset, kPrinterProductName) ||
+            length != kPrinterImageSize) {
+            return false;
+        }
+        const std::string_view family =
+            m_nPrinterRevision < kRevisionPrinterFamily1 ? kPrinterFamilyOld : kPrinterFamilyNew;
+        if (!header.HasFamily(family)) {
+            return false;
+        }
+        m_bOldFirmware = false;
+        m_bPrinterFirmwareFile = true;
+        return true;
+    }
+
+    bool fits = false;
+    if (CheckLoaderImage(image, readable, fits)) {
+        return fits;
+    }
+    return CheckGeneralImage(image, readable, length);
+}
+
+bool CVelmora::CheckLoaderImage(const uint8_t* image, uint32_t readable, bool& fits) const {
+    const ImageHeader header(image, readable);
+    const Identification id = m_inquiry.View();
+    for (const LoaderImage& row : kLoaderImages) {
+        if (!header.Has(row.offset, row.id)) {
+            continue;
+        }
+        bool applies = false;
+        switch (row.needs) {
+        case Needs::QT6400:
+            applies = m_bQT6400Model;
+            break;
+        case Needs::K6400:
+            applies = m_bK6400Model;
+            break;
+        case Needs::K6800:
+            applies = m_bK6800Model;
+            break;
+        case Needs::BuiltInPrinter:
+            applies = m_bBuiltInPrinterModel;
+            break;
+        case Needs::PlainLoader:
+            applies = m_bLoaderModel && !m_bQT6400Model && !m_bK6400Model && !m_bK6800Model;
+            break;
+        case Needs::BootCapable:
+            applies = m_bBootCapableModel;
+            break;
+        case Needs::Moltrian:
+            applies = id.Matches(0, row.id) || (!row.alsoFor.empty() && id.Matches(0, row.alsoFor));
+            break;
+        }
+        if (!applies) {
+            continue;
+        }
+        fits = row.family.empty() ||
+               header.HasFamily(OnMorranePath() ? row.morraneFamily : row.family);
+        return true;
+    }
+    return false;
+}
+
+bool CVelmora::CheckGeneralImage(const uint8_t* image, uint32_t readable, uint32_t length) {
+    const ImageHeader header(image, readable);
+    if (!m_inquiry.View().Matches(0, kGeneralId) || !header.Has(kImageIdOffset, kGeneralId)) {
+        return false;
+    }
+
+    int state = 0;
+    if (m_bOldFirmwareModel) {
+        // Old firmware is only asked something so that it is awake; its answer changes nothing,
+        // and neither does its error text.
+        const std::string error = m_strError;
+        ReadElementStatus(kElementRotator, state);
+        m_strError = error;
+        m_bOldFirmware = true;
+        const int digit = header.At(kImageRevisionDigitOffset);
+        return digit >= 0 && digit < kOldFirmwareDigitLimit;
+    }
+    if (m_bOtpFirmware) {
+        return true; // start-up firmware takes any general image
+    }
+    if (m_bBasicConfig) {
+        return header.HasFamily(kFamilyBasic);
+    }
+    if (m_bDrive3Config) {
+        return header.HasFamily(kFamilyDrive3);
+    }
+    if (m_bDrive1Config) {
+        const bool slow = m_pPort->GetBaudRate() == kMorraneBaud;
+        return header.HasFamily(slow ? kFamilyDrive1Slow : kFamilyDrive1);
+    }
+    if (m_bShortStatus) {
+        if (!ReadElementStatus(kElementBin4, state)) {
+            return false;
+        }
+        return header.HasFamily(state == kStateAbsent ? kFamilyShortAbsent : kFamilyShort);
+    }
+    if (!m_bBin4Config) {
+        return false;
+    }
+
+    const bool morrane = OnMorranePath();
+    const bool earlySuffix = m_nRevisionSuffix < kSuffixLargeImages;
+    const bool small = length <= kFamilySizeBoundary;
+    if (!morrane && header.HasFamily(kFamilyTessan)) {
+        return earlySuffix || small;
+    }
+    if (!morrane && header.HasFamily(kFamilyTessan0)) {
+        return !earlySuffix || small;
+    }
+    if (!morrane && !small) {
+        return false;
+    }
+    if (header.HasFamily(kFamilyMorrane)) {
+        return earlySuffix || small;
+    }
+    if (header.HasFamily(kFamilyMorrane0)) {
+        return !earlySuffix || small;
+    }
+    return false;
+}
+
+bool CVelmora::FitsProgrammingSize(uint32_t imageLength) {
+    if (imageLength == 0) {
+        m_strError = kFlashImageEmpty;
+        return false;
+    }
+    // The size goes out as a signed decimal; old firmware takes a fixed size with the checksum.
+    const bool oldCommand = !m_bPrinterFirmwareFile && m_bOldFirmware;
+    if (imageLength > static_cast<uint32_t>(INT_MAX) ||
+        (oldCommand && imageLength > kOldFirmwareImageLimit)) {
+        m_strError = kFlashImageTooLarge;
+        return false;
+    }
+    return true;
+}
+
+bool CVelmora::BeginFlash(uint32_t length) {
+    m_nFlashChecksum = 0;
+    m_nFlashSent = 0;
+    m_nFlashAnnounced = 0;
+    if (!FitsProgrammingSize(length)) {
+        return false;
+    }
+
+    m_pPort->SetReadTimeout(kFlashDrainMs);
+    uint8_t stale[kFlashDrainBytes];
+    m_pPort->Read(stale, kFlashDrainBytes);
+
+    std::string command;
+    if (m_bPrinterFirmwareFile) {
+        command = Command(kCmdBeginPrinterFlash);
+    } else {
+        const uint32_t announced = m_bOldFirmware ? kOldFirmwareFlashSize : length;
+        command = Command(kCmdBeginFlash, static_cast<int>(announced));
+        m_nFlashAnnounced = announced;
+    }
+    return SendCommand(command, kBeginFlashSeconds);
+}
+
+bool CVelmora::SendFlashData(const uint8_t* data, uint32_t length) {
+    if (length == 0) {
+        return true;
+    }
+    if (data == nullptr) {
+        m_strError = std::string(kFlashDataFailed) + "no data";
+        return false;
+    }
+    // Bytes past the announced size would be taken as commands.
+    if (m_nFlashAnnounced != 0 && uint64_t(m_nFlashSent) + length > m_nFlashAnnounced) {
+        m_strError = std::string(kFlashDataFailed) + "more data than the " +
+                     std::to_string(m_nFlashAnnounced) + " bytes announced";
+        return false;
+    }
+    if (!m_pPort->Exchange(data, length, nullptr, 0, kNoAnswerSeconds)) {
+        m_strError = std::string(kFlashDataFailed) + m_pPort->GetErrorText();
+        return false;
+    }
+    uint32_t sum = m_nFlashChecksum;
+    for (uint32_t i = 0; i < length; ++i) {
+        sum += data[i];
+    }
+    m_nFlashChecksum = static_cast<uint16_t>(sum);
+    m_nFlashSent += length;
+    return true;
+}
+
+} // namespace dax
