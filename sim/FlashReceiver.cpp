@@ -1,11 +1,23 @@
 #include "FlashReceiver.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace dax::sim {
 
-void CFlashReceiver::Begin(EFlashTarget target, std::size_t expected) {
+namespace {
+
+std::string Hex16(unsigned value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", value & 0xFFFFu);
+    return text;
+}
+
+} // namespace
+
+void CFlashReceiver::Begin(EFlashTarget target, std::size_t expected, bool checksummed) {
     m_target = target;
+    m_bChecksummed = checksummed;
     m_nExpected = std::min(expected, kMaxImage);
     m_nDamaged = 0;
     m_nChecksum = 0;
@@ -30,6 +42,23 @@ bool CFlashReceiver::Judge(std::string& reason) const {
     }
     if (m_nDamaged > 0) {
         reason = std::to_string(m_nDamaged) + " bytes arrived at a wrong rate";
+        return false;
+    }
+    if (!m_bChecksummed)
+        return true;
+    if (m_image.size() != kChecksummedImage) {
+        reason = "old firmware takes " + std::to_string(kChecksummedImage) + " bytes, " +
+                 std::to_string(m_image.size()) + " were announced";
+        return false;
+    }
+    const std::size_t body = kChecksummedImage - 2;
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < body; ++i)
+        sum += static_cast<unsigned char>(m_image[i]);
+    const unsigned stored = static_cast<unsigned>(static_cast<unsigned char>(m_image[body])) << 8 |
+                            static_cast<unsigned char>(m_image[body + 1]);
+    if ((sum & 0xFFFFu) != stored) {
+        reason = "checksum " + Hex16(stored) + " sent, " + Hex16(sum) + " computed";
         return false;
     }
     return true;

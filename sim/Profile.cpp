@@ -82,6 +82,8 @@ bool* FlagField(SDeviceConfig& c, const std::string& key) {
         return &c.alignPasses;
     if (key == "loader_params")
         return &c.loaderParams;
+    if (key == "pace")
+        return &c.pace;
     return nullptr;
 }
 
@@ -176,6 +178,21 @@ bool LoadProfile(const std::string& name, SDeviceConfig& c) {
     return true;
 }
 
+void AddNormal240xFeatures(SDeviceConfig& c) {
+    SDeviceConfig normal;
+    LoadProfile("240x", normal);
+    c.mailbox = normal.mailbox;
+    c.loaderParams = normal.loaderParams;
+    c.builtInPrinter = normal.builtInPrinter;
+    if (c.printer == EPrinter::None) {
+        c.printer = normal.printer;
+        c.printerName = normal.printerName;
+        c.printerModel = normal.printerModel;
+        c.printerRevision = normal.printerRevision;
+        c.printerSuffix = normal.printerSuffix;
+    }
+}
+
 const char* SettingsHelp() {
     return "  name=TEXT              transporter product name (16 characters, space-padded)\n"
            "  revision=D.DD[D]       transporter firmware revision, suffix=C its suffix letter\n"
@@ -194,6 +211,7 @@ const char* SettingsHelp() {
            "  sense=T[:P]            sense codes reported by the first Request Sense\n"
            "  element.NNN=none|S|S:V element answer: absent, fixed state, fixed value\n"
            "  reboot_ms=N flash_timeout_ms=N         restart silence, firmware data time-out\n"
+           "  pace=0|1               read no faster than the line rate (10 bits a byte)\n"
            "  wrong_rate=silent|garbage seed=N       behaviour at a wrong rate, random bytes\n"
            "  refuse=PREFIX:T[:P] drop=PREFIX garbage=PREFIX   faults (repeatable)\n";
 }

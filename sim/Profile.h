@@ -57,6 +57,7 @@ struct SDeviceConfig {
     std::string displayName = "";
 
     // Behaviour.
+    bool pace = false; // read no faster than the line rate
     int rebootMs = 2000;
     int flashTimeoutMs = 30000;
     bool wrongRateGarbage = false;
@@ -83,6 +84,10 @@ bool ApplySetting(const std::string& assignment, SDeviceConfig& config, std::str
 
 // Text for --help: the keys --set knows.
 const char* SettingsHelp();
+
+// What a 240x shows in its normal firmware and not in its start-up firmware: mailbox, built-in
+// printer, loader parameters. Used when the start-up firmware takes a 240x image.
+void AddNormal240xFeatures(SDeviceConfig& config);
 
 // The identification count the inquiry head announces.
 int IdentificationCount(const SDeviceConfig& config);

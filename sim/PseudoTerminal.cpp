@@ -1,5 +1,6 @@
 #include "PseudoTerminal.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -75,12 +76,14 @@ int CPseudoTerminal::CurrentRate() const {
     return BaudFromSpeed(static_cast<unsigned>(cfgetospeed(&tio)));
 }
 
-bool CPseudoTerminal::ReadAvailable(std::string& out) {
+bool CPseudoTerminal::ReadAvailable(std::string& out, std::size_t limit) {
     char buf[4096];
-    for (;;) {
-        const ssize_t n = read(m_nMaster, buf, sizeof buf);
+    std::size_t taken = 0;
+    while (taken < limit) {
+        const ssize_t n = read(m_nMaster, buf, std::min(sizeof buf, limit - taken));
         if (n > 0) {
             out.append(buf, static_cast<std::size_t>(n));
+            taken += static_cast<std::size_t>(n);
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -89,6 +92,7 @@ bool CPseudoTerminal::ReadAvailable(std::string& out) {
             return true;
         return false; // EOF or error: the line is gone
     }
+    return true;
 }
 
 bool CPseudoTerminal::Write(const std::string& bytes) {

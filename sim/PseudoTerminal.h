@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace dax::sim {
@@ -22,8 +23,8 @@ public:
     // The rate the host's side is set to, in baud; 0 when it cannot be read.
     int CurrentRate() const;
 
-    // Everything readable now, without waiting; false when the master failed.
-    bool ReadAvailable(std::string& out);
+    // What is readable now, at most limit bytes, without waiting; false when the master failed.
+    bool ReadAvailable(std::string& out, std::size_t limit);
 
     // Writes all bytes, waiting at most a second for room; false when they could not go out.
     bool Write(const std::string& bytes);

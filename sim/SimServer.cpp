@@ -1,6 +1,11 @@
 #include "SimServer.h"
 
+#include "FirmwareImage.h"
+
+#include <algorithm>
 #include <cerrno>
+#include <limits>
+#include <optional>
 #include <poll.h>
 
 namespace dax::sim {
@@ -21,24 +26,52 @@ CSimServer::CSimServer(const SDeviceConfig& config, CPseudoTerminal& line, CJson
 
 bool CSimServer::Run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
     while (!stop) {
-        const int waitMs = WaitMs(Clock::now());
+        const auto before = Clock::now();
+        // Paced: while the line still carries the bytes last read, the next ones stay unread.
+        const bool lineBusy = m_config.pace && before < m_lineFree;
+        const int timerMs = WaitMs(before);
+        std::optional<Clock::duration> wait;
+        if (timerMs >= 0)
+            wait = std::chrono::milliseconds(timerMs);
+        if (lineBusy && (!wait || m_lineFree - before < *wait))
+            wait = m_lineFree - before;
+        const long long ns =
+            wait ? std::chrono::duration_cast<std::chrono::nanoseconds>(*wait).count() : 0;
+        timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
         pollfd p{m_line.MasterFd(), POLLIN, 0};
-        timespec ts{waitMs / 1000, (waitMs % 1000) * 1000000L};
-        const int n = ppoll(&p, 1, waitMs < 0 ? nullptr : &ts, &waitMask);
+        const int n =
+            ppoll(lineBusy ? nullptr : &p, lineBusy ? 0 : 1, wait ? &ts : nullptr, &waitMask);
         if (n < 0 && errno != EINTR)
             return false;
         const auto now = Clock::now();
         OnTimers(now);
-        if (n > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR))) {
+        if (!lineBusy && n > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR))) {
             std::string bytes;
-            const bool ok = m_line.ReadAvailable(bytes);
-            if (!bytes.empty())
+            const bool ok = m_line.ReadAvailable(
+                bytes, m_config.pace ? PaceChunk() : std::numeric_limits<std::size_t>::max());
+            if (!bytes.empty()) {
+                Carry(bytes.size(), now);
                 OnBytes(bytes, now);
+            }
             if (!ok)
                 return false;
         }
     }
     return true;
+}
+
+std::size_t CSimServer::PaceChunk() const {
+    // About 10 ms of line time, so that the reading follows the line closely.
+    return std::max<std::size_t>(16, static_cast<std::size_t>(m_device.Baud()) / 1000);
+}
+
+void CSimServer::Carry(std::size_t count, Clock::time_point now) {
+    if (!m_config.pace || m_device.Baud() <= 0)
+        return;
+    // Start bit, 8 data bits, stop bit.
+    const auto lineTime = std::chrono::nanoseconds(static_cast<long long>(count) * 10 *
+                                                   1000000000LL / m_device.Baud());
+    m_lineFree = std::max(m_lineFree, now) + lineTime;
 }
 
 int CSimServer::WaitMs(Clock::time_point now) const {
@@ -66,7 +99,7 @@ void CSimServer::OnTimers(Clock::time_point now) {
         if (m_bFlashFailed)
             m_device.FlashFailed();
         m_bFlashFailed = false;
-        m_log.Write("event", CJsonLine().Add("event", "restarted").Add("baud", m_device.Baud()));
+        LogRestarted();
     } else if (m_state == EState::Programming &&
                now - m_lastRx >= std::chrono::milliseconds(m_config.flashTimeoutMs)) {
         // The host stopped sending: programming fails and the old firmware stays.
@@ -172,12 +205,13 @@ void CSimServer::Process(const SCommand& c, Clock::time_point now) {
         m_log.Write("event", CJsonLine().Add("event", "baud").Add("baud", reply.newBaud));
     }
     if (reply.flashBytes > 0) {
-        m_flash.Begin(reply.flashTarget, reply.flashBytes);
+        m_flash.Begin(reply.flashTarget, reply.flashBytes, reply.flashChecksummed);
         m_state = EState::Programming;
         m_log.Write("event", CJsonLine()
                                  .Add("event", "programming")
                                  .Add("target", TargetName(reply.flashTarget))
-                                 .Add("expected", static_cast<long long>(m_flash.Expected())));
+                                 .Add("expected", static_cast<long long>(m_flash.Expected()))
+                                 .AddFlag("old_firmware", reply.flashChecksummed));
     }
     if (reply.restart)
         StartRestart(now, "restart command");
@@ -216,11 +250,38 @@ void CSimServer::FinishFlash(Clock::time_point now) {
         .Add("bytes", static_cast<long long>(m_flash.Received()))
         .Add("checksum", static_cast<long long>(m_flash.Checksum()))
         .AddFlag("accepted", ok);
-    if (!ok)
+    if (ok) {
+        const auto& image = m_flash.Image();
+        const auto id = m_flash.Target() == EFlashTarget::Printer
+                            ? ReadPrinterImageIdentification(image)
+                            : ReadTransporterImageIdentification(image);
+        // Without a readable identification the image is still programmed; the device goes on
+        // reporting the identification it had.
+        if (id)
+            line.Add("identification", id->Text());
+        else
+            line.Add("identification", "none readable, kept");
+        m_device.StageFirmware(m_flash.Target(), id);
+    } else {
         line.Add("reason", reason);
+    }
     m_log.Write("event", line);
     m_bFlashFailed = !ok;
     StartRestart(now, "firmware programmed");
+}
+
+void CSimServer::LogRestarted() {
+    const SDeviceConfig& c = m_device.Config();
+    CJsonLine line;
+    line.Add("event", "restarted")
+        .Add("baud", m_device.Baud())
+        .Add("name", c.name)
+        .Add("revision", c.revision)
+        .Add("suffix", std::string(1, c.suffix))
+        .AddFlag("boot", c.bootFirmware);
+    if (c.printer != EPrinter::None)
+        line.Add("printer_revision", c.printerRevision);
+    m_log.Write("event", line);
 }
 
 void CSimServer::StartRestart(Clock::time_point now, const char* why) {

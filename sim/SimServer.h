@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstddef>
 #include <random>
 #include <string>
 
@@ -16,7 +17,8 @@ namespace dax::sim {
 
 // Serves the line: bytes in, answers out, at the device's own rate only. The three states are
 // the ones the host can tell apart: answering commands, taking firmware data, and restarting
-// (silent, everything received is lost).
+// (silent, everything received is lost). Paced, it reads no faster than the line would carry the
+// bytes, so that a writer is held back by the full pseudo-terminal as by a real line's handshake.
 class CSimServer {
 public:
     using Clock = std::chrono::steady_clock;
@@ -42,6 +44,9 @@ private:
     void LogJunk(const std::string& bytes, const char* why);
     std::string RandomBytes(std::size_t count);
     int WaitMs(Clock::time_point now) const;
+    std::size_t PaceChunk() const;
+    void Carry(std::size_t count, Clock::time_point now);
+    void LogRestarted();
 
     SDeviceConfig m_config;
     CPseudoTerminal& m_line;
@@ -53,6 +58,7 @@ private:
     EState m_state = EState::Serving;
     Clock::time_point m_lastRx;
     Clock::time_point m_restartEnd;
+    Clock::time_point m_lineFree; // paced: the line still carries the bytes last read until then
     bool m_bFlashFailed = false;
 };
 

@@ -45,7 +45,45 @@ void CSimTransporter::SetSense(int transporterSense, int printerSense) {
     m_nPrinterSense = printerSense;
 }
 
+bool CSimTransporter::OldFirmware() const {
+    return !m_config.bootFirmware && !m_config.revision.empty() && m_config.revision[0] < '3';
+}
+
+void CSimTransporter::StageFirmware(EFlashTarget target,
+                                    const std::optional<SImageIdentification>& id) {
+    m_staged = SStagedFirmware{target, id};
+}
+
+void CSimTransporter::RunNewFirmware() {
+    const SStagedFirmware staged = *m_staged;
+    m_staged.reset();
+    if (!staged.id)
+        return;
+    const SImageIdentification& id = *staged.id;
+    if (staged.target == EFlashTarget::Printer) {
+        // The printer keeps its name and model; the image gives its revision.
+        m_config.printerRevision = id.revision;
+        m_config.printerSuffix = id.suffix;
+        return;
+    }
+    m_config.name = id.name;
+    m_config.revision = id.revision;
+    m_config.suffix = id.suffix;
+    if (!m_config.bootFirmware)
+        return;
+    // The start-up firmware has written normal firmware: the full command set from now on, and a
+    // 240x shows the mailbox, printer and loader parameters its start-up firmware hides.
+    m_config.bootFirmware = false;
+    m_config.shortSense = m_config.configuration == EConfiguration::ShortStatus;
+    if (id.family240x) {
+        AddNormal240xFeatures(m_config);
+        m_elements = CElements(m_config);
+    }
+}
+
 void CSimTransporter::Restarted() {
+    if (m_staged)
+        RunNewFirmware();
     m_working = m_stored;
     m_nBusyPolls = 0;
     m_bLeds = false;
@@ -184,6 +222,7 @@ SReply CSimTransporter::Handle(const SCommand& c) {
         r = Ack(c, 0);
         r.flashBytes = static_cast<std::size_t>(c.number);
         r.flashTarget = EFlashTarget::Transporter;
+        r.flashChecksummed = OldFirmware();
         return r;
     case ECommand::BeginPrinterFlash:
         if (!NormalPrinter() || m_config.builtInPrinter)

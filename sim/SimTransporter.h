@@ -2,9 +2,11 @@
 
 #include "Command.h"
 #include "Elements.h"
+#include "FirmwareImage.h"
 #include "FlashReceiver.h"
 #include "Profile.h"
 
+#include <optional>
 #include <string>
 
 namespace dax::sim {
@@ -17,6 +19,7 @@ struct SReply {
     bool restart = false;       // go silent for the reboot time after the answer
     std::size_t flashBytes = 0; // this many raw bytes of firmware follow
     EFlashTarget flashTarget = EFlashTarget::Transporter;
+    bool flashChecksummed = false; // the old firmware's fixed frame with its checksum
 };
 
 // The transporter firmware and the printer behind it, as the host sees them through the command
@@ -36,10 +39,21 @@ public:
     int Baud() const { return m_nBaud; }
     void SetBaud(int baud) { m_nBaud = baud; }
 
-    // After the reboot time: settings not stored with ESC "!h1C" are lost.
+    // After the reboot time: settings not stored with ESC "!h1C" are lost, and firmware taken
+    // since the last restart runs.
     void Restarted();
     // Programming ended without a usable image.
     void FlashFailed() { SetSense(16, 0); }
+    // A good image was programmed; it runs after the restart. Without an identification in the
+    // image the device keeps the one it has.
+    void StageFirmware(EFlashTarget target, const std::optional<SImageIdentification>& id);
+
+    // The firmware before 3.00 takes images only in the checksummed frame; the start-up firmware
+    // takes them as announced whatever its revision.
+    bool OldFirmware() const;
+
+    // The identification and features of the firmware now running.
+    const SDeviceConfig& Config() const { return m_config; }
 
 private:
     SReply Ack(const SCommand& c, int sense);
@@ -55,6 +69,7 @@ private:
     std::string* Area(int area);
     void SetSense(int transporterSense, int printerSense);
     bool NormalPrinter() const { return m_config.printer == EPrinter::Normal; }
+    void RunNewFirmware();
 
     struct SSettings {
         int rotationalOffset = 32;
@@ -77,6 +92,12 @@ private:
     std::string m_strParams;
     std::string m_strName1;
     std::string m_strName2;
+
+    struct SStagedFirmware {
+        EFlashTarget target;
+        std::optional<SImageIdentification> id;
+    };
+    std::optional<SStagedFirmware> m_staged;
 };
 
 } // namespace dax::sim
