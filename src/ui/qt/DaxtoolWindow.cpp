@@ -1,0 +1,299 @@
+#include "ui/qt/DaxtoolWindow.h"
+
+#include "app/ControlIds.h"
+#include "ui/qt/ProgramIcon.h"
+#include "ui/qt/SpinButtons.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+
+namespace dax {
+
+namespace {
+
+QString ToQt(const std::string& text) {
+    // Device texts are bytes; Latin-1 keeps every byte as one character and back.
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+std::string FromQt(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+
+const char kIdProperty[] = "controlId";
+
+} // namespace
+
+DaxtoolWindow::DaxtoolWindow(DialogContext context, Prompter* prompter)
+    : m_prompter(prompter ? *prompter : m_qtPrompter) {
+    setWindowIcon(ProgramIcon());
+    BuildControls();
+    ConnectCommands();
+    m_dlg = std::make_unique<CDaxtoolDlg>(std::move(context), *this);
+}
+
+DaxtoolWindow::~DaxtoolWindow() {
+    // The device and port go before the widgets they report to.
+    m_dlg.reset();
+    if (m_bWaitCursor)
+        QApplication::restoreOverrideCursor();
+}
+
+void DaxtoolWindow::RegisterControl(int id, QWidget* widget) {
+    m_controls[id] = widget;
+    widget->setObjectName(QString("control%1").arg(id));
+    widget->setProperty(kIdProperty, id);
+    widget->setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+QWidget* DaxtoolWindow::Control(int id) const {
+    auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+void DaxtoolWindow::ConnectCommands() {
+    auto onClick = [this](int id, void (CDaxtoolDlg::*handler)()) {
+        auto* button = static_cast<QAbstractButton*>(Control(id));
+        connect(button, &QAbstractButton::clicked, this,
+                [this, handler] { ((*m_dlg).*handler)(); });
+    };
+    onClick(IDC_EXIT, &CDaxtoolDlg::OnClose);
+    onClick(IDC_ABOUT, &CDaxtoolDlg::OnAbout);
+    onClick(IDC_FLASH_LEDS, &CDaxtoolDlg::OnFlashLeds);
+    onClick(IDC_UPDATE_FLASH, &CDaxtoolDlg::OnUpdateFlash);
+    onClick(IDC_UPDATE_SERIAL, &CDaxtoolDlg::OnUpdateSerial);
+    onClick(IDC_SET_PARAMS, &CDaxtoolDlg::OnSetParams);
+    onClick(IDC_TEST, &CDaxtoolDlg::OnTest);
+    onClick(IDC_EXERCISER, &CDaxtoolDlg::OnExerciser);
+    // Print Calibration Grid, Calibrate Rotator and Calibrate Pocket CDs have no handler in
+    // the dialog logic yet; their buttons do nothing.
+
+    // Only a choice the user makes starts a probe, not the window showing a port.
+    auto* port = static_cast<QComboBox*>(Control(IDC_PORT));
+    connect(port, &QComboBox::activated, this, [this] { m_dlg->OnPortChange(); });
+
+    auto* counter = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    connect(counter, &QShortcut::activated, this, [this] { m_dlg->OnCounterToSerial(); });
+    // Ctrl+Help is taken and does nothing.
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Help), this);
+    // F1 explains the control under the mouse, not the one with the focus.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] {
+        const QPoint p = QCursor::pos();
+        m_dlg->OnContextHelp(p.x(), p.y());
+    });
+}
+
+void DaxtoolWindow::SetControlText(int id, const std::string& text) {
+    QWidget* w = Control(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        edit->setText(ToQt(text));
+    else if (auto* button = qobject_cast<QAbstractButton*>(w))
+        button->setText(ToQt(text));
+    else if (auto* label = qobject_cast<QLabel*>(w))
+        label->setText(ToQt(text));
+}
+
+std::string DaxtoolWindow::GetControlText(int id) {
+    QWidget* w = Control(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        return FromQt(edit->text());
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+        return FromQt(button->text());
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return FromQt(label->text());
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        return FromQt(combo->currentText());
+    return {};
+}
+
+void DaxtoolWindow::SetCheck(int id, bool checked) {
+    if (auto* box = qobject_cast<QCheckBox*>(Control(id)))
+        box->setChecked(checked);
+}
+
+bool DaxtoolWindow::GetCheck(int id) {
+    auto* box = qobject_cast<QCheckBox*>(Control(id));
+    return box && box->isChecked();
+}
+
+void DaxtoolWindow::SetComboSelection(int id, int index) {
+    auto* combo = qobject_cast<QComboBox*>(Control(id));
+    if (!combo)
+        return;
+    // A port without an item (COM9 and up) shows no selection.
+    combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+}
+
+int DaxtoolWindow::GetComboSelection(int id) {
+    auto* combo = qobject_cast<QComboBox*>(Control(id));
+    return combo ? combo->currentIndex() : -1;
+}
+
+void DaxtoolWindow::EnableControl(int id, bool enabled) {
+    if (QWidget* w = Control(id))
+        w->setEnabled(enabled);
+}
+
+bool DaxtoolWindow::IsControlEnabled(int id) {
+    QWidget* w = Control(id);
+    return w && w->isEnabledTo(this);
+}
+
+void DaxtoolWindow::ShowControl(int id, bool visible) {
+    if (QWidget* w = Control(id))
+        w->setVisible(visible);
+}
+
+bool DaxtoolWindow::IsControlVisible(int id) {
+    // Its own state: the window itself may not be shown yet.
+    QWidget* w = Control(id);
+    return w && !w->isHidden();
+}
+
+void DaxtoolWindow::SetSpinRange(int id, int lower, int upper) {
+    if (auto* spin = dynamic_cast<SpinButtons*>(Control(id)))
+        spin->SetRange(lower, upper);
+}
+
+int DaxtoolWindow::GetFocusId() {
+    for (QWidget* w = focusWidget(); w && w != this; w = w->parentWidget()) {
+        const QVariant id = w->property(kIdProperty);
+        if (id.isValid())
+            return id.toInt();
+    }
+    return IDC_NONE;
+}
+
+void DaxtoolWindow::SetFocusId(int id) {
+    QWidget* w = Control(id);
+    if (!w)
+        return;
+    w->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        edit->selectAll();
+}
+
+QWidget* DaxtoolWindow::BoxParent() {
+    // Before the window shows (the start-up scan) boxes stand on their own.
+    return isVisible() ? this : nullptr;
+}
+
+MessageBoxResult DaxtoolWindow::MessageBox(const std::string& text, MessageBoxType type) {
+    return m_prompter.MessageBox(BoxParent(), text, type);
+}
+
+bool DaxtoolWindow::OpenFileDialog(const std::string& title, const std::string& filterName,
+                                   const std::string& pattern, std::string& path) {
+    return m_prompter.OpenFile(BoxParent(), title, filterName, pattern, path);
+}
+
+void DaxtoolWindow::SetWaitCursor(bool wait) {
+    if (wait == m_bWaitCursor)
+        return;
+    m_bWaitCursor = wait;
+    if (wait)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void DaxtoolWindow::PumpMessages() {
+    QCoreApplication::processEvents();
+}
+
+void DaxtoolWindow::Beep() {
+    QApplication::beep();
+}
+
+void DaxtoolWindow::ShowWaitBox(const std::string& message) {
+    m_waitBox = std::make_unique<WaitBox>(message);
+    m_waitBox->show();
+    m_waitBox->raise();
+    m_waitBox->activateWindow();
+}
+
+void DaxtoolWindow::SetWaitBoxMessage(const std::string& message) {
+    if (m_waitBox)
+        m_waitBox->SetMessage(message);
+}
+
+void DaxtoolWindow::CloseWaitBox() {
+    m_waitBox.reset();
+}
+
+void DaxtoolWindow::ShowAboutBox(const std::string& version, const std::string& legal,
+                                 const std::string& date) {
+    m_prompter.About(BoxParent(), version, legal, date);
+}
+
+void DaxtoolWindow::EndDialog(int result) {
+    m_popup.Hide();
+    m_waitBox.reset();
+    QDialog::done(result);
+}
+
+int DaxtoolWindow::ControlAtPoint(int x, int y) {
+    const QPoint local = mapFromGlobal(QPoint(x, y));
+    if (!rect().contains(local))
+        return IDC_NONE;
+    for (QWidget* w = childAt(local); w && w != this; w = w->parentWidget()) {
+        const QVariant id = w->property(kIdProperty);
+        if (id.isValid())
+            return w->isEnabled() ? id.toInt() : IDC_NONE; // a disabled control is not found
+    }
+    return IDC_NONE;
+}
+
+void DaxtoolWindow::MeasureText(const std::string& text, int& width, int& height) {
+    m_popup.Measure(text, width, height);
+}
+
+void DaxtoolWindow::ShowHelpPopup(const std::string& text, int left, int top, int width,
+                                  int height) {
+    m_popup.ShowAt(text, QRect(left, top, width, height));
+}
+
+void DaxtoolWindow::HideHelpPopup() {
+    m_popup.Hide();
+}
+
+void DaxtoolWindow::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept(); // no default button, no cancel
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void DaxtoolWindow::closeEvent(QCloseEvent* event) {
+    // The window goes only through EndDialog; while an operation runs the dialog keeps the
+    // request until the operation ends.
+    event->ignore();
+    if (!m_dlg->IsEnded())
+        m_dlg->OnClose();
+}
+
+void DaxtoolWindow::contextMenuEvent(QContextMenuEvent* event) {
+    // The context-menu key carries no mouse point.
+    const QPoint p =
+        event->reason() == QContextMenuEvent::Keyboard ? QPoint(-1, -1) : event->globalPos();
+    m_dlg->OnContextHelp(p.x(), p.y());
+    event->accept();
+}
+
+} // namespace dax

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "app/CDaxtoolDlg.h"
+#include "app/DialogView.h"
+#include "ui/qt/HelpPopup.h"
+#include "ui/qt/Prompter.h"
+#include "ui/qt/WaitBox.h"
+
+#include <QDialog>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace dax {
+
+// The main window: the dialog's controls as widgets, addressed by their ids, and every click,
+// key and close request handed to CDaxtoolDlg. It holds no logic of its own.
+class DaxtoolWindow : public QDialog, public DialogView {
+public:
+    // Boxes go through `prompter` (the real Qt boxes when none is given).
+    explicit DaxtoolWindow(DialogContext context, Prompter* prompter = nullptr);
+    ~DaxtoolWindow() override;
+
+    CDaxtoolDlg& Dialog() { return *m_dlg; }
+    // The widget of a control id, or nullptr.
+    QWidget* Control(int id) const;
+    HelpPopup& Popup() { return m_popup; }
+    // The "Scanning..." box while it is open.
+    WaitBox* GetWaitBox() const { return m_waitBox.get(); }
+
+    // Enter and Escape: the window closes only by Exit or the close sequence.
+    void accept() override {}
+    void reject() override {}
+
+    // DialogView
+    void SetControlText(int id, const std::string& text) override;
+    std::string GetControlText(int id) override;
+    void SetCheck(int id, bool checked) override;
+    bool GetCheck(int id) override;
+    void SetComboSelection(int id, int index) override;
+    int GetComboSelection(int id) override;
+    void EnableControl(int id, bool enabled) override;
+    bool IsControlEnabled(int id) override;
+    void ShowControl(int id, bool visible) override;
+    bool IsControlVisible(int id) override;
+    void SetSpinRange(int id, int lower, int upper) override;
+    int GetFocusId() override;
+    void SetFocusId(int id) override;
+    MessageBoxResult MessageBox(const std::string& text, MessageBoxType type) override;
+    bool OpenFileDialog(const std::string& title, const std::string& filterName,
+                        const std::string& pattern, std::string& path) override;
+    void SetWaitCursor(bool wait) override;
+    void PumpMessages() override;
+    void Beep() override;
+    void ShowWaitBox(const std::string& message) override;
+    void SetWaitBoxMessage(const std::string& message) override;
+    void CloseWaitBox() override;
+    void ShowAboutBox(const std::string& version, const std::string& legal,
+                      const std::string& date) override;
+    void EndDialog(int result) override;
+    int ControlAtPoint(int x, int y) override;
+    void MeasureText(const std::string& text, int& width, int& height) override;
+    void ShowHelpPopup(const std::string& text, int left, int top, int width, int height) override;
+    void HideHelpPopup() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void BuildControls();
+    void ConnectCommands();
+    // Gives the widget its id; it is found by it and defers right clicks to the window.
+    template <class W> W* Register(int id, W* widget) {
+        RegisterControl(id, widget);
+        return widget;
+    }
+    void RegisterControl(int id, QWidget* widget);
+    QWidget* BoxParent();
+
+    std::map<int, QWidget*> m_controls;
+    QtPrompter m_qtPrompter;
+    Prompter& m_prompter;
+    HelpPopup m_popup;
+    std::unique_ptr<WaitBox> m_waitBox;
+    bool m_bWaitCursor = false;
+    std::unique_ptr<CDaxtoolDlg> m_dlg;
+};
+
+} // namespace dax
