@@ -15,6 +15,9 @@ namespace {
 // A command that stops arriving half-way is given up after this long.
 constexpr int kIncompleteCommandMs = 1000;
 
+// Paced reading: how late a wake-up may be and still count as the line carrying on without a break.
+constexpr int kLateWakeMs = 20;
+
 const char* TargetName(EFlashTarget t) {
     return t == EFlashTarget::Printer ? "printer" : "transporter";
 }
@@ -71,7 +74,10 @@ void CSimServer::Carry(std::size_t count, Clock::time_point now) {
     // Start bit, 8 data bits, stop bit.
     const auto lineTime = std::chrono::nanoseconds(static_cast<long long>(count) * 10 *
                                                    1000000000LL / m_device.Baud());
-    m_lineFree = std::max(m_lineFree, now) + lineTime;
+    // A reader woken a little late keeps the line's own schedule, so that the rate does not sag
+    // by the scheduling delay; after a real pause the line starts again from now.
+    const bool continuous = now - m_lineFree <= std::chrono::milliseconds(kLateWakeMs);
+    m_lineFree = (continuous ? m_lineFree : now) + lineTime;
 }
 
 int CSimServer::WaitMs(Clock::time_point now) const {

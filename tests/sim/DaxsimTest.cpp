@@ -127,6 +127,24 @@ public:
         EXPECT_EQ(write(m_fd, command.data(), command.size()), ssize_t(command.size()));
         return Read(n, ms);
     }
+    // Writes everything, waiting for room (firmware images outgrow the pseudo-terminal).
+    void Send(const std::string& bytes) {
+        std::size_t done = 0;
+        pollfd p{m_fd, POLLOUT, 0};
+        while (done < bytes.size() && poll(&p, 1, 5000) > 0) {
+            const ssize_t n = write(m_fd, bytes.data() + done, bytes.size() - done);
+            if (n > 0)
+                done += size_t(n);
+        }
+        EXPECT_EQ(done, bytes.size());
+    }
+    // Asks again until the device is back from a restart.
+    std::string AskWhenBack(const std::string& command, std::size_t n) {
+        std::string a;
+        for (int i = 0; i < 30 && a.size() < n; ++i)
+            a = Ask(command, n, 100);
+        return a;
+    }
     std::string Read(std::size_t n, int ms) {
         std::string out;
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -378,6 +396,88 @@ TEST(Daxsim, BadCommandLinesAreRefusedWithUsageStatus) {
         waitpid(pid, &status, 0);
         close(out);
         EXPECT_EQ(WEXITSTATUS(status), 64) << args.back();
+    }
+}
+
+// A firmware image of size bytes with an identification written at offset.
+std::string Image(std::size_t size, std::size_t offset, const std::string& id) {
+    std::string image(size, '\x5a');
+    image.replace(offset, id.size(), id);
+    return image;
+}
+
+TEST(Daxsim, ProgrammedImagesBringTheirIdentificationAfterTheRestart) {
+    Sim sim("basic", {"reboot_ms=50"});
+    Line line(sim.pts);
+    EXPECT_EQ(line.Ask(Esc("!f9000CSN000042"), 6), Esc("!f91C"));
+    EXPECT_EQ(line.Ask(Esc("!g08192C"), 6), Esc("!g01C"));
+    line.Send(Image(8192, 160, "DISC TRANSPORTERVERSION 3.30 B"));
+    std::string a = line.AskWhenBack(Esc("!e0C"), 7 + 64);
+    EXPECT_EQ(a.substr(7, 32), "DISC TRANSPORTERVERSION 3.30 B  ");
+    EXPECT_EQ(line.Ask(Esc("!e1C"), 11), Esc("!e1000000C"));
+    EXPECT_EQ(line.Ask(Esc("!f:000C"), 14), Esc("!f:10") + "SN000042");
+
+    // No identification in the image: programmed all the same, the old one stays.
+    EXPECT_EQ(line.Ask(Esc("!g04096C"), 6), Esc("!g01C"));
+    line.Send(std::string(4096, '\0'));
+    EXPECT_EQ(line.AskWhenBack(Esc("!e1C"), 11), Esc("!e1000000C"));
+    // The printer's image gives the printer its revision; the transporter keeps its own.
+    EXPECT_EQ(line.Ask(Esc("!h0C"), 6), Esc("!h01C"));
+    line.Send(Image(65536, 160, "DISC PRINTER    VERSION 5.412C"));
+    a = line.AskWhenBack(Esc("!e0C"), 7 + 64);
+    EXPECT_EQ(a.substr(7 + 24, 6), "3.30 B");
+    EXPECT_EQ(a.substr(7 + 32, 30), "DISC PRINTER    DP4000  5.412C");
+
+    const std::string log = sim.Log();
+    EXPECT_NE(log.find(R"("identification":"none readable, kept")"), std::string::npos) << log;
+    EXPECT_NE(log.find(R"("event":"restarted","baud":38400,"name":"DISC TRANSPORTER",)"
+                       R"("revision":"3.30","suffix":"B")"),
+              std::string::npos);
+}
+
+TEST(Daxsim, OldFirmwareTakesOnlyAFilledImageWithItsChecksum) {
+    Sim sim("old-firmware", {"reboot_ms=50"});
+    Line line(sim.pts);
+    std::string frame = Image(4096, 160, "DISC TRANSPORTERVERSION 2.60 C");
+    frame.resize(65532, '\xff');
+    unsigned sum = 0;
+    for (unsigned char c : frame)
+        sum += c;
+    for (const unsigned checksum : {sum + 1, sum}) {
+        EXPECT_EQ(line.Ask(Esc("!g065534C"), 6), Esc("!g01C"));
+        line.Send(frame + char((checksum >> 8) & 0xff) + char(checksum & 0xff));
+        const bool good = checksum == sum;
+        EXPECT_EQ(line.AskWhenBack(Esc("!e1C"), 11), Esc(good ? "!e1000000C" : "!e1016000C"));
+        EXPECT_EQ(line.Ask(Esc("!e0C"), 7 + 64).substr(7 + 24, 6), good ? "2.60 C" : "2.50 A");
+    }
+}
+
+TEST(Daxsim, StartUpFirmwareProgrammedWithA240xImageComesBackAsThe240x) {
+    Sim sim("240x-boot", {"reboot_ms=50"});
+    Line line(sim.pts);
+    EXPECT_EQ(line.Ask(Esc("!g04096C"), 6), Esc("!g01C"));
+    line.Send(Image(4096, 2150, "Korvix 240x     VERSION 6.20 A"));
+    const std::string a = line.AskWhenBack(Esc("!e0C"), 7 + 64);
+    EXPECT_EQ(a.substr(0, 7), Esc("!e0064"));
+    EXPECT_EQ(a.substr(7, 30) + "|" + a.substr(7 + 32, 16),
+              "Korvix 240x     VERSION 6.20 A|240x PRINTER    ");
+    EXPECT_EQ(line.Ask(Esc("!f:000C"), 14), Esc("!f:10") + "TS100001"); // normal firmware
+    EXPECT_EQ(line.Ask(Esc("!f0300C"), 12), Esc("!f01000000C"));        // its mailbox
+}
+
+TEST(Daxsim, PacedReadingTakesTheLineTime) {
+    const std::string bytes = std::string(3072, 'x') + Esc("!e1C");
+    const double lineSeconds = bytes.size() * 10 / 38400.0;
+    for (const bool pace : {false, true}) {
+        Sim sim("basic", {pace ? "pace=1" : "pace=0"});
+        Line line(sim.pts);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(line.Ask(bytes, 11, 5000), Esc("!e1000000C"));
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        if (pace)
+            EXPECT_GE(took.count(), 0.9 * lineSeconds);
+        else
+            EXPECT_LT(took.count(), 0.5 * lineSeconds);
     }
 }
 
