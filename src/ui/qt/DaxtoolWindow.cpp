@@ -39,6 +39,8 @@ DaxtoolWindow::DaxtoolWindow(DialogContext context, Prompter* prompter)
     setWindowIcon(ProgramIcon());
     BuildControls();
     ConnectCommands();
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
     m_dlg = std::make_unique<CDaxtoolDlg>(std::move(context), *this);
 }
 
@@ -288,12 +290,24 @@ void DaxtoolWindow::closeEvent(QCloseEvent* event) {
         m_dlg->OnClose();
 }
 
-void DaxtoolWindow::contextMenuEvent(QContextMenuEvent* event) {
+void DaxtoolWindow::ContextHelpFor(const QContextMenuEvent& event) {
     // The context-menu key carries no mouse point.
     const QPoint p =
-        event->reason() == QContextMenuEvent::Keyboard ? QPoint(-1, -1) : event->globalPos();
+        event.reason() == QContextMenuEvent::Keyboard ? QPoint(-1, -1) : event.globalPos();
     m_dlg->OnContextHelp(p.x(), p.y());
+}
+
+void DaxtoolWindow::contextMenuEvent(QContextMenuEvent* event) {
+    ContextHelpFor(*event);
     event->accept();
+}
+
+bool DaxtoolWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ContextMenu && watched != this) {
+        ContextHelpFor(*static_cast<QContextMenuEvent*>(event));
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace dax

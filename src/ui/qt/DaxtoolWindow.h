@@ -67,6 +67,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Right clicks on the controls, disabled ones included (those would swallow them).
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
@@ -78,6 +80,7 @@ private:
     }
     void RegisterControl(int id, QWidget* widget);
     QWidget* BoxParent();
+    void ContextHelpFor(const QContextMenuEvent& event);
 
     std::map<int, QWidget*> m_controls;
     QtPrompter m_qtPrompter;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "ui/qt/Prompter.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace dax::ui {
+
+// Answers the window's boxes from a script, without opening them; unscripted questions get
+// the safe answer (No, Cancel).
+class ScriptedPrompter : public Prompter {
+public:
+    MessageBoxResult MessageBox(QWidget*, const std::string& text, MessageBoxType type) override {
+        messages.push_back(text);
+        if (!answers.empty()) {
+            const MessageBoxResult a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        return type == MessageBoxType::Ok      ? MessageBoxResult::Ok
+               : type == MessageBoxType::YesNo ? MessageBoxResult::No
+                                               : MessageBoxResult::Cancel;
+    }
+    bool OpenFile(QWidget*, const std::string& title, const std::string&, const std::string&,
+                  std::string& path) override {
+        fileDialogs.push_back(title);
+        if (files.empty())
+            return false;
+        path = files.front();
+        files.pop_front();
+        return true;
+    }
+    void About(QWidget*, const std::string& version, const std::string& legal,
+               const std::string& date) override {
+        abouts.push_back(version + "|" + legal + "|" + date);
+    }
+
+    std::deque<MessageBoxResult> answers;
+    std::deque<std::string> files;
+    std::vector<std::string> messages;
+    std::vector<std::string> fileDialogs;
+    std::vector<std::string> abouts;
+};
+
+} // namespace dax::ui

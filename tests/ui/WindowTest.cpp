@@ -1,0 +1,293 @@
+// The real window over fake serial ports: what the start-up scan shows, which controls the
+// device allows, boxes, keys, context help and closing.
+#include "app/ContextHelp.h"
+#include "app/ControlIds.h"
+#include "app/DialogStrings.h"
+#include "flow/ScriptedTransporter.h"
+#include "platform/fake/MemorySettingsStore.h"
+#include "ui/ScriptedPrompter.h"
+#include "ui/qt/DaxtoolWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace dax::ui {
+namespace {
+
+using flow::Inquiry;
+using flow::ScriptedTransporter;
+
+Inquiry General() {
+    Inquiry q;
+    q.revision = "3.25 ";
+    q.printerRevision = "5.21 "; // a printer that reports its counters
+    q.count = 64;
+    return q;
+}
+
+struct WindowRig {
+    explicit WindowRig(int testLevel = 0) : devices(clock) { context.testLevel = testLevel; }
+
+    // A transporter answering at `rate` on COMn, the port the scan starts with.
+    ScriptedTransporter& Attach(int port, const Inquiry& inquiry, uint32_t rate = 38400) {
+        auto line = devices.attach("\\\\.\\COM" + std::to_string(port));
+        transporters.push_back(std::make_unique<ScriptedTransporter>(line));
+        ScriptedTransporter& t = *transporters.back();
+        t.inquiry = inquiry;
+        t.ownRate = rate;
+        t.stored[0] = "TS000001";
+        t.stored[260] = "PS000002";
+        t.counters['1'] = 4321;
+        t.elementStates[240] = 0;
+        t.elementStates[241] = 0;
+        settings.WriteInt(kSectionLastGood, kValueFirstPort, port);
+        settings.WriteInt(kSectionLastGood, kValueBaudRate, int(rate));
+        return t;
+    }
+    DaxtoolWindow& Start() {
+        window = std::make_unique<DaxtoolWindow>(context, &prompter);
+        window->Dialog().OnInitDialog();
+        window->move(200, 150);
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        for (auto& t : transporters)
+            t->commands.clear();
+        return *window;
+    }
+    template <class W = QWidget> W* Get(int id) {
+        auto* w = qobject_cast<W*>(window->Control(id));
+        EXPECT_NE(w, nullptr) << id;
+        return w;
+    }
+    QString Text(int id) { return Get<QLineEdit>(id)->text(); }
+    bool Enabled(int id) { return Get(id)->isEnabled(); }
+    bool Shown(int id) { return Get(id)->isVisible(); }
+    void Click(int id) { QTest::mouseClick(Get(id), Qt::LeftButton); }
+    // A right click at the middle of a control, delivered as the window system would.
+    void RightClick(int id) {
+        QWidget* w = Get(id);
+        const QPoint local = w->rect().center();
+        QContextMenuEvent e(QContextMenuEvent::Mouse, local, w->mapToGlobal(local));
+        QApplication::sendEvent(w, &e);
+    }
+
+    FakeClock clock;
+    FakeSerialDeviceFactory devices;
+    MemorySettingsStore settings;
+    ScriptedPrompter prompter;
+    DialogContext context{devices, clock, settings};
+    std::vector<std::unique_ptr<ScriptedTransporter>> transporters;
+    std::unique_ptr<DaxtoolWindow> window;
+};
+
+TEST(Window, StartupScanFillsTheWindowBehindTheWaitBox) {
+    WindowRig rig;
+    ScriptedTransporter& t = rig.Attach(2, General());
+    // What the "Scanning..." box says while the inquiry is on the line.
+    std::string boxSeen;
+    auto answer = t.line->onWrite;
+    t.line->onWrite = [&](FakeSerialLine& l, const std::vector<uint8_t>& bytes) {
+        if (WaitBox* box = rig.window->GetWaitBox(); box && boxSeen.empty())
+            boxSeen = box->windowTitle().toStdString() + "|" + box->Message();
+        answer(l, bytes);
+    };
+    DaxtoolWindow& w = rig.Start();
+
+    EXPECT_EQ(boxSeen, "Scanning...|Looking for a transporter on COM2 at 38400 baud");
+    EXPECT_EQ(w.GetWaitBox(), nullptr);
+    EXPECT_TRUE(rig.prompter.messages.empty());
+    EXPECT_TRUE(rig.Text(IDC_INQUIRY_ID).startsWith("DISC TRANSPORTER"));
+    EXPECT_EQ(rig.Text(IDC_TRANSPORTER_SN), "TS000001");
+    EXPECT_EQ(rig.Text(IDC_PRINTER_SN), "PS000002");
+    EXPECT_EQ(rig.Text(IDC_COUNT_PRINT), "4321");
+    EXPECT_TRUE(rig.Get<QLineEdit>(IDC_COUNT_PRINT)->isReadOnly());
+    EXPECT_EQ(rig.Get<QLabel>(IDC_BAUD_TEXT)->text(), "Current Baud Rate: 38400");
+    EXPECT_EQ(rig.Get<QComboBox>(IDC_PORT)->currentText(), "COM2");
+    EXPECT_EQ(rig.Get<QLabel>(IDC_PRINTER_SN_LABEL)->text(), "Printer SN:");
+    for (int id : {IDC_EXERCISER, IDC_TEST, IDC_PRINTER_B_SN, IDC_PRINTER_B_SN_LABEL})
+        EXPECT_FALSE(rig.Shown(id)) << id;
+
+    // A transporter on a port the combo has no item for: no selection.
+    WindowRig far;
+    far.Attach(12, General());
+    far.Start();
+    EXPECT_EQ(far.Get<QComboBox>(IDC_PORT)->currentIndex(), -1);
+    EXPECT_EQ(far.Text(IDC_TRANSPORTER_SN), "TS000001");
+}
+
+TEST(Window, ControlsFollowWhatTheDeviceOffers) {
+    { // A general transporter without a rotator calibrates margins; no loader parameters.
+        WindowRig rig;
+        rig.Attach(2, General());
+        rig.Start();
+        EXPECT_TRUE(rig.Enabled(IDC_UPDATE_SERIAL));
+        EXPECT_TRUE(rig.Enabled(IDC_PRINT_GRID));
+        EXPECT_EQ(rig.Get<QPushButton>(IDC_CALIBRATE_ROTATOR)->text(), "&Calibrate Margins");
+        for (int id : {IDC_SET_PARAMS, IDC_DISPLAY_NAME, IDC_BEEPS, IDC_BEEPS_SPIN})
+            EXPECT_FALSE(rig.Enabled(id)) << id;
+        EXPECT_FALSE(rig.Shown(IDC_TEST));
+    }
+    { // A loader model with a mailbox at test level 1: parameters and the Test button.
+        WindowRig rig(1);
+        Inquiry loader = General();
+        loader.product = "KORVIX QT6400   ";
+        loader.revision = "6.20 ";
+        loader.count = 32;
+        rig.Attach(2, loader).elementStates[300] = 0;
+        rig.Start();
+        EXPECT_TRUE(rig.Enabled(IDC_SET_PARAMS));
+        EXPECT_TRUE(rig.Enabled(IDC_BEEPS_SPIN));
+        EXPECT_TRUE(rig.Shown(IDC_TEST));
+        EXPECT_FALSE(rig.Enabled(IDC_PRINT_GRID));
+        EXPECT_FALSE(rig.Enabled(IDC_CALIBRATE_ROTATOR));
+    }
+    { // OTP firmware: the page stays empty and the reason shows.
+        WindowRig rig;
+        Inquiry otp = General();
+        otp.revision = "3.03 ";
+        rig.Attach(2, otp);
+        rig.Start();
+        EXPECT_EQ(rig.Text(IDC_STATUS), "GetSerialNumbers failed - OTP firmware");
+        EXPECT_EQ(rig.Text(IDC_TRANSPORTER_SN), "");
+    }
+    { // Nothing found: the box, device commands off, the window's own controls still on.
+        WindowRig rig;
+        rig.context.version = "1.2.3.0";
+        rig.Start();
+        EXPECT_EQ(rig.prompter.messages, std::vector<std::string>{kNoTransporterAtStart});
+        for (int id : {IDC_UPDATE_FLASH, IDC_FLASH_LEDS, IDC_UPDATE_SERIAL, IDC_SET_PARAMS,
+                       IDC_TRANSPORTER_SN, IDC_PRINT_GRID})
+            EXPECT_FALSE(rig.Enabled(id)) << id;
+        for (int id : {IDC_EXIT, IDC_ABOUT, IDC_PORT, IDC_DISABLE_CHECK})
+            EXPECT_TRUE(rig.Enabled(id)) << id;
+        rig.Get<QCheckBox>(IDC_DISABLE_CHECK)->setChecked(true);
+        rig.Click(IDC_ABOUT);
+        ASSERT_EQ(rig.prompter.abouts.size(), 1u);
+        EXPECT_EQ(rig.prompter.abouts[0].substr(0, 16), "Version 1.2.3.0|");
+        EXPECT_FALSE(rig.Get<QCheckBox>(IDC_DISABLE_CHECK)->isChecked());
+    }
+}
+
+TEST(Window, ATooLongSerialNumberIsRefusedAndNothingIsSent) {
+    WindowRig rig;
+    ScriptedTransporter& t = rig.Attach(2, General());
+    rig.Start();
+    QLineEdit* sn = rig.Get<QLineEdit>(IDC_TRANSPORTER_SN);
+    sn->clear();
+    QTest::keyClicks(sn, "123456789");
+    rig.Get(IDC_EXIT)->setFocus();
+    rig.Click(IDC_UPDATE_SERIAL);
+    EXPECT_EQ(rig.prompter.messages,
+              std::vector<std::string>{"Please enter no more than 8 characters."});
+    EXPECT_TRUE(t.commands.empty());
+    // The focus goes back to the field at fault.
+    EXPECT_EQ(QApplication::focusWidget(), sn);
+}
+
+TEST(Window, CtrlPPutsThePrintCounterIntoThePrinterSerialField) {
+    WindowRig rig;
+    rig.Attach(2, General());
+    rig.Start();
+    QLineEdit* printer = rig.Get<QLineEdit>(IDC_PRINTER_SN);
+    QTest::mouseClick(printer, Qt::LeftButton);
+    QTest::keyClick(printer, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(printer->text(), "4321");
+
+    QLineEdit* transporter = rig.Get<QLineEdit>(IDC_TRANSPORTER_SN);
+    QTest::mouseClick(transporter, Qt::LeftButton);
+    QTest::keyClick(transporter, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(transporter->text(), "TS000001");
+}
+
+TEST(Window, ContextHelpShowsTheSentenceJustAboveThePoint) {
+    WindowRig rig;
+    rig.Attach(2, General());
+    DaxtoolWindow& w = rig.Start();
+    HelpPopup& popup = w.Popup();
+
+    QWidget* status = rig.Get(IDC_STATUS);
+    const QPoint at = status->mapToGlobal(status->rect().center());
+    rig.RightClick(IDC_STATUS);
+    const std::string sentence = GetHelpText(IDC_STATUS);
+    const QFontMetrics metrics(popup.font());
+    const int tw = metrics.horizontalAdvance(QString::fromStdString(sentence));
+    const int th = metrics.height();
+    EXPECT_TRUE(popup.isVisible());
+    EXPECT_EQ(popup.text().toStdString(), sentence);
+    EXPECT_EQ(popup.geometry(), QRect(at.x() - tw / 2, at.y() - th, tw + 4, th + 4));
+    EXPECT_TRUE(popup.HideTimer().isActive());
+    EXPECT_TRUE(popup.HideTimer().isSingleShot());
+    EXPECT_EQ(popup.HideTimer().interval(), 2000);
+
+    // A disabled control and a control without a sentence both say there is no help.
+    for (int id : {IDC_SET_PARAMS, IDC_COUNT_PRINT}) {
+        rig.RightClick(id);
+        EXPECT_EQ(popup.text().toStdString(), kNoHelp) << id;
+    }
+
+    // F1 explains what is under the mouse, not what has the focus.
+    rig.Get(IDC_EXIT)->setFocus();
+    QCursor::setPos(at);
+    QTest::keyClick(rig.Get(IDC_EXIT), Qt::Key_F1);
+    EXPECT_EQ(popup.text().toStdString(), sentence);
+
+    // Near the left edge of the screen the popup starts at 0.
+    w.move(0, 150);
+    QTest::qWait(0);
+    const QPoint edge(2, 40);
+    QContextMenuEvent e(QContextMenuEvent::Mouse, edge, w.mapToGlobal(edge));
+    QApplication::sendEvent(&w, &e);
+    EXPECT_LT(w.mapToGlobal(edge).x(), 10);
+    EXPECT_EQ(popup.geometry().top(), w.mapToGlobal(edge).y() - th);
+    EXPECT_EQ(popup.geometry().left(), 0);
+}
+
+TEST(Window, EnterAndEscapeNeverClose) {
+    WindowRig rig;
+    rig.Attach(2, General());
+    DaxtoolWindow& w = rig.Start();
+    for (int focus : {IDC_EXIT, IDC_STATUS, IDC_UPDATE_SERIAL}) {
+        rig.Get(focus)->setFocus();
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+            QTest::keyClick(rig.Get(focus), key);
+    }
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.Dialog().IsEnded());
+
+    rig.Click(IDC_EXIT);
+    EXPECT_TRUE(w.Dialog().IsEnded());
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 3);
+}
+
+TEST(Window, ACloseRequestDuringAnOperationWaitsForItsEnd) {
+    WindowRig rig;
+    ScriptedTransporter& t = rig.Attach(2, General());
+    DaxtoolWindow& w = rig.Start();
+    bool deviceAtClose = false;
+    // Arrives while the update pumps messages.
+    QTimer::singleShot(0, &w, [&] {
+        w.close();
+        deviceAtClose = w.Dialog().GetTransporter() != nullptr;
+    });
+    rig.Click(IDC_UPDATE_SERIAL);
+    EXPECT_TRUE(deviceAtClose);
+    EXPECT_NE(std::find(t.commands.begin(), t.commands.end(), "!g1C"), t.commands.end());
+    EXPECT_EQ(w.Dialog().GetTransporter(), nullptr);
+    EXPECT_TRUE(w.Dialog().IsEnded());
+    EXPECT_FALSE(w.isVisible());
+}
+
+} // namespace
+} // namespace dax::ui
