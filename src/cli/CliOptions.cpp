@@ -67,6 +67,10 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
         ->check(CLI::Range(0, 1));
     params->add_option("--beeps", o.beeps, "Beeps on a fault (0-9)");
     app.add_subcommand("flash-leds", "Flash the transporter's lights");
+    auto* flash = app.add_subcommand("flash", "Program transporter or printer firmware from a "
+                                              ".bin flash file");
+    flash->add_option("FILE", o.flashFile, "The flash file")->required();
+    flash->add_flag("--no-check", o.noCheck, "Skip the device compatibility check for this update");
     app.add_subcommand("mailbox-test", "Open and close the mailbox until a command fails");
 
     try {

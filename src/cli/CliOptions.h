@@ -24,6 +24,9 @@ struct CliOptions {
     std::optional<int> enableShutdown;
     std::optional<int> useComputerName;
     std::optional<std::string> beeps;
+    // flash
+    std::string flashFile;
+    bool noCheck = false;
 };
 
 // Exit statuses of daxtool-cli.

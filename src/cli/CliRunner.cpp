@@ -52,6 +52,15 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
         dlg.OnFlashLeds();
         return dlg.GetTransporter()->GetErrorText().empty() ? kExitDone : kExitFailed;
     }
+    if (o.command == "flash") {
+        view.SetFileToOpen(o.flashFile);
+        view.SetCheck(IDC_DISABLE_CHECK, o.noCheck);
+        dlg.OnUpdateFlash();
+        // Printer firmware ends at "completed": the printer restarts on its own.
+        const bool done = dlg.m_strStatus == "Flash update succeeded" ||
+                          dlg.m_strStatus == "Downloading - completed";
+        return done ? kExitDone : dlg.GetTransporter() ? kExitFailed : kExitNoTransporter;
+    }
     if (o.command == "mailbox-test") {
         if (dlg.GetTestLevel() != 1) {
             std::fprintf(stderr, "mailbox-test needs -Test1\n");

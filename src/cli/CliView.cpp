@@ -1,8 +1,15 @@
 #include "cli/CliView.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <unistd.h>
 
 namespace dax {
+
+namespace {
+constexpr char kDownloading[] = "Downloading - ";
+} // namespace
 
 CliView::CliView(std::FILE* err) : m_err(err), m_bTerminal(isatty(fileno(err)) == 1) {}
 
@@ -12,9 +19,35 @@ CliView::~CliView() {
 
 void CliView::SetControlText(int id, const std::string& text) {
     // The status line doubles as the progress of what runs now.
-    if (id == IDC_STATUS && !text.empty() && text != GetControlText(id))
-        Progress(text);
+    if (id == IDC_STATUS && !text.empty() && text != GetControlText(id)) {
+        if (text.rfind(kDownloading, 0) == 0 && text.back() == '%')
+            DownloadProgress(text);
+        else
+            Progress(text);
+    }
     PanelView::SetControlText(id, text);
+}
+
+bool CliView::OpenFileDialog(const std::string&, const std::string&, const std::string&,
+                             std::string& path) {
+    if (m_strFile.empty())
+        return false;
+    path = m_strFile;
+    return true;
+}
+
+void CliView::DownloadProgress(const std::string& status) {
+    const int percent = std::atoi(status.c_str() + std::strlen(kDownloading));
+    if (!m_bTerminal) {
+        // Logs and pipes get one plain line per step.
+        std::fprintf(m_err, "%s\n", status.c_str());
+        std::fflush(m_err);
+        return;
+    }
+    constexpr int kWidth = 40;
+    const int filled = std::clamp(percent, 0, 100) * kWidth / 100;
+    Progress("Downloading [" + std::string(size_t(filled), '#') +
+             std::string(size_t(kWidth - filled), '.') + "] " + std::to_string(percent) + "%");
 }
 
 void CliView::Progress(const std::string& text) {

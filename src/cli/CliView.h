@@ -15,6 +15,10 @@ public:
     ~CliView() override;
 
     void SetControlText(int id, const std::string& text) override;
+    // The file the open-file dialog "chooses".
+    void SetFileToOpen(const std::string& path) { m_strFile = path; }
+    bool OpenFileDialog(const std::string&, const std::string&, const std::string&,
+                        std::string& path) override;
     MessageBoxResult MessageBox(const std::string& text, MessageBoxType type) override;
     void Beep() override;
     void ShowWaitBox(const std::string& message) override { Progress(message); }
@@ -28,10 +32,12 @@ public:
 
 private:
     void Progress(const std::string& text);
+    void DownloadProgress(const std::string& status);
 
     std::FILE* m_err;
     bool m_bTerminal;
     bool m_bProgressShown = false;
+    std::string m_strFile;
 };
 
 } // namespace dax

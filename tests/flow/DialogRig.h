@@ -1,10 +1,12 @@
 #pragma once
 
 #include "app/CDaxtoolDlg.h"
+#include "app/ControlIds.h"
 #include "app/PanelView.h"
 #include "flow/ScriptedTransporter.h"
 #include "platform/fake/MemorySettingsStore.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +24,22 @@ public:
     void SetWaitBoxMessage(const std::string& message) override {
         waitBoxMessages.push_back(message);
     }
+    void SetControlText(int id, const std::string& text) override {
+        if (id == IDC_STATUS && text != GetControlText(id))
+            statuses.push_back(text);
+        PanelView::SetControlText(id, text);
+    }
+    bool OpenFileDialog(const std::string& title, const std::string& filterName,
+                        const std::string& pattern, std::string& path) override {
+        fileDialogs.push_back(title + "|" + filterName + "|" + pattern);
+        if (fileToOpen.empty())
+            return false;
+        path = fileToOpen;
+        return true;
+    }
+    std::vector<std::string> statuses; // every status the window showed, in order
+    std::vector<std::string> fileDialogs;
+    std::string fileToOpen; // empty: the dialog is cancelled
     int pumps = 0;
     std::function<void()> onPump;
     std::vector<std::string> waitBoxMessages;

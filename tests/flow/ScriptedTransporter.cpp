@@ -2,6 +2,7 @@
 
 #include "devices/ProductRecognition.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -50,6 +51,12 @@ ScriptedTransporter::ScriptedTransporter(std::shared_ptr<FakeSerialLine> attache
 
 void ScriptedTransporter::Listen() {
     line->onWrite = [this](FakeSerialLine& l, const std::vector<uint8_t>& bytes) {
+        if (flashExpected > 0) {
+            const size_t n = std::min(flashExpected, bytes.size());
+            flashData.insert(flashData.end(), bytes.begin(), bytes.begin() + long(n));
+            flashExpected -= n;
+            return;
+        }
         const std::string text(bytes.begin() + (bytes[0] == 0x1B ? 1 : 0), bytes.end());
         commands.push_back(text);
         rates.push_back(l.lineState.baudRate);
@@ -62,6 +69,13 @@ void ScriptedTransporter::Listen() {
         }
         if (answer)
             l.queueInput(*answer);
+        if (answer && (*answer)[4] == '1') {
+            unsigned size = 0;
+            if (std::sscanf(text.c_str(), "!g0%uC", &size) == 1)
+                flashExpected = size;
+            else if (text == "!h0C")
+                flashExpected = 65536;
+        }
         if (auto it = silenceAfter.find(text); it != silenceAfter.end())
             silentSenses = it->second;
     };

@@ -55,6 +55,10 @@ public:
     std::optional<Inquiry> inquiry;               // answered to "!e0C" when set
     uint32_t ownRate = 0;                         // when set: silent at any other line rate
 
+    // Firmware data taken after an accepted "!g0nC" or "!h0C" (65536 bytes), never commands.
+    std::vector<uint8_t> flashData;
+    size_t flashExpected = 0;
+
     std::vector<std::string> commands;
     std::vector<uint32_t> rates;
 

@@ -1,0 +1,184 @@
+// The firmware update from the main dialog: file handling, blocks, progress, fill, re-probe.
+#include "app/ControlIds.h"
+#include "app/DialogStrings.h"
+#include "flow/DialogRig.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace dax::flow {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> Pattern(size_t n, uint8_t seed = 1) {
+    std::vector<uint8_t> v(n);
+    for (size_t i = 0; i < n; ++i)
+        v[i] = uint8_t(i * 7 + seed);
+    return v;
+}
+
+void Put32(std::vector<uint8_t>& v, uint32_t x) {
+    for (int i = 0; i < 4; ++i)
+        v.push_back(uint8_t(x >> (8 * i)));
+}
+
+// A file of records (size, image), marked as multi-image at offset 164.
+std::vector<uint8_t> MultiImage(const std::vector<std::vector<uint8_t>>& images) {
+    std::vector<uint8_t> file;
+    for (const auto& image : images) {
+        Put32(file, uint32_t(image.size()));
+        file.insert(file.end(), image.begin(), image.end());
+    }
+    return file;
+}
+
+struct FlashRig : DialogRig {
+    explicit FlashRig(const std::string& revision = "3.25 ") : t(Attach(2, Found(revision))) {
+        settings.WriteInt(kSectionLastGood, kValueFirstPort, 2);
+        settings.WriteInt(kSectionLastGood, kValueBaudRate, 38400);
+        t.elementStates[240] = 0;
+        t.elementStates[241] = 0;
+        Dialog().OnInitDialog();
+        t.commands.clear();
+        dir = fs::temp_directory_path() / ("daxflash-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+    }
+    ~FlashRig() { fs::remove_all(dir); }
+    static Inquiry Found(const std::string& revision) {
+        Inquiry q;
+        q.revision = revision;
+        return q;
+    }
+    std::string File(const std::vector<uint8_t>& bytes) {
+        const std::string path = (dir / ("f" + std::to_string(files++) + ".bin")).string();
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return path;
+    }
+    // Runs the update with checking off (box 1059) on the given file contents.
+    void Flash(const std::vector<uint8_t>& bytes, bool disableCheck = true) {
+        view.fileToOpen = File(bytes);
+        view.SetCheck(IDC_DISABLE_CHECK, disableCheck);
+        view.statuses.clear();
+        Dialog().OnUpdateFlash();
+    }
+    std::vector<std::string> Progress() const {
+        std::vector<std::string> p;
+        for (const auto& s : view.statuses)
+            if (s.rfind("Downloading - ", 0) == 0)
+                p.push_back(s);
+        return p;
+    }
+    ScriptedTransporter& t;
+    fs::path dir;
+    int files = 0;
+};
+
+TEST(DialogFlash, AnImageGoesInBlocksWithProgressAndTheTransporterIsFoundAgain) {
+    FlashRig rig;
+    const auto image = Pattern(8192 + 100);
+    rig.Flash(image);
+    EXPECT_EQ(rig.view.fileDialogs.front(),
+              "Select file to load flash from|Flash Files(*.bin)|*.bin");
+    EXPECT_EQ(rig.t.commands.front(), "!g08292C");
+    EXPECT_EQ(rig.t.flashData, image);
+    EXPECT_EQ(rig.Progress(), (std::vector<std::string>{"Downloading - 49%", "Downloading - 98%",
+                                                        "Downloading - completed"}));
+    EXPECT_EQ(rig.view.statuses.front(), "Erasing...");
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded");
+    ASSERT_NE(rig.Dialog().GetTransporter(), nullptr);
+    EXPECT_FALSE(rig.view.GetCheck(IDC_DISABLE_CHECK));
+    // 5 s after the download, then the reboot delay, before the re-probe.
+    const auto& sleeps = rig.clock.sleeps;
+    const uint32_t waits[] = {5000, 10000};
+    EXPECT_NE(std::search(sleeps.begin(), sleeps.end(), std::begin(waits), std::end(waits)),
+              sleeps.end());
+
+    rig.Flash(Pattern(8192)); // two full blocks: one progress message, 50
+    EXPECT_EQ(rig.Progress(),
+              (std::vector<std::string>{"Downloading - 50%", "Downloading - completed"}));
+}
+
+TEST(DialogFlash, OldFirmwareGetsTheFillAndTheChecksum) {
+    FlashRig rig("2.50 ");
+    ASSERT_TRUE(rig.Dialog().GetTransporter()->m_bOldFirmware);
+    const auto image = Pattern(10000);
+    rig.Flash(image);
+    EXPECT_EQ(rig.t.commands.front(), "!g065534C");
+    ASSERT_EQ(rig.t.flashData.size(), 65534u);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.t.flashData.begin()));
+    EXPECT_TRUE(std::all_of(rig.t.flashData.begin() + 10000, rig.t.flashData.end() - 2,
+                            [](uint8_t b) { return b == 0xFF; }));
+    uint16_t sum = 0;
+    for (size_t i = 0; i < 65532; ++i)
+        sum = uint16_t(sum + rig.t.flashData[i]);
+    EXPECT_EQ(rig.t.flashData[65532], sum >> 8);
+    EXPECT_EQ(rig.t.flashData[65533], sum & 0xFF);
+    // 6% and 12% of 65534 for the image, then the fill counts against 65536.
+    EXPECT_EQ(rig.Progress()[0], "Downloading - 6%");
+    EXPECT_EQ(rig.Progress()[2], "Downloading - 21%");
+
+    // More than 65532 bytes cannot follow an announced 65534: refused before programming.
+    rig.t.commands.clear();
+    rig.Flash(Pattern(65533));
+    EXPECT_TRUE(rig.t.commands.empty());
+    EXPECT_NE(rig.Dialog().m_strStatus.find("too large"), std::string::npos);
+}
+
+TEST(DialogFlash, DamagedOrUnreadableFilesNeverReachTheDevice) {
+    FlashRig rig;
+    auto marked = [](std::vector<uint8_t> image) {
+        std::copy_n("DISC TRANSPORTER", 16, image.begin() + 160);
+        return image;
+    };
+    const auto first = marked(Pattern(70000));
+    auto pastEnd = MultiImage({first});
+    pastEnd[0] = 0xFF; // the size claims more than the file holds
+    auto wraps = MultiImage({first});
+    std::fill_n(wraps.begin(), 4, 0xFF);
+    // A first record of size 0: the marker then falls into the second image.
+    auto second = Pattern(70000);
+    std::copy_n("DISC TRANSPORTER", 16, second.begin() + 156);
+    const std::vector<std::vector<uint8_t>> bad = {pastEnd, wraps, MultiImage({{}, second}), {}};
+    for (const auto& file : bad) {
+        rig.t.commands.clear();
+        rig.Flash(file);
+        EXPECT_TRUE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;
+        EXPECT_NE(rig.Dialog().m_strStatus.find(file.empty() ? "empty" : "damaged"),
+                  std::string::npos)
+            << rig.Dialog().m_strStatus;
+    }
+    rig.view.fileToOpen = rig.dir.string(); // a folder opens but cannot be read as a file
+    rig.Dialog().OnUpdateFlash();
+    EXPECT_TRUE(rig.t.commands.empty());
+    rig.view.fileToOpen = (rig.dir / "missing.bin").string();
+    rig.Dialog().OnUpdateFlash();
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Unable to open file " + rig.view.fileToOpen);
+}
+
+TEST(DialogFlash, WithCheckingOffTheFirstImageOfAMultiImageFileIsTaken) {
+    FlashRig rig;
+    auto a = Pattern(70000, 3);
+    std::copy_n("DISC TRANSPORTER", 16, a.begin() + 160);
+    const auto b = Pattern(5000, 9);
+    rig.Flash(MultiImage({a, b}));
+    EXPECT_EQ(rig.t.commands.front(), "!g070000C");
+    EXPECT_EQ(rig.t.flashData, a);
+}
+
+TEST(DialogFlash, CancellingTheFileDialogChangesNothing) {
+    FlashRig rig;
+    rig.Dialog().m_strStatus = "before";
+    rig.view.fileToOpen.clear();
+    rig.view.SetCheck(IDC_DISABLE_CHECK, true);
+    rig.Dialog().OnUpdateFlash();
+    EXPECT_EQ(rig.Dialog().m_strStatus, "before");
+    EXPECT_FALSE(rig.view.GetCheck(IDC_DISABLE_CHECK));
+    EXPECT_TRUE(rig.t.commands.empty());
+    EXPECT_FALSE(rig.Dialog().IsBusy());
+}
+
+} // namespace
+} // namespace dax::flow
