@@ -1,0 +1,231 @@
+// Firmware programming on CVelmora: which image fits which device, and what goes on the wire.
+#include "devices/CVelmora.h"
+#include "flow/ScriptedTransporter.h"
+
+#include <gtest/gtest.h>
+
+using namespace dax;
+using namespace dax::flow;
+
+namespace {
+
+// Configuration flags as Initialize would leave them; kBin4Fitted: BIN4 answers state 0.
+constexpr unsigned kNone = 0, kBasic = 1, kDrive3 = 2, kDrive1 = 4, kBin4 = 8, kShort = 16,
+                   kOtp = 32, kOldModel = 64, kBin4Fitted = 128;
+
+struct Device {
+    ScriptedTransporter t;
+    NoInteraction ui;
+    std::unique_ptr<CVelmora> v;
+    explicit Device(const Inquiry& q, unsigned config = kNone, uint32_t baud = 38400,
+                    char suffix = 'A')
+        : t(baud) {
+        if (config & kBin4Fitted)
+            t.elementStates[203] = 0;
+        EXPECT_TRUE(StoreInquiry(q));
+        v = std::make_unique<CVelmora>(t.port.get(), t.clock, ui);
+        v->m_bBasicConfig = config & kBasic;
+        v->m_bDrive3Config = config & kDrive3;
+        v->m_bDrive1Config = config & kDrive1;
+        v->m_bBin4Config = config & kBin4;
+        v->m_bShortStatus = config & kShort;
+        v->m_bOtpFirmware = config & kOtp;
+        v->m_bOldFirmwareModel = config & kOldModel;
+        v->m_nRevisionSuffix = suffix;
+    }
+};
+
+// The 4096-byte header block the update flow reads: identification at `at` (160, or 2150 for
+// 240x images), major revision digit at 184, family at 193.
+std::vector<uint8_t> Header(const std::string& id, const std::string& family, char digit = '3',
+                            size_t at = 160) {
+    std::vector<uint8_t> block(4096, 0);
+    std::copy(id.begin(), id.end(), block.begin() + long(at));
+    block[184] = uint8_t(digit);
+    std::copy(family.begin(), family.end(), block.begin() + 193);
+    return block;
+}
+
+const Inquiry kGeneral{};
+const Inquiry kInk{.count = 64, .printerName = "CD-R Inkographer", .printerRevision = "5.00 "};
+const Inquiry kInk5001{.count = 64, .printerName = "CD-R Inkographer", .printerRevision = "5.001"};
+const Inquiry kInkUpper{.count = 64, .printerName = "CD-R INKOGRAPHER", .printerRevision = "5.00 "};
+const Inquiry kMorrane{.count = 64, .printerName = "MORRANE DP"};
+const Inquiry kQT6400{.product = "KORVIX QT6400"};
+Inquiry Product(const char* name) {
+    return {.product = name};
+}
+const char kG[] = "DISC TRANSPORTERVERSION";
+const char kP[] = "CD-R InkographerVERSION";
+const char kQT[] = "KORVIX QT6400   VERSION";
+
+struct FitCase {
+    const char* name;
+    Inquiry inquiry;
+    const char* id;
+    const char* family;
+    bool fits;
+    uint32_t length = 65536;
+    unsigned config = kNone;
+    uint32_t baud = 38400;
+    char suffix = 'A';
+    const char* sent = "";
+    char digit = '3';
+    size_t at = 160;
+};
+
+void PrintTo(const FitCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class VelmoraFlashCheck : public ::testing::TestWithParam<FitCase> {};
+
+} // namespace
+
+TEST_P(VelmoraFlashCheck, FitsOnlyItsDevice) {
+    const FitCase& c = GetParam();
+    Device d(c.inquiry, c.config, c.baud, c.suffix);
+    d.v->m_bPrinterFirmwareFile = true; // cleared by every check that is not a printer image
+    const auto block = Header(c.id, c.family, c.digit, c.at);
+    EXPECT_EQ(d.v->CheckFlashFile(block.data(), c.length), c.fits);
+    EXPECT_EQ(d.t.Sequence(), c.sent);
+    EXPECT_EQ(d.v->m_bPrinterFirmwareFile,
+              c.fits && std::string_view(c.name).starts_with("printer"));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rules, VelmoraFlashCheck, ::testing::Values(
+    FitCase{"printer_5000", kInk, kP, "Inkographer ", true},
+    FitCase{"printer_65535", kInk, kP, "Inkographer ", false, 65535},
+    FitCase{"printer_65537", kInk, kP, "Inkographer ", false, 65537},
+    FitCase{"printer_5000_new_family", kInk, kP, "Inkographer1", false},
+    FitCase{"printer_5001", kInk5001, kP, "Inkographer1", true},
+    FitCase{"printer_image_any_case", kInk, "cd-r INKOGRAPHERversion", "Inkographer ", true},
+    FitCase{"printer_name_exact", kInkUpper, kP, "Inkographer ", false},
+    FitCase{"qt6400_pyrel4", kQT6400, kQT, "pyrel4", true},
+    FitCase{"qt6400_pyrel4_9600", kQT6400, kQT, "pyrel4", false, 65536, kNone, 9600},
+    FitCase{"qt6400_morrane4_9600", kQT6400, kQT, "morrane4", true, 65536, kNone, 9600},
+    FitCase{"qt6400_morrane4_printer", {.product = "KORVIX QT6400", .count = 64, .printerName = "MORRANE"}, kQT, "morrane4", true},
+    FitCase{"k6400_pyrel4", Product("KORVIX 6400"), "KORVIX 6400     VERSION", "pyrel4", true},
+    FitCase{"k6800_morrane5_9600", Product("KORVIX 6800"), "KORVIX 6800     VERSION", "morrane5", true, 65536, kNone, 9600},
+    FitCase{"1400x", Product("KORVIX 1400x"), "KORVIX 1400x    VERSION", "", true},
+    FitCase{"bencher2", Product("BENCHER 2"), "BENCHER 2       VERSION", "", true},
+    FitCase{"bencher2_on_k6800", Product("KORVIX 6800"), "BENCHER 2       VERSION", "", false},
+    FitCase{"240x", Product("Hue Master 240x"), "Korvix 240x     VERSION", "", true, 65536, kNone, 38400, 'A', "", '3', 2150},
+    FitCase{"240x_on_general", kGeneral, "Korvix 240x     VERSION", "", false, 65536, kOtp, 38400, 'A', "", '3', 2150},
+    FitCase{"240x_cut_short", Product("Korvix 240x"), "Korvix 240x     VERSION", "", false, 2172, kNone, 38400, 'A', "", '3', 2150},
+    FitCase{"moltrian_iii_on_ii", Product("Moltrian II E06"), "Moltrian III E06", "", true},
+    FitCase{"moltrian_ii_on_iii", Product("Moltrian III E06"), "Moltrian II E06 ", "", false},
+    FitCase{"basic", kGeneral, kG, "Velmora", true, 65536, kBasic},
+    FitCase{"basic_other_family", kGeneral, kG, "Quentar", false, 65536, kBasic},
+    FitCase{"drive3", kGeneral, kG, "Quentar", true, 65536, kDrive3},
+    FitCase{"drive1_tirra2_9600", kGeneral, kG, "Tirra2", true, 65536, kDrive1, 9600},
+    FitCase{"drive1_tirra2_38400", kGeneral, kG, "Tirra2", false, 65536, kDrive1},
+    FitCase{"drive1_tirra_38400", kGeneral, kG, "Tirra ", true, 65536, kDrive1},
+    FitCase{"old_firmware_2", kGeneral, kG, "x", true, 65536, kOldModel | kBasic, 38400, 'A', "!f0280C", '2'},
+    FitCase{"old_firmware_3", kGeneral, kG, "Velmora", false, 65536, kOldModel | kBasic, 38400, 'A', "!f0280C"},
+    FitCase{"otp_any_family", kGeneral, kG, "anything", true, 65536, kOtp | kBasic},
+    FitCase{"otp_id_exact", kGeneral, "DISC TRANSPORTERversion", "", false, 65536, kOtp},
+    FitCase{"otp_length_cuts_id", kGeneral, kG, "", false, 182, kOtp},
+    FitCase{"general_image_on_loader", Product("KORVIX 6400"), kG, "", false, 65536, kOtp},
+    FitCase{"short_bin4_absent", kGeneral, kG, "morrane1", true, 65536, kShort, 38400, 'A', "!f0203C"},
+    FitCase{"short_bin4_fitted", kGeneral, kG, "morrane1", false, 65536, kShort | kBin4Fitted, 38400, 'A', "!f0203C"},
+    FitCase{"short_bin4_fitted_2", kGeneral, kG, "morrane2", true, 65536, kShort | kBin4Fitted, 38400, 'A', "!f0203C"},
+    FitCase{"no_configuration", kGeneral, kG, "Velmora", false},
+    FitCase{"tessan_F_65536", kGeneral, kG, "Tessan ", true, 65536, kBin4, 38400, 'F'},
+    FitCase{"tessan_F_65537", kGeneral, kG, "Tessan ", false, 65537, kBin4, 38400, 'F'},
+    FitCase{"tessan_E_65537", kGeneral, kG, "Tessan ", true, 65537, kBin4, 38400, 'E'},
+    FitCase{"tessan0_E_65537", kGeneral, kG, "Tessan0", false, 65537, kBin4, 38400, 'E'},
+    FitCase{"tessan0_F_65537", kGeneral, kG, "Tessan0", true, 65537, kBin4, 38400, 'F'},
+    FitCase{"tessan_9600", kGeneral, kG, "Tessan ", false, 65536, kBin4, 9600, 'E'},
+    FitCase{"morrane_38400_large", kGeneral, kG, "Morrane ", false, 65537, kBin4, 38400, 'E'},
+    FitCase{"morrane_9600_E_large", kGeneral, kG, "Morrane ", true, 65537, kBin4, 9600, 'E'},
+    FitCase{"morrane_9600_F_large", kGeneral, kG, "Morrane ", false, 65537, kBin4, 9600, 'F'},
+    FitCase{"morrane0_printer_F_large", kMorrane, kG, "Morrane0", true, 65537, kBin4, 38400, 'F'},
+    FitCase{"morrane0_9600_E_large", kGeneral, kG, "Morrane0", false, 65537, kBin4, 9600, 'E'},
+    FitCase{"morrane0_9600_E_small", kGeneral, kG, "Morrane0", true, 65536, kBin4, 9600, 'E'},
+    FitCase{"bin4_other_family", kGeneral, kG, "Velmora", false, 65536, kBin4}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+TEST(VelmoraFlash, CheckLeavesTheFlagsBeginFlashReads) {
+    Device ink(kInk);
+    ink.v->m_bOldFirmware = true;
+    EXPECT_TRUE(ink.v->CheckFlashFile(Header(kP, "Inkographer ").data(), 65536));
+    EXPECT_TRUE(ink.v->m_bPrinterFirmwareFile && !ink.v->m_bOldFirmware);
+    EXPECT_FALSE(ink.v->CheckFlashFile(nullptr, 65536));
+
+    // Old firmware is noted even for an image it refuses; its probe leaves no message.
+    Device old(kGeneral, kOldModel);
+    old.t.refusals["!f0280C"] = {5, 0};
+    old.v->m_strError = "earlier";
+    EXPECT_FALSE(old.v->CheckFlashFile(Header(kG, "Velmora").data(), 65536));
+    EXPECT_TRUE(old.v->m_bOldFirmware);
+    EXPECT_EQ(old.v->GetErrorText(), "earlier");
+
+    // A short-status transporter whose BIN4 cannot be read takes nothing.
+    Device brief(kGeneral, kShort);
+    brief.t.refusals["!f0203C"] = {4, 0};
+    EXPECT_FALSE(brief.v->CheckFlashFile(Header(kG, "morrane2").data(), 65536));
+    EXPECT_EQ(brief.t.Sequence(), "!f0203C !f0C");
+}
+
+TEST(VelmoraFlash, BeginFlashAnnouncesTheImage) {
+    for (auto [oldFirmware, printerFile, command] : {std::tuple{false, false, "!g070000C"},
+                                                     {true, false, "!g065534C"},
+                                                     {true, true, "!h0C"}}) {
+        Device d(kGeneral);
+        d.v->m_bOldFirmware = oldFirmware;
+        d.v->m_bPrinterFirmwareFile = printerFile;
+        EXPECT_TRUE(d.v->BeginFlash(printerFile ? 65536 : 70000 / (oldFirmware ? 2 : 1)));
+        EXPECT_EQ(d.t.Sequence(), command);
+        // A drain under 500 ms, then 20 s for the acknowledgement.
+        EXPECT_EQ(d.t.AnswerTimeouts(), (std::vector<uint32_t>{500, 20000}));
+    }
+
+    Device refused(kGeneral);
+    refused.t.refusals["!g04096C"] = {5, 0};
+    EXPECT_FALSE(refused.v->BeginFlash(4096));
+    EXPECT_EQ(refused.v->GetErrorText(), "Transporter: Illegal Request");
+    EXPECT_EQ(refused.t.Sequence(), "!g04096C !e1C");
+}
+
+TEST(VelmoraFlash, OldFirmwareTakesNoMoreThanItWasTold) {
+    Device d(kGeneral);
+    d.v->m_bOldFirmware = true;
+    EXPECT_TRUE(d.v->FitsProgrammingSize(65532));
+    EXPECT_FALSE(d.v->FitsProgrammingSize(65533));
+    EXPECT_EQ(d.v->GetErrorText(), CVelmora::kFlashImageTooLarge);
+    EXPECT_FALSE(d.v->BeginFlash(65533));
+    EXPECT_FALSE(d.v->FitsProgrammingSize(0));
+    EXPECT_EQ(d.v->GetErrorText(), CVelmora::kFlashImageEmpty);
+    EXPECT_TRUE(d.t.commands.empty());
+
+    // Image, fill and checksum make the 65534 announced; a byte more never leaves.
+    ASSERT_TRUE(d.v->BeginFlash(65532));
+    const size_t before = d.t.line->written.size();
+    const std::vector<uint8_t> data(65534, 0xFF);
+    EXPECT_TRUE(d.v->SendFlashData(data.data(), 65533));
+    EXPECT_FALSE(d.v->SendFlashData(data.data(), 2));
+    EXPECT_EQ(d.v->GetErrorText(),
+              "Error sending flash data - more data than the 65534 bytes announced");
+    EXPECT_EQ(d.t.line->written.size() - before, 65533u);
+}
+
+TEST(VelmoraFlash, SendFlashDataKeepsTheChecksumSinceBeginFlash) {
+    Device d(kGeneral);
+    const std::vector<uint8_t> first(4096, 0xFF), second{0x01, 0x02, 0xFD};
+    ASSERT_TRUE(d.v->BeginFlash(4099));
+    ASSERT_TRUE(d.v->SendFlashData(first.data(), 4096));
+    ASSERT_TRUE(d.v->SendFlashData(second.data(), 3));
+    EXPECT_EQ(d.v->GetFlashChecksum(), uint16_t(4096 * 0xFF + 0x100)); // wraps at 16 bits
+    const auto& w = d.t.line->written;
+    EXPECT_EQ(std::vector<uint8_t>(w.end() - 4099, w.end() - 3), first);
+    ASSERT_TRUE(d.v->BeginFlash(3));
+    EXPECT_EQ(d.v->GetFlashChecksum(), 0);
+
+    d.t.line->ctsOn = false;
+    EXPECT_FALSE(d.v->SendFlashData(second.data(), 3));
+    EXPECT_EQ(d.v->GetErrorText(), "Error sending flash data - CTS signal is off");
+    EXPECT_EQ(d.v->GetFlashChecksum(), 0);
+}
