@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Takes docs/screenshot.png: daxtool on a virtual X display, connected to the simulator on a
+# private COM3 (profile "printer", as the demo). Builds what is needed first.
+#   BUILD_DIR=build-x JOBS=2 bash scripts/screenshot.sh    another build directory, fewer jobs
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+# The virtual display and the tools that find and grab the window.
+missing=()
+for p in xvfb x11-utils imagemagick; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build=${BUILD_DIR:-build}
+cmake -S . -B "$build" >/dev/null
+cmake --build "$build" -j"${JOBS:-$(nproc)}" --target daxsim daxtool >/dev/null
+
+dir=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+
+"$build"/sim/daxsim --profile "${DEMO_PROFILE:-printer}" --port 3 --device-dir "$dir/dev" \
+  >"$dir/ready" &
+pids+=($!)
+for _ in $(seq 100); do
+  grep -q '^ready' "$dir/ready" 2>/dev/null && break
+  sleep 0.05
+done
+grep -q '^ready' "$dir/ready" || { echo "the simulator did not start" >&2; exit 1; }
+
+# Xvfb picks a free display number and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
+pids+=($!)
+for _ in $(seq 100); do
+  [ -s "$dir/display" ] && break
+  sleep 0.05
+done
+[ -s "$dir/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$dir/display")"
+
+export XDG_CONFIG_HOME="$dir/config" XDG_RUNTIME_DIR="$dir" DAXTOOL_DEVICE_DIR="$dir/dev"
+export QT_QPA_PLATFORM=xcb
+"$build"/src/ui/qt/daxtool >"$dir/daxtool.log" 2>&1 &
+pids+=($!)
+
+# The main window is the program's one tall window (the "Scanning..." box and message boxes
+# are short ones).
+window=""
+for _ in $(seq 200); do
+  for id in $(xwininfo -root -children 2>/dev/null |
+    sed -n 's/^ *\(0x[0-9a-f]*\) .*("daxtool" .*/\1/p'); do
+    info=$(xwininfo -id "$id")
+    if grep -q 'IsViewable' <<<"$info" &&
+      [ "$(sed -n 's/^ *Height: //p' <<<"$info")" -gt 300 ]; then
+      window=$id
+    fi
+  done
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+if [ -z "$window" ]; then
+  echo "the daxtool window did not show; its output:" >&2
+  cat "$dir/daxtool.log" >&2
+  exit 1
+fi
+sleep 1 # let it paint
+mkdir -p docs
+import -window "$window" docs/screenshot.png
+echo "docs/screenshot.png ($(identify -format '%wx%h' docs/screenshot.png))"
