@@ -195,4 +195,51 @@ TEST_F(CliAgainstSim, TraceShowsEveryByteBothWays) {
     EXPECT_NE(text.find("< 1b 21 65 30 30 36 34"), std::string::npos) << text;
 }
 
+// A general image for the simulator's transporters: identification, revision and family.
+std::vector<uint8_t> Image(size_t size, const std::string& revision, const std::string& family) {
+    std::vector<uint8_t> image(size);
+    for (size_t i = 0; i < size; ++i)
+        image[i] = uint8_t(i * 31 + 7);
+    const std::string id = "DISC TRANSPORTERVERSION " + revision;
+    std::copy(id.begin(), id.end(), image.begin() + 160);
+    std::copy(family.begin(), family.end(), image.begin() + 193);
+    return image;
+}
+
+TEST_F(CliAgainstSim, FlashesTheImageOfAMultiImageFileThatFitsAndFindsTheTransporterAgain) {
+    StartSim("basic", {"reboot_ms=200"});
+    // The first image is for another configuration; the second one fits.
+    std::vector<uint8_t> file;
+    for (const auto& image :
+         {Image(70000, "3.40 C", "Quentar"), Image(9000, "3.31 B", "Velmora")}) {
+        const uint32_t n = uint32_t(image.size());
+        for (int i = 0; i < 4; ++i)
+            file.push_back(uint8_t(n >> (8 * i)));
+        file.insert(file.end(), image.begin(), image.end());
+    }
+    const std::string path = dir.Path() + "/fw.bin";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+
+    RunResult r = Cli({"--json", "flash", path});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    Json j = Json::parse(r.out, nullptr, false);
+    EXPECT_EQ(j["status"], "Flash update succeeded");
+    EXPECT_EQ(j["device"]["transporter_revision"], 3310);
+    EXPECT_EQ(j["device"]["revision_suffix"], "B");
+    EXPECT_EQ(Count(ReceivedCommands(), "g09000C"), 1);
+    // Not a terminal: plain percentage lines.
+    EXPECT_NE(r.err.find("Downloading - 45%\n"), std::string::npos) << r.err;
+
+    // An incompatible file is refused before programming mode.
+    const std::string other = dir.Path() + "/other.bin";
+    const auto wrong = Image(5000, "3.40 C", "Quentar");
+    std::ofstream(other, std::ios::binary)
+        .write(reinterpret_cast<const char*>(wrong.data()), std::streamsize(wrong.size()));
+    r = Cli({"flash", other});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("status: Flash file is incompatible"), std::string::npos) << r.out;
+    EXPECT_EQ(Count(ReceivedCommands(), "g05000C"), 0);
+}
+
 } // namespace
