@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds what is needed, starts the simulator on a private COM3 and shows what daxtool-cli
-# finds on it. Extra arguments replace the command (default: info), for example:
+# Builds what is needed and starts the simulator on a private COM3. With a display ($DISPLAY)
+# it opens the daxtool window on it; without one it shows what daxtool-cli finds there.
+# Arguments are a daxtool-cli command and run it instead (default: info), for example:
 #   bash scripts/demo.sh set-serial --transporter DX000123 --printer PR000045
 #   DEMO_PROFILE=qt6400 bash scripts/demo.sh info --json
 set -euo pipefail
@@ -8,7 +9,10 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 cmake -S . -B build >/dev/null
-cmake --build build -j"$(nproc)" --target daxsim daxtool-cli >/dev/null
+targets=(daxsim daxtool-cli)
+window=""
+[ -n "${DISPLAY:-}" ] && [ $# -eq 0 ] && window=1 && targets+=(daxtool)
+cmake --build build -j"$(nproc)" --target "${targets[@]}" >/dev/null
 
 dir=$(mktemp -d)
 sim_pid=""
@@ -27,6 +31,11 @@ for _ in $(seq 100); do
 done
 echo "simulator: $(cat "$dir/ready")"
 
-[ $# -eq 0 ] && set -- info
 export XDG_CONFIG_HOME="$dir/config" XDG_RUNTIME_DIR="$dir"
+if [ -n "$window" ] && [ -x build/src/ui/qt/daxtool ]; then
+  echo "daxtool is open on the simulator; close it to end the demo"
+  DAXTOOL_DEVICE_DIR="$dir/dev" build/src/ui/qt/daxtool
+  exit 0
+fi
+[ $# -eq 0 ] && set -- info
 build/src/cli/daxtool-cli --device-dir "$dir/dev" "$@"
