@@ -18,6 +18,7 @@ constexpr uint32_t kOldFirmwareFillPercentBase = 65536;
 constexpr uint32_t kDownloadReadTimeoutMs = 30000;
 constexpr uint32_t kAfterDownloadWaitMs = 5000;
 constexpr uint32_t kPrinterFirmwareWaitMs = 5000;
+const std::string kSendFailed = "Error sending flash data - ";
 
 uint32_t LittleEndian32(const uint8_t* b) {
     return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
@@ -168,7 +169,9 @@ bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
     auto send = [&](const uint8_t* data, uint32_t n) {
         if (t.SendFlashData(data, n))
             return true;
-        SetStatus(Format("Error sending flash data - %s", t.GetErrorText().c_str()));
+        // The device's text may already say so; the status says it once.
+        const std::string& why = t.GetErrorText();
+        SetStatus(why.rfind(kSendFailed, 0) == 0 ? why : kSendFailed + why);
         return false;
     };
     auto progress = [&](uint32_t sent, uint32_t base) {

@@ -35,7 +35,8 @@ std::vector<uint8_t> MultiImage(const std::vector<std::vector<uint8_t>>& images)
 }
 
 struct FlashRig : DialogRig {
-    explicit FlashRig(const std::string& revision = "3.25 ") : t(Attach(2, Found(revision))) {
+    explicit FlashRig(const std::string& revision = "3.25 ", Inquiry inquiry = Found("3.25 "))
+        : t(Attach(2, WithRevision(inquiry, revision))) {
         settings.WriteInt(kSectionLastGood, kValueFirstPort, 2);
         settings.WriteInt(kSectionLastGood, kValueBaudRate, 38400);
         t.elementStates[240] = 0;
@@ -48,6 +49,10 @@ struct FlashRig : DialogRig {
     ~FlashRig() { fs::remove_all(dir); }
     static Inquiry Found(const std::string& revision) {
         Inquiry q;
+        q.revision = revision;
+        return q;
+    }
+    static Inquiry WithRevision(Inquiry q, const std::string& revision) {
         q.revision = revision;
         return q;
     }
@@ -166,6 +171,26 @@ TEST(DialogFlash, WithCheckingOffTheFirstImageOfAMultiImageFileIsTaken) {
     rig.Flash(MultiImage({a, b}));
     EXPECT_EQ(rig.t.commands.front(), "!g070000C");
     EXPECT_EQ(rig.t.flashData, a);
+}
+
+TEST(DialogFlash, PrinterFirmwareKeepsTheDeviceAndWaitsForThePrinter) {
+    Inquiry withPrinter;
+    withPrinter.count = 64;
+    withPrinter.printerName = "CD-R Inkographer";
+    withPrinter.printerRevision = "4.50 ";
+    FlashRig rig("3.25 ", withPrinter);
+    auto image = Pattern(65536);
+    const std::string id = "CD-R INKOGRAPHERversion"; // letter case does not matter here
+    std::copy(id.begin(), id.end(), image.begin() + 160);
+    std::copy_n("Inkographer ", 12, image.begin() + 193);
+    CTransporter* device = rig.Dialog().GetTransporter();
+    rig.clock.sleeps.clear();
+    rig.Flash(image, false);
+    EXPECT_EQ(rig.t.commands.front(), "!h0C");
+    EXPECT_EQ(rig.t.flashData, image);
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Downloading - completed");
+    EXPECT_EQ(rig.Dialog().GetTransporter(), device); // no re-probe
+    EXPECT_EQ(rig.clock.sleeps, (std::vector<uint32_t>{5000, 5000}));
 }
 
 TEST(DialogFlash, CancellingTheFileDialogChangesNothing) {
