@@ -4,18 +4,18 @@
 
 namespace dax::sim {
 
-bool CFaultRules::Add(EFault kind, const std::string& spec, std::string& error) {
+bool CFaultRules::Add(EFault kind, const std::string& rule, std::string& error) {
     SRule rule;
     rule.fault.kind = kind;
-    std::string rest = spec;
+    std::string rest = rule;
     if (kind == EFault::Refuse) {
-        const auto colon = spec.find(':');
+        const auto colon = rule.find(':');
         if (colon == std::string::npos) {
-            error = "refuse needs PREFIX:TSENSE[:PSENSE], got '" + spec + "'";
+            error = "refuse needs PREFIX:TSENSE[:PSENSE], got '" + rule + "'";
             return false;
         }
-        rest = spec.substr(0, colon);
-        std::string codes = spec.substr(colon + 1);
+        rest = rule.substr(0, colon);
+        std::string codes = rule.substr(colon + 1);
         std::string printer = "0";
         if (const auto second = codes.find(':'); second != std::string::npos) {
             printer = codes.substr(second + 1);
@@ -24,7 +24,7 @@ bool CFaultRules::Add(EFault kind, const std::string& spec, std::string& error) 
         long t = 0;
         long p = 0;
         if (!ParseNumber(codes, 0, 999, t) || !ParseNumber(printer, 0, 999, p)) {
-            error = "sense codes of refuse must be numbers from 0 to 999, got '" + spec + "'";
+            error = "sense codes of refuse must be numbers from 0 to 999, got '" + rule + "'";
             return false;
         }
         rule.fault.transporterSense = static_cast<int>(t);

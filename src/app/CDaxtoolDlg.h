@@ -9,6 +9,7 @@
 #include "platform/SettingsStore.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -124,6 +125,9 @@ private:
     // Stores what was sent and waits for the restarted transporter; false when it has put
     // the reason into the status.
     bool SaveAndWaitForTransporter();
+    // Update Serial #s and Set Params: validate, send, store, wait for the restart, read back.
+    void RunParameterUpdate(bool stepDown, const std::function<bool()>& send,
+                            const std::function<void()>& readBack);
     void RunCloseSequence();
     // Firmware update: finds the image the device takes, then programs it.
     bool ChooseFlashImage(class FlashFile& file, const std::string& path, bool checkingDisabled,

@@ -4,6 +4,8 @@
 #include "app/DialogStrings.h"
 #include "platform/Format.h"
 
+#include <functional>
+
 namespace dax {
 
 namespace {
@@ -92,7 +94,8 @@ bool CDaxtoolDlg::SaveAndWaitForTransporter() {
     return back;
 }
 
-void CDaxtoolDlg::OnUpdateSerial() {
+void CDaxtoolDlg::RunParameterUpdate(bool stepDown, const std::function<bool()>& send,
+                                     const std::function<void()>& readBack) {
     ClearDisableCheck();
     if (!UpdateData(true) || !CanRunCommand())
         return;
@@ -101,50 +104,48 @@ void CDaxtoolDlg::OnUpdateSerial() {
     m_view.SetWaitCursor(true);
     CTransporter& t = *m_pTransporter;
     t.RequestSense(CTransporter::kDefaultTimeout, nullptr, nullptr);
-    if (!StepDownTo38400()) {
-        UpdateData(false);
-        m_view.SetWaitCursor(false);
-        return;
-    }
-    if (!t.SetSerialNumbers(m_strTransporterSn, m_strPrinterSn)) {
+    // A failed step-down has put its own reason into the status.
+    bool sent = !stepDown || StepDownTo38400();
+    if (sent && !(sent = send()))
         SetStatus(t.GetErrorText());
+    if (!sent) {
         UpdateData(false);
         m_view.SetWaitCursor(false);
         return;
     }
-    t.SetPrinterSerial2(m_strPrinterBSn);
     if (!SaveAndWaitForTransporter())
         return;
     // Show what the transporter now holds.
-    t.GetSerialNumbers(m_strTransporterSn, m_strPrinterSn);
+    readBack();
     SetStatus(kUpdateSucceeded);
     UpdateData(false);
 }
 
+void CDaxtoolDlg::OnUpdateSerial() {
+    RunParameterUpdate(
+        true,
+        [this] {
+            if (!m_pTransporter->SetSerialNumbers(m_strTransporterSn, m_strPrinterSn))
+                return false;
+            m_pTransporter->SetPrinterSerial2(m_strPrinterBSn);
+            return true;
+        },
+        [this] { m_pTransporter->GetSerialNumbers(m_strTransporterSn, m_strPrinterSn); });
+}
+
 void CDaxtoolDlg::OnSetParams() {
-    ClearDisableCheck();
-    if (!UpdateData(true) || !CanRunCommand())
-        return;
-    BusyScope busy(*this, false);
-    m_view.PumpMessages();
-    m_view.SetWaitCursor(true);
-    CTransporter& t = *m_pTransporter;
-    t.RequestSense(CTransporter::kDefaultTimeout, nullptr, nullptr);
-    if (!t.SetVaultekParams(m_strDisplayName, m_bEnableShutdown, m_bOverrideName,
-                            m_bUseComputerName, m_nBeeps)) {
-        SetStatus(t.GetErrorText());
-        UpdateData(false);
-        m_view.SetWaitCursor(false);
-        return;
-    }
-    if (!SaveAndWaitForTransporter())
-        return;
-    // Show what the transporter now holds; the beep count keeps the value sent.
-    int scratch = 0;
-    t.GetVaultekParams(m_strDisplayName, m_bEnableShutdown, m_bOverrideName, m_bUseComputerName,
-                       scratch);
-    SetStatus(kUpdateSucceeded);
-    UpdateData(false);
+    RunParameterUpdate(
+        false,
+        [this] {
+            return m_pTransporter->SetVaultekParams(m_strDisplayName, m_bEnableShutdown,
+                                                    m_bOverrideName, m_bUseComputerName, m_nBeeps);
+        },
+        [this] {
+            // The beep count keeps the value sent.
+            int scratch = 0;
+            m_pTransporter->GetVaultekParams(m_strDisplayName, m_bEnableShutdown, m_bOverrideName,
+                                             m_bUseComputerName, scratch);
+        });
 }
 
 void CDaxtoolDlg::OnCounterToSerial() {
