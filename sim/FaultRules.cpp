@@ -4,18 +4,18 @@
 
 namespace dax::sim {
 
-bool CFaultRules::Add(EFault kind, const std::string& rule, std::string& error) {
+bool CFaultRules::Add(EFault kind, const std::string& text, std::string& error) {
     SRule rule;
     rule.fault.kind = kind;
-    std::string rest = rule;
+    std::string rest = text;
     if (kind == EFault::Refuse) {
-        const auto colon = rule.find(':');
+        const auto colon = text.find(':');
         if (colon == std::string::npos) {
-            error = "refuse needs PREFIX:TSENSE[:PSENSE], got '" + rule + "'";
+            error = "refuse needs PREFIX:TSENSE[:PSENSE], got '" + text + "'";
             return false;
         }
-        rest = rule.substr(0, colon);
-        std::string codes = rule.substr(colon + 1);
+        rest = text.substr(0, colon);
+        std::string codes = text.substr(colon + 1);
         std::string printer = "0";
         if (const auto second = codes.find(':'); second != std::string::npos) {
             printer = codes.substr(second + 1);
@@ -24,7 +24,7 @@ bool CFaultRules::Add(EFault kind, const std::string& rule, std::string& error) 
         long t = 0;
         long p = 0;
         if (!ParseNumber(codes, 0, 999, t) || !ParseNumber(printer, 0, 999, p)) {
-            error = "sense codes of refuse must be numbers from 0 to 999, got '" + rule + "'";
+            error = "sense codes of refuse must be numbers from 0 to 999, got '" + text + "'";
             return false;
         }
         rule.fault.transporterSense = static_cast<int>(t);

@@ -18,7 +18,7 @@ struct SFault {
 class CFaultRules {
 public:
     // "PREFIX:TSENSE[:PSENSE]" for refusals, "PREFIX" for the others.
-    bool Add(EFault kind, const std::string& rule, std::string& error);
+    bool Add(EFault kind, const std::string& text, std::string& error);
 
     // The first rule whose prefix the command text begins with (text without ESC "!").
     SFault Find(const std::string& text) const;
