@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks; each prints its figures and its ratio against the target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build >/dev/null
+cmake --build build -j"$(nproc)" --target startup_bench flash_bench >/dev/null
+status=0
+build/bench/startup_bench || status=1
+build/bench/flash_bench || status=1
+exit $status
