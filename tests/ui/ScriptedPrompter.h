@@ -9,7 +9,7 @@
 namespace dax::ui {
 
 // Answers the window's boxes from a script, without opening them; unscripted questions get
-// the safe answer (No, Cancel).
+// the safe answer (No, Cancel), and no file is chosen.
 class ScriptedPrompter : public Prompter {
 public:
     MessageBoxResult MessageBox(QWidget*, const std::string& text, MessageBoxType type) override {
@@ -23,14 +23,9 @@ public:
                : type == MessageBoxType::YesNo ? MessageBoxResult::No
                                                : MessageBoxResult::Cancel;
     }
-    bool OpenFile(QWidget*, const std::string& title, const std::string&, const std::string&,
-                  std::string& path) override {
-        fileDialogs.push_back(title);
-        if (files.empty())
-            return false;
-        path = files.front();
-        files.pop_front();
-        return true;
+    bool OpenFile(QWidget*, const std::string&, const std::string&, const std::string&,
+                  std::string&) override {
+        return false;
     }
     void About(QWidget*, const std::string& version, const std::string& legal,
                const std::string& date) override {
@@ -38,9 +33,7 @@ public:
     }
 
     std::deque<MessageBoxResult> answers;
-    std::deque<std::string> files;
     std::vector<std::string> messages;
-    std::vector<std::string> fileDialogs;
     std::vector<std::string> abouts;
 };
 

@@ -6,7 +6,9 @@
 #include "flow/ScriptedTransporter.h"
 #include "platform/fake/MemorySettingsStore.h"
 #include "ui/ScriptedPrompter.h"
+#include "ui/qt/AboutDialog.h"
 #include "ui/qt/DaxtoolWindow.h"
+#include "ui/qt/SpinButtons.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -151,6 +153,14 @@ TEST(Window, ControlsFollowWhatTheDeviceOffers) {
         EXPECT_TRUE(rig.Shown(IDC_TEST));
         EXPECT_FALSE(rig.Enabled(IDC_PRINT_GRID));
         EXPECT_FALSE(rig.Enabled(IDC_CALIBRATE_ROTATOR));
+        // The arrows step the beep count within 0..9.
+        auto* spin = dynamic_cast<SpinButtons*>(rig.Get(IDC_BEEPS_SPIN));
+        ASSERT_NE(spin, nullptr);
+        rig.Get<QLineEdit>(IDC_BEEPS)->setText("9");
+        spin->Step(1);
+        EXPECT_EQ(rig.Text(IDC_BEEPS), "9");
+        spin->Step(-1);
+        EXPECT_EQ(rig.Text(IDC_BEEPS), "8");
     }
     { // OTP firmware: the page stays empty and the reason shows.
         WindowRig rig;
@@ -177,6 +187,14 @@ TEST(Window, ControlsFollowWhatTheDeviceOffers) {
         EXPECT_EQ(rig.prompter.abouts[0].substr(0, 16), "Version 1.2.3.0|");
         EXPECT_FALSE(rig.Get<QCheckBox>(IDC_DISABLE_CHECK)->isChecked());
     }
+}
+
+TEST(Window, AboutBoxShowsItsThreeTexts) {
+    AboutDialog about("Version 1.2.3.0", "Copyright (C) Korvix", "2026-12-06");
+    EXPECT_EQ(about.windowTitle(), "About Daxtool");
+    EXPECT_EQ(about.findChild<QLabel*>("control1036")->text(), "Version 1.2.3.0");
+    EXPECT_EQ(about.findChild<QLabel*>("control1037")->text(), "Copyright (C) Korvix");
+    EXPECT_EQ(about.findChild<QLabel*>("control1035")->text(), "2026-12-06");
 }
 
 TEST(Window, ATooLongSerialNumberIsRefusedAndNothingIsSent) {
