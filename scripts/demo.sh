@@ -32,6 +32,9 @@ done
 echo "simulator: $(cat "$dir/ready")"
 
 export XDG_CONFIG_HOME="$dir/config" XDG_RUNTIME_DIR="$dir"
+# As on a technician's machine that found the transporter before: COM3 at 38400 is tried first.
+mkdir -p "$dir/config/Korvix"
+printf '[Last%%20Good]\nBaud%%20Rate=38400\nFirst%%20Port=3\n' >"$dir/config/Korvix/Daxtool.conf"
 if [ -n "$window" ] && [ -x build/src/ui/qt/daxtool ]; then
   echo "daxtool is open on the simulator; close it to end the demo"
   DAXTOOL_DEVICE_DIR="$dir/dev" build/src/ui/qt/daxtool
