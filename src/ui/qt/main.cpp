@@ -10,6 +10,7 @@
 #include "ui/qt/Prompter.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <string>
 
 int main(int argc, char** argv) {
@@ -43,6 +44,9 @@ int main(int argc, char** argv) {
     context.legal = app.GetLegal();
 
     DaxtoolWindow window(context, &boxes);
+    // The desktop session is ending: the dialog ends at once and writes nothing.
+    QObject::connect(&qapp, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { window.Dialog().OnEndSession(); });
     // The start-up scan runs before the window shows, behind its "Scanning..." box.
     window.Dialog().OnInitDialog();
     if (!window.Dialog().IsEnded())
