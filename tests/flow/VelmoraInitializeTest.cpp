@@ -22,67 +22,49 @@ struct Started {
 };
 
 std::string Configuration(const CVelmora& v) {
-    std::string c = std::string(v.m_bShortStatus ? "short" : "") +
+    std::string c = std::string(v.m_bOtpFirmware ? "otp" : "") + (v.m_bShortStatus ? "short" : "") +
                     (v.m_bBasicConfig ? "basic" : "") + (v.m_bDrive1Config ? "drive1" : "") +
                     (v.m_bDrive3Config ? "drive3" : "") + (v.m_bBin4Config ? "bin4" : "");
     return c.empty() ? "none" : c;
 }
 
-struct InitCase {
-    const char* name;
-    Inquiry inquiry;
-    std::map<int, int> states; // elements not listed answer state 2
-    std::string sequence;
-    std::string configuration;
-};
-
-class VelmoraInitialize : public ::testing::TestWithParam<InitCase> {};
-
 const std::string kTail = " !f0280C !f0300C !f12600C";
 
 } // namespace
 
-TEST_P(VelmoraInitialize, SendsTheProbeSequenceOfItsConfiguration) {
-    const InitCase& c = GetParam();
-    Started s(c.inquiry, c.states);
-    EXPECT_EQ(s.t.Sequence(), c.sequence);
-    EXPECT_EQ(Configuration(*s.v), c.configuration);
+TEST(VelmoraInitialize, SendsTheProbeSequenceOfItsConfiguration) {
+    struct {
+        const char* name;
+        Inquiry inquiry;
+        std::map<int, int> states; // elements not listed answer state 2
+        std::string sequence;
+        std::string configuration;
+    } const cases[] = {
+        // clang-format off
+        {"basic", {}, {{240, 0}, {241, 0}}, "!e1C !f0240C !f0241C !f0243C" + kTail, "basic"},
+        {"drive1", {}, {{240, 0}}, "!e1C !f0240C !f0241C" + kTail, "drive1"},
+        {"drive3", {}, {{240, 0}, {241, 0}, {243, 0}}, "!e1C !f0240C !f0241C !f0243C" + kTail, "drive3"},
+        {"bin4", {.revision = "3.23 "}, {{203, 0}, {240, 0}}, "!e1C !f0203C !f0240C" + kTail, "bin4"},
+        {"short_after_bin4", {.revision = "3.23 "}, {{203, 0}}, "!e1C !f0203C !f0240C", "short"},
+        {"short", {}, {}, "!e1C !f0240C", "short"},
+        {"no_drive_home_probe", {.revision = "3.06 "}, {{241, 0}}, "!e1C !f0241C !f0243C" + kTail, "basic"},
+        {"loader", {.product = "KORVIX 6400", .revision = "6.01 "}, {}, "!e1C" + kTail, "none"},
+        {"old_firmware", {.revision = "2.50 "}, {}, "!e1C" + kTail, "none"},
+        // Start-up (OTP) firmware is left alone: by revision, and by its name.
+        {"otp", {.revision = "3.04 "}, {}, "", "otp"},
+        {"otp_below_2", {.revision = "1.999"}, {}, "", "otp"},
+        {"not_otp_3041", {.revision = "3.041"}, {}, "!e1C !f0241C" + kTail, "drive1"},
+        {"not_otp_2", {.revision = "2.00 "}, {}, "!e1C" + kTail, "none"},
+        {"otp_boot_name", {.product = "KORVIX BOOT", .revision = "3.20 "}, {}, "", "otp"},
+        {"boot_capable", {.product = "Korvix 240x", .revision = "1.00 "}, {}, "!e1C !f12600C", "none"},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        Started s(c.inquiry, c.states);
+        EXPECT_EQ(s.t.Sequence(), c.sequence) << c.name;
+        EXPECT_EQ(Configuration(*s.v), c.configuration) << c.name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Configurations, VelmoraInitialize,
-    ::testing::Values(
-        InitCase{
-            "basic", {}, {{240, 0}, {241, 0}}, "!e1C !f0240C !f0241C !f0243C" + kTail, "basic"},
-        InitCase{"drive1", {}, {{240, 0}}, "!e1C !f0240C !f0241C" + kTail, "drive1"},
-        InitCase{"drive3",
-                 {},
-                 {{240, 0}, {241, 0}, {243, 0}},
-                 "!e1C !f0240C !f0241C !f0243C" + kTail,
-                 "drive3"},
-        InitCase{"bin4",
-                 {.revision = "3.23 "},
-                 {{203, 0}, {240, 0}},
-                 "!e1C !f0203C !f0240C" + kTail,
-                 "bin4"},
-        InitCase{
-            "short_after_bin4", {.revision = "3.23 "}, {{203, 0}}, "!e1C !f0203C !f0240C", "short"},
-        InitCase{"short", {}, {}, "!e1C !f0240C", "short"},
-        InitCase{"no_drive_home_probe",
-                 {.revision = "3.06 "},
-                 {{241, 0}},
-                 "!e1C !f0241C !f0243C" + kTail,
-                 "basic"},
-        InitCase{
-            "loader", {.product = "KORVIX 6400", .revision = "6.01 "}, {}, "!e1C" + kTail, "none"},
-        InitCase{"old_firmware", {.revision = "2.50 "}, {}, "!e1C" + kTail, "none"},
-        InitCase{"otp", {.revision = "3.04 "}, {}, "", "none"},
-        InitCase{"boot_capable",
-                 {.product = "Korvix 240x", .revision = "1.00 "},
-                 {},
-                 "!e1C !f12600C",
-                 "none"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VelmoraStart, FlagsFollowTheProbes) {
     Started full({.revision = "3.23 "}, {{203, 0}, {240, 0}, {280, 0}, {300, 1}});
@@ -99,19 +81,6 @@ TEST(VelmoraStart, FlagsFollowTheProbes) {
 
     Started old({.revision = "2.50 "}, {});
     EXPECT_TRUE(old.v->m_bOldFirmware && !old.v->m_bWritableSettings);
-}
-
-TEST(VelmoraStart, OtpFirmwareByRevisionAndBootName) {
-    for (auto [product, revision, otp] : {std::tuple{"DISC TRANSPORTER", "3.04 ", true},
-                                          {"DISC TRANSPORTER", "3.041", false},
-                                          {"DISC TRANSPORTER", "1.999", true},
-                                          {"DISC TRANSPORTER", "2.00 ", false},
-                                          {"Korvix 240x", "1.00 ", false},
-                                          {"KORVIX BOOT", "3.20 ", true}}) {
-        Started s({.product = product, .revision = revision}, {});
-        EXPECT_EQ(s.v->m_bOtpFirmware, otp) << product << revision;
-        EXPECT_EQ(s.t.commands.empty(), otp) << product << revision;
-    }
 }
 
 TEST(VelmoraStart, PrinterProbePollsWhileBusyThenClosesTheDrawer) {
