@@ -48,6 +48,10 @@ std::vector<uint8_t> Header(const std::string& id, const std::string& family, ch
 
 const Inquiry kGeneral{};
 const Inquiry kInk{.count = 64, .printerName = "CD-R Inkographer", .printerRevision = "5.00 "};
+const Inquiry kInk5001{.count = 64, .printerName = "CD-R Inkographer", .printerRevision = "5.001"};
+const Inquiry kQT6400{.product = "KORVIX QT6400"},
+    kMorrane{.count = 64, .printerName = "MORRANE DP"};
+const Inquiry kInkR{.count = 64, .printerName = "CD-R InkographeR", .printerRevision = "5.00 "};
 const char kG[] = "DISC TRANSPORTERVERSION";
 const char kP[] = "CD-R InkographerVERSION";
 const char kQT[] = "KORVIX QT6400   VERSION";
@@ -71,12 +75,12 @@ const FitCase kRules[] = {
     {"printer_65535", kInk, kP, "Inkographer ", false, kNone, 65535},
     {"printer_65537", kInk, kP, "Inkographer ", false, kNone, 65537},
     {"printer_5000_new_family", kInk, kP, "Inkographer1", false},
-    {"printer_5001", {.count = 64, .printerName = "CD-R Inkographer", .printerRevision = "5.001"}, kP, "Inkographer1", true},
+    {"printer_5001", kInk5001, kP, "Inkographer1", true},
     {"printer_image_any_case", kInk, "cd-r INKOGRAPHERversion", "Inkographer ", true},
-    {"printer_name_exact", {.count = 64, .printerName = "CD-R InkographeR", .printerRevision = "5.00 "}, kP, "Inkographer ", false},
-    {"qt6400_pyrel4", {.product = "KORVIX QT6400"}, kQT, "pyrel4", true},
-    {"qt6400_pyrel4_9600", {.product = "KORVIX QT6400"}, kQT, "pyrel4", false, kNone, 65536, 9600},
-    {"qt6400_morrane4_9600", {.product = "KORVIX QT6400"}, kQT, "morrane4", true, kNone, 65536, 9600},
+    {"printer_name_exact", kInkR, kP, "Inkographer ", false},
+    {"qt6400_pyrel4", kQT6400, kQT, "pyrel4", true},
+    {"qt6400_pyrel4_9600", kQT6400, kQT, "pyrel4", false, kNone, 65536, 9600},
+    {"qt6400_morrane4_9600", kQT6400, kQT, "morrane4", true, kNone, 65536, 9600},
     {"qt6400_morrane4_printer", {.product = "KORVIX QT6400", .count = 64, .printerName = "MORRANE"}, kQT, "morrane4", true},
     {"k6400_pyrel4", {.product = "KORVIX 6400"}, "KORVIX 6400     VERSION", "pyrel4", true},
     {"k6800_morrane5_9600", {.product = "KORVIX 6800"}, "KORVIX 6800     VERSION", "morrane5", true, kNone, 65536, 9600},
@@ -113,7 +117,7 @@ const FitCase kRules[] = {
     {"morrane_38400_large", {}, kG, "Morrane ", false, kBin4, 65537, 38400, 'E'},
     {"morrane_9600_E_large", {}, kG, "Morrane ", true, kBin4, 65537, 9600, 'E'},
     {"morrane_9600_F_large", {}, kG, "Morrane ", false, kBin4, 65537, 9600, 'F'},
-    {"morrane0_printer_F_large", {.count = 64, .printerName = "MORRANE DP"}, kG, "Morrane0", true, kBin4, 65537, 38400, 'F'},
+    {"morrane0_printer_F_large", kMorrane, kG, "Morrane0", true, kBin4, 65537, 38400, 'F'},
     {"morrane0_9600_E_large", {}, kG, "Morrane0", false, kBin4, 65537, 9600, 'E'},
     {"morrane0_9600_E_small", {}, kG, "Morrane0", true, kBin4, 65536, 9600, 'E'},
     {"bin4_other_family", {}, kG, "Velmora", false, kBin4},

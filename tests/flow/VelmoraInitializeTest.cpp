@@ -43,11 +43,14 @@ TEST(VelmoraInitialize, SendsTheProbeSequenceOfItsConfiguration) {
         // clang-format off
         {"basic", {}, {{240, 0}, {241, 0}}, "!e1C !f0240C !f0241C !f0243C" + kTail, "basic"},
         {"drive1", {}, {{240, 0}}, "!e1C !f0240C !f0241C" + kTail, "drive1"},
-        {"drive3", {}, {{240, 0}, {241, 0}, {243, 0}}, "!e1C !f0240C !f0241C !f0243C" + kTail, "drive3"},
-        {"bin4", {.revision = "3.23 "}, {{203, 0}, {240, 0}}, "!e1C !f0203C !f0240C" + kTail, "bin4"},
+        {"drive3", {}, {{240, 0}, {241, 0}, {243, 0}}, "!e1C !f0240C !f0241C !f0243C" + kTail,
+         "drive3"},
+        {"bin4", {.revision = "3.23 "}, {{203, 0}, {240, 0}}, "!e1C !f0203C !f0240C" + kTail,
+         "bin4"},
         {"short_after_bin4", {.revision = "3.23 "}, {{203, 0}}, "!e1C !f0203C !f0240C", "short"},
         {"short", {}, {}, "!e1C !f0240C", "short"},
-        {"no_drive_home_probe", {.revision = "3.06 "}, {{241, 0}}, "!e1C !f0241C !f0243C" + kTail, "basic"},
+        {"no_drive_home_probe", {.revision = "3.06 "}, {{241, 0}}, "!e1C !f0241C !f0243C" + kTail,
+         "basic"},
         {"loader", {.product = "KORVIX 6400", .revision = "6.01 "}, {}, "!e1C" + kTail, "none"},
         {"old_firmware", {.revision = "2.50 "}, {}, "!e1C" + kTail, "none"},
         // Start-up (OTP) firmware is left alone: by revision, and by its name.
@@ -56,7 +59,8 @@ TEST(VelmoraInitialize, SendsTheProbeSequenceOfItsConfiguration) {
         {"not_otp_3041", {.revision = "3.041"}, {}, "!e1C !f0241C" + kTail, "drive1"},
         {"not_otp_2", {.revision = "2.00 "}, {}, "!e1C" + kTail, "none"},
         {"otp_boot_name", {.product = "KORVIX BOOT", .revision = "3.20 "}, {}, "", "otp"},
-        {"boot_capable", {.product = "Korvix 240x", .revision = "1.00 "}, {}, "!e1C !f12600C", "none"},
+        {"boot_capable", {.product = "Korvix 240x", .revision = "1.00 "}, {}, "!e1C !f12600C",
+         "none"},
         // clang-format on
     };
     for (const auto& c : cases) {

@@ -66,7 +66,8 @@ TEST_F(Settings, OtpAndRevisionGates) {
         {old, 'g', "GetSerialNumbers" + low}, {old, 's', "SetSerialNumbers" + low},
         {loader, 'p', "SetVaultekParams" + low}, {loader, 'q', "GetVaultekParams" + low},
         {{.revision = "3.07 "}, 'g', "sent !e1C !f:000C"},
-        {{.product = "Korvix 240x", .revision = "1.00 "}, 's', "sent !e1C !f9000CA       "}, // no printer serial
+        // Built-in printer: no printer serial.
+        {{.product = "Korvix 240x", .revision = "1.00 "}, 's', "sent !e1C !f9000CA       "},
         {{.product = "KORVIX 6400", .revision = "6.013"}, 'p', "sent !e1C !f9099C00000000"},
         {{.product = "Moltrian III E06", .revision = "3.00 "}, 'p', "sent !e1C !f9099C00000000"},
     };

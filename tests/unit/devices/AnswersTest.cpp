@@ -60,10 +60,12 @@ TEST(Answers, ParsersReadTheirFieldsOrSayWhyNot) {
         {'a', "\x1B!f11x", "1"}, {'a', "\x1B!f10x", "0"}, {'a', "\x1B!f11", "0"}, // all six bytes
         {'B', "\x1B!b1C", "1"}, {'B', "\x1B!b1D", "0"}, {'B', "\x1B!b1", "0"},
         {'s', "\x1B!e1005013x", "5 13"}, {'s', "\x1B!e1005013", "Short sense answer"},
-        {'s', "\x1B!e10 5013x", "Malformed sense answer"}, {'s', "\x1B!e1005-13x", "Malformed sense answer"},
+        {'s', "\x1B!e10 5013x", "Malformed sense answer"},
+        {'s', "\x1B!e1005-13x", "Malformed sense answer"},
         {'b', "\x1B!f03x", "3 0"}, {'b', "\x1B!f03", "Short sense answer"},
         {'b', "\x1B!f0Ax", "Malformed sense answer"},
-        {'e', "\x1B!f01215150x", "1 2 15150"}, {'e', "\x1B!f01215150", "Short element status answer"},
+        {'e', "\x1B!f01215150x", "1 2 15150"},
+        {'e', "\x1B!f01215150", "Short element status answer"},
         {'e', "\x1B!f012151 0x", "Malformed element status answer"},
         // A refusal still reports what it carries, -1 where that is not digits.
         {'e', "\x1B!f00100042x", "0 1 42"}, {'e', "\x1B!f00?     x", "0 -1 -1"},
@@ -74,10 +76,12 @@ TEST(Answers, ParsersReadTheirFieldsOrSayWhyNot) {
         {'r', "3.07 ", "3070"}, {'r', "3.209", "3209"}, {'r', "3.07", "3070"},
         {'r', "3.0x", "Malformed firmware revision"}, {'r', "x.07 ", "Malformed firmware revision"},
         {'r', "3.0", "Short firmware revision"},
-        {'c', "\x1B!f;1 012345", "12345"}, {'c', "\x1B!f;1x  42  ", "42"}, {'c', "\x1B!f;1x-7    ", "-7"},
+        {'c', "\x1B!f;1 012345", "12345"}, {'c', "\x1B!f;1x  42  ", "42"},
+        {'c', "\x1B!f;1x-7    ", "-7"},
         {'c', "\x1B!f;2x012345", "-1"}, // another counter's answer
         {'c', "\x1B!f;1x      ", "-1"}, {'c', "\x1B!f;1xabc   ", "-1"}, {'c', "\x1B!f;1", "-1"},
-        {'c', "\x1B!f;", "-1"}, {'c', "\x1B!f;1x999999", "999999"}, // digits up to the end, no further
+        {'c', "\x1B!f;", "-1"},
+        {'c', "\x1B!f;1x999999", "999999"}, // digits up to the very end, no further
         {'c', "\x1B!f;1x" + std::string(40, '9'), std::to_string(INT_MAX)},
     };
     // clang-format on
