@@ -135,7 +135,7 @@ void CliReport::PrintJson(std::FILE* out) const {
     std::fprintf(out, "%s\n", text.c_str());
 }
 
-void CliReport::PrintHuman(std::FILE* out) const {
+void CliReport::PrintHuman(std::FILE* out, bool brief) const {
     const Snapshot s = Take(m_dlg, m_view, m_names);
     auto line = [out](const char* key, const std::string& value) {
         std::fprintf(out, "%s: %s\n", key, Printable(value).c_str());
@@ -148,6 +148,10 @@ void CliReport::PrintHuman(std::FILE* out) const {
         const CTransporter& t = *s.device;
         line("device", DeviceClassName(t));
         line("inquiry id", t.m_strTransporterId);
+        if (brief) {
+            line("status", m_dlg.m_strStatus);
+            return;
+        }
         if (!t.m_strPrinterId.empty())
             line("printer id", t.m_strPrinterId);
         line("transporter revision",

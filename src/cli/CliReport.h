@@ -17,7 +17,8 @@ public:
     CliReport(const CDaxtoolDlg& dlg, DialogView& view, const DeviceNames& names)
         : m_dlg(dlg), m_view(view), m_names(names) {}
 
-    void PrintHuman(std::FILE* out) const;
+    // brief: where the transporter answers and what it is, without its page.
+    void PrintHuman(std::FILE* out, bool brief = false) const;
     void PrintJson(std::FILE* out) const;
 
 private:

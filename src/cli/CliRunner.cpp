@@ -150,7 +150,7 @@ int RunCli(int argc, char** argv) {
     if (o.json)
         report.PrintJson(stdout);
     else
-        report.PrintHuman(stdout);
+        report.PrintHuman(stdout, o.command == "scan");
     dlg.OnClose();
     return status;
 }
