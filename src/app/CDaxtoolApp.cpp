@@ -1,5 +1,7 @@
 #include "app/CDaxtoolApp.h"
 
+#include "app/CDaxtoolDlg.h"
+
 #include <cctype>
 
 namespace dax {
@@ -37,6 +39,13 @@ void CDaxtoolApp::ReadStartupOptions(const std::string& commandLine, const Versi
         m_strDate = version.date;
         m_strLegal = version.legalCopyright;
     }
+}
+
+void CDaxtoolApp::FillDialogContext(DialogContext& context) const {
+    context.testLevel = m_nTestLevel;
+    context.version = m_strVersion;
+    context.date = m_strDate;
+    context.legal = m_strLegal;
 }
 
 int ParseTestLevel(const std::string& commandLine) {

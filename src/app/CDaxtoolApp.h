@@ -23,6 +23,9 @@ public:
     // Reads the -TestN option from the command line and the version texts.
     void ReadStartupOptions(const std::string& commandLine, const VersionBlock& version);
 
+    // What the main dialog takes from start-up: test level and the About box's texts.
+    void FillDialogContext(struct DialogContext& context) const;
+
     const std::string& GetVersion() const { return m_strVersion; }
     const std::string& GetDate() const { return m_strDate; }
     const std::string& GetLegal() const { return m_strLegal; }

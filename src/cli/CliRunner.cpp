@@ -124,10 +124,7 @@ int RunCli(int argc, char** argv) {
     QtSettingsStore settings;
     CliView view;
     DialogContext context(serial, clock, settings);
-    context.testLevel = app.GetTestLevel();
-    context.version = app.GetVersion();
-    context.date = app.GetDate();
-    context.legal = app.GetLegal();
+    app.FillDialogContext(context);
     context.trace = trace.get();
     CDaxtoolDlg dlg(context, view);
     if (o.port) {

@@ -50,12 +50,8 @@ struct DialogRig {
 
     // A transporter of the given identification answering at `rate` on COMn.
     ScriptedTransporter& Attach(int port, const Inquiry& inquiry, uint32_t rate = 38400) {
-        auto line = devices.attach("\\\\.\\COM" + std::to_string(port));
-        transporters.push_back(std::make_unique<ScriptedTransporter>(line));
-        ScriptedTransporter& t = *transporters.back();
-        t.inquiry = inquiry;
-        t.ownRate = rate;
-        return t;
+        transporters.push_back(ScriptedTransporter::OnPort(devices, port, inquiry, rate));
+        return *transporters.back();
     }
     CDaxtoolDlg& Dialog() {
         if (!dlg)

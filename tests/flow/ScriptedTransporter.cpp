@@ -49,6 +49,16 @@ ScriptedTransporter::ScriptedTransporter(std::shared_ptr<FakeSerialLine> attache
     Listen();
 }
 
+std::unique_ptr<ScriptedTransporter> ScriptedTransporter::OnPort(FakeSerialDeviceFactory& devices,
+                                                                 int port, const Inquiry& inquiry,
+                                                                 uint32_t rate) {
+    auto t =
+        std::make_unique<ScriptedTransporter>(devices.attach("\\\\.\\COM" + std::to_string(port)));
+    t->inquiry = inquiry;
+    t->ownRate = rate;
+    return t;
+}
+
 void ScriptedTransporter::Listen() {
     line->onWrite = [this](FakeSerialLine& l, const std::vector<uint8_t>& bytes) {
         if (flashExpected > 0) {

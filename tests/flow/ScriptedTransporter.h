@@ -37,6 +37,9 @@ public:
     explicit ScriptedTransporter(uint32_t baud = 38400);
     // Answers on a line that the program opens itself (through a fake device factory).
     explicit ScriptedTransporter(std::shared_ptr<FakeSerialLine> attachedLine);
+    // A transporter of this identification answering at `rate` on COMn of the factory.
+    static std::unique_ptr<ScriptedTransporter> OnPort(FakeSerialDeviceFactory& devices, int port,
+                                                       const Inquiry& inquiry, uint32_t rate);
 
     FakeClock clock;
     std::shared_ptr<FakeSerialLine> line;

@@ -42,11 +42,8 @@ struct WindowRig {
 
     // A transporter answering at `rate` on COMn, the port the scan starts with.
     ScriptedTransporter& Attach(int port, const Inquiry& inquiry, uint32_t rate = 38400) {
-        auto line = devices.attach("\\\\.\\COM" + std::to_string(port));
-        transporters.push_back(std::make_unique<ScriptedTransporter>(line));
+        transporters.push_back(ScriptedTransporter::OnPort(devices, port, inquiry, rate));
         ScriptedTransporter& t = *transporters.back();
-        t.inquiry = inquiry;
-        t.ownRate = rate;
         t.stored[0] = "TS000001";
         t.stored[260] = "PS000002";
         t.counters['1'] = 4321;

@@ -38,10 +38,7 @@ int main(int argc, char** argv) {
     PosixSerialDeviceFactory serial{DeviceNames()};
     QtSettingsStore settings;
     DialogContext context(serial, clock, settings);
-    context.testLevel = app.GetTestLevel();
-    context.version = app.GetVersion();
-    context.date = app.GetDate();
-    context.legal = app.GetLegal();
+    app.FillDialogContext(context);
 
     DaxtoolWindow window(context, &boxes);
     // The desktop session is ending: the dialog ends at once and writes nothing.
