@@ -63,7 +63,15 @@ bool CDaxtoolDlg::AskRetryCancel(const std::string& text) {
 
 void CDaxtoolDlg::OnAbout() {
     ClearDisableCheck();
+    OnSysCommand(IDM_ABOUTBOX);
+}
+
+bool CDaxtoolDlg::OnSysCommand(int id) {
+    if ((id & 0xFFF0) != IDM_ABOUTBOX)
+        return false;
+    // Not a button of the dialog: the compatibility check box keeps its state.
     m_view.ShowAboutBox(Format("Version %s", m_ctx.version.c_str()), m_ctx.legal, m_ctx.date);
+    return true;
 }
 
 void CDaxtoolDlg::OnExerciser() {

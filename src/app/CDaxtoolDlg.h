@@ -56,6 +56,9 @@ public:
     void OnTest();
     void OnExerciser();
     void OnAbout();
+    // The window menu: true when the command was the About item (the low four bits of a
+    // system command are the system's own).
+    bool OnSysCommand(int id);
     void OnPortChange();
     void OnUpdateSerial();
     void OnSetParams();

@@ -10,6 +10,7 @@ inline constexpr char kSectionComParams[] = "COM Params";
 inline constexpr char kValueBaud[] = "Baud";
 
 // Texts of the main dialog and its boxes.
+inline constexpr char kAboutMenuItem[] = "&About Daxtool...";
 inline constexpr char kWaitBoxMessage[] = "Scanning serial ports for transporters, please wait";
 inline constexpr char kNoTransporterAtStart[] = "Unable to communicate with a transporter";
 inline constexpr char kNoTransporterOnPort[] = "Unable to communicate with the transporter on ";

@@ -54,7 +54,9 @@ public:
     void ShowWaitBox(const std::string&) override {}
     void SetWaitBoxMessage(const std::string&) override {}
     void CloseWaitBox() override {}
-    void ShowAboutBox(const std::string&, const std::string&, const std::string&) override {}
+    void ShowAboutBox(const std::string& version, const std::string&, const std::string&) override {
+        aboutBoxes.push_back(version);
+    }
     void EndDialog(int result) override { endResult = result; }
     // No window, so no control is under any point; texts measure in a nominal 6 x 13 pixel
     // cell per character; the last popup shown is kept.
@@ -70,6 +72,7 @@ public:
 
     std::vector<std::string> messages;
     int beeps = 0;
+    std::vector<std::string> aboutBoxes; // the version line of each About box
     int endResult = -1;
     struct HelpPopup {
         std::string text;

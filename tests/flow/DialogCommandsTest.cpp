@@ -119,6 +119,17 @@ TEST(DialogCommands, ACloseDuringAnOperationWaitsForItsEnd) {
     EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 3);
 }
 
+TEST(DialogCommands, AboutFromTheButtonOrTheWindowMenu) {
+    Found rig;
+    rig.view.SetCheck(IDC_DISABLE_CHECK, true);
+    EXPECT_TRUE(rig.Dialog().OnSysCommand(IDM_ABOUTBOX | 0x3));
+    EXPECT_TRUE(rig.view.GetCheck(IDC_DISABLE_CHECK)); // no button was pressed
+    EXPECT_FALSE(rig.Dialog().OnSysCommand(0xF060));   // closing goes its own way
+    rig.Dialog().OnAbout();
+    EXPECT_FALSE(rig.view.GetCheck(IDC_DISABLE_CHECK));
+    EXPECT_EQ(rig.view.aboutBoxes.size(), 2u);
+}
+
 TEST(DialogCommands, EndOfSessionWritesNothing) {
     Found rig;
     const int writes = rig.settings.writes;

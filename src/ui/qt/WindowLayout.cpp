@@ -4,6 +4,7 @@
 // numbers; the Test button, the help hint and the Exerciser at the bottom.
 #include "app/ControlIds.h"
 #include "app/ControlPanel.h"
+#include "app/DialogStrings.h"
 #include "ui/qt/DaxtoolWindow.h"
 #include "ui/qt/SpinButtons.h"
 
@@ -14,6 +15,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -147,6 +150,12 @@ void DaxtoolWindow::BuildControls() {
     Control(IDC_TEST)->hide();
 
     auto* layout = new QVBoxLayout(this);
+    // The window menu's one item: X11 window managers keep the system menu to themselves.
+    auto* menus = new QMenuBar(this);
+    QMenu* window = menus->addMenu("&Window");
+    QAction* about = window->addAction(QString::fromLatin1(kAboutMenuItem));
+    connect(about, &QAction::triggered, this, [this] { m_dlg->OnSysCommand(IDM_ABOUTBOX); });
+    layout->setMenuBar(menus);
     layout->addLayout(head);
     layout->addLayout(commands);
     layout->addWidget(
