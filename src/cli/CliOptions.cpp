@@ -43,11 +43,14 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
                "3 refused to start (another copy or the job server runs), 64 bad usage.");
     app.require_subcommand(1);
     app.add_option("--port", o.port, "Probe only COMn (1-256) instead of scanning every port")
-        ->check(CLI::Range(1, 256));
+        ->check(CLI::Range(1, 256))
+        ->option_text("N");
     app.add_flag("--json", o.json, "Print one JSON object instead of key: value lines");
     app.add_option("--device-dir", o.deviceDir,
-                   "Only the entries of DIR exist as devices (comN, lpt1, lpt2, usb/...)");
-    app.add_option("--trace", o.traceFile, "Write every byte sent and received to FILE");
+                   "Only the entries of DIR exist as devices (comN, lpt1, lpt2, usb/...)")
+        ->option_text("DIR");
+    app.add_option("--trace", o.traceFile, "Write every byte sent and received to FILE")
+        ->option_text("FILE");
 
     app.add_subcommand("ports", "List the serial ports, USB printers and parallel ports found");
     app.add_subcommand("scan", "Find the transporter and show where it answers");
