@@ -116,11 +116,11 @@ void CVelmora::FlashLeds(int count) {
 }
 
 // Cycles the mailbox door for as long as the transporter answers: the test ends with the first
-// failing command.
+// failing command, or when the window is being closed.
 void CVelmora::TestMailbox() {
     int state = 0;
     bool answered = ReadElementStatus(kElementMailbox, state);
-    while (answered) {
+    while (answered && !m_interaction.StopRequested()) {
         if (state == kStateMailboxFull) {
             m_interaction.PumpMessages();
             m_clock.sleep(kMailboxFullPauseMs);

@@ -130,6 +130,28 @@ TEST(DialogCommands, AboutFromTheButtonOrTheWindowMenu) {
     EXPECT_EQ(rig.view.aboutBoxes.size(), 2u);
 }
 
+TEST(DialogCommands, TheEndlessMailboxTestStopsWhenTheWindowCloses) {
+    Inquiry loader = WithRevision("6.20 ", 32);
+    loader.product = "KORVIX QT6400   ";
+    Found rig(loader, 38400, 1);
+    rig.t.elementStates[300] = 0;
+    rig.Dialog().m_nPort = 2;
+    ASSERT_TRUE(rig.Dialog().ScanPort(false));
+    int pumps = 0;
+    rig.view.onPump = [&] {
+        if (++pumps == 5)
+            rig.Dialog().OnClose();
+        if (pumps == 50) // a refusal ends the test anyway, so a fault cannot hang the suite
+            rig.t.refusals["!f23001C"] = {4, 0};
+    };
+    rig.Dialog().OnTest(); // would cycle the door for as long as the transporter answers
+    EXPECT_LT(pumps, 10);
+    EXPECT_TRUE(rig.Dialog().IsEnded());
+    EXPECT_GE(rig.Count("!f2300"
+                        "1C"),
+              2u);
+}
+
 TEST(DialogCommands, EndOfSessionWritesNothing) {
     Found rig;
     const int writes = rig.settings.writes;
