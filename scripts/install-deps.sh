@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, where they are missing.
+# Installs the Debian packages the build and the tests need, where they are missing; packages
+# named as arguments are wanted too.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev
   python3
+  "$@"
 )
 
 missing=()

@@ -5,22 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
-# The virtual display and the tools that find and grab the window.
-missing=()
-for p in xvfb x11-utils imagemagick; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+# With the virtual display and the tools that find and grab the window.
+bash scripts/install-deps.sh xvfb x11-utils imagemagick
 
 build=${BUILD_DIR:-build}
 cmake -S . -B "$build" >/dev/null
