@@ -173,35 +173,6 @@ TEST(DialogCommands, CtrlPPutsThePrintCounterIntoThePrinterSerialField) {
     EXPECT_EQ(rig.view.beeps, 1);
 }
 
-TEST(DialogCommands, ControlsFollowWhatTheDeviceOffers) {
-    { // A general transporter without a rotator: margins are calibrated instead.
-        Found rig(WithRevision("3.25 "));
-        EXPECT_TRUE(rig.view.IsControlEnabled(IDC_UPDATE_SERIAL));
-        EXPECT_EQ(rig.view.GetControlText(IDC_CALIBRATE_ROTATOR), "&Calibrate Margins");
-        EXPECT_TRUE(rig.view.IsControlEnabled(IDC_PRINT_GRID));
-        EXPECT_FALSE(rig.view.IsControlEnabled(IDC_SET_PARAMS));
-        EXPECT_FALSE(rig.view.IsControlVisible(IDC_TEST));
-        EXPECT_EQ(rig.view.GetControlText(IDC_PRINTER_SN_LABEL), "Printer SN:");
-    }
-    { // A loader model with a mailbox, test level 1: parameters and the hidden Test button.
-        Inquiry loader = WithRevision("6.20 ", 32);
-        loader.product = "KORVIX QT6400   ";
-        Found rig(loader, 38400, 1);
-        rig.t.elementStates[300] = 0;
-        rig.Dialog().m_nPort = 2;
-        ASSERT_TRUE(rig.Dialog().ScanPort(false));
-        EXPECT_TRUE(rig.view.IsControlEnabled(IDC_SET_PARAMS));
-        EXPECT_TRUE(rig.view.IsControlVisible(IDC_TEST));
-        EXPECT_FALSE(rig.view.IsControlEnabled(IDC_PRINT_GRID)); // no printer
-        EXPECT_FALSE(rig.view.IsControlEnabled(IDC_CALIBRATE_ROTATOR));
-    }
-    { // OTP firmware: the page stays empty and the reason shows.
-        Found rig(WithRevision("3.03 "));
-        EXPECT_EQ(rig.Dialog().m_strStatus, "GetSerialNumbers failed - OTP firmware");
-        EXPECT_EQ(rig.view.GetControlText(IDC_TRANSPORTER_SN), "");
-    }
-}
-
 TEST(DialogCommands, AFailedFlashLedsIsShown) {
     Found rig;
     rig.t.refusals["!f5111C"] = {4, 0};
