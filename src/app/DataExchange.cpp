@@ -58,28 +58,25 @@ bool CDaxtoolDlg::UpdateData(bool save) {
         v.SetFocusId(id);
         return false;
     };
+    // A text field is stored, then checked against its length, as the toolkit does.
     auto text = [&](int id, std::string& field, size_t maxChars) {
-        std::string t = v.GetControlText(id);
-        field = t;
-        return maxChars == 0 || t.size() <= maxChars;
+        field = v.GetControlText(id);
+        return field.size() <= maxChars || fail(id, Format(kTooManyCharacters, int(maxChars)));
     };
     m_strInquiryId = v.GetControlText(IDC_INQUIRY_ID);
     m_strStatus = v.GetControlText(IDC_STATUS);
     m_nPort = v.GetComboSelection(IDC_PORT);
     m_strBaudText = v.GetControlText(IDC_BAUD_TEXT);
-    if (!text(IDC_TRANSPORTER_SN, m_strTransporterSn, 8))
-        return fail(IDC_TRANSPORTER_SN, Format(kTooManyCharacters, 8));
-    if (!text(IDC_PRINTER_SN, m_strPrinterSn, 8))
-        return fail(IDC_PRINTER_SN, Format(kTooManyCharacters, 8));
-    if (!text(IDC_PRINTER_B_SN, m_strPrinterBSn, 8))
-        return fail(IDC_PRINTER_B_SN, Format(kTooManyCharacters, 8));
+    if (!text(IDC_TRANSPORTER_SN, m_strTransporterSn, 8) ||
+        !text(IDC_PRINTER_SN, m_strPrinterSn, 8) || !text(IDC_PRINTER_B_SN, m_strPrinterBSn, 8))
+        return false;
     m_bEnableShutdown = v.GetCheck(IDC_ENABLE_SHUTDOWN);
     m_strCountPrint = v.GetControlText(IDC_COUNT_PRINT);
     m_strCountRibbon = v.GetControlText(IDC_COUNT_RIBBON);
     m_strCountImage = v.GetControlText(IDC_COUNT_IMAGE);
     m_bOverrideName = v.GetCheck(IDC_OVERRIDE_NAME);
     if (!text(IDC_DISPLAY_NAME, m_strDisplayName, 16))
-        return fail(IDC_DISPLAY_NAME, Format(kTooManyCharacters, 16));
+        return false;
     int beeps = 0;
     if (!ParseInt(v.GetControlText(IDC_BEEPS), beeps))
         return fail(IDC_BEEPS, kNotAnInteger);
