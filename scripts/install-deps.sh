@@ -9,6 +9,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev
   python3
+  help2man dpkg-dev
   "$@"
 )
 

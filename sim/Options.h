@@ -13,6 +13,7 @@ struct SOptions {
     std::string logPath;
     bool listProfiles = false;
     bool help = false;
+    bool version = false;
 };
 
 // The command line of daxsim; on false, error says what is wrong.
