@@ -9,11 +9,14 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service tool for disc-publishing autoloaders")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Finds the autoloader's transporter on a serial port, shows what it is, stores its serial
-numbers and loader parameters, programs transporter and printer firmware and calibrates printing.
-The package holds the window (daxtool), the same operations for terminals and scripts with human
-or JSON output (daxtool-cli), and an autoloader simulator on a pseudo-terminal (daxsim).
-Serial access needs membership of the dialout group (sudo adduser $USER dialout).")
+    "Finds the autoloader's transporter on a serial port, shows what it is,
+stores its serial numbers and loader parameters, programs transporter and
+printer firmware and calibrates printing. The package holds the window
+(daxtool), the same operations for terminals and scripts with human or JSON
+output (daxtool-cli), and an autoloader simulator on a pseudo-terminal
+(daxsim).
+Serial access needs membership of the dialout group
+(sudo adduser $USER dialout).")
 set(DAXTOOL_MAINTAINER "Daxtool developers <daxtool@example.org>"
     CACHE STRING "Maintainer field of the Debian package")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${DAXTOOL_MAINTAINER})
