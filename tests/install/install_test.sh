@@ -28,6 +28,9 @@ for f in "${expected[@]}"; do
   [ -f "$prefix/$f" ] || fail "$f is not installed"
 done
 [ "$window" = 1 ] || [ ! -e "$prefix/bin/daxtool" ] || fail "daxtool installed without the window"
+# The layer libraries, test programs and headers are the build's own.
+stray=$(cd "$prefix" && find . -name '*.a' -o -name '*_tests' -o -name '*.h' | head -3)
+[ -z "$stray" ] || fail "build-only files installed: $stray"
 
 # Each PNG is of the size its folder says (width and height in the IHDR chunk).
 if [ "$window" = 1 ]; then
