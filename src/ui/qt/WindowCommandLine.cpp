@@ -22,19 +22,26 @@ std::string ChosenPlatform(int argc, const char* const* argv,
 
 // Whether one platform plugin name can show a window here. Only the two desktop ones need a
 // server; offscreen, vnc, eglfs and the like bring their own screen.
-bool PlatformUsable(const std::string& name, const EnvironmentLookup& environment) {
-    const std::string plugin = name.substr(0, name.find(':')); // "xcb:display=..." options
-    if (plugin == "xcb")
-        return !environment("DISPLAY").empty() || name.find("display=") != std::string::npos;
+bool PlatformUsable(const std::string& name, const EnvironmentLookup& environment,
+                    const DisplayCheck& answers) {
+    const std::string plugin = name.substr(0, name.find(':')); // "xcb:display=:1" has options
+    if (plugin == "xcb") {
+        const auto option = name.find("display=");
+        const std::string display =
+            option == std::string::npos
+                ? environment("DISPLAY")
+                : name.substr(option + 8, name.find(',', option) - option - 8);
+        return !display.empty() && answers("xcb", display);
+    }
     if (plugin.rfind("wayland", 0) == 0)
-        return !environment("WAYLAND_DISPLAY").empty();
+        return answers("wayland", environment("WAYLAND_DISPLAY"));
     return !plugin.empty();
 }
 
 } // namespace
 
 WindowStart ClassifyWindowStart(int argc, const char* const* argv,
-                                const EnvironmentLookup& environment) {
+                                const EnvironmentLookup& environment, const DisplayCheck& answers) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h")
@@ -45,13 +52,15 @@ WindowStart ClassifyWindowStart(int argc, const char* const* argv,
     const std::string platform = ChosenPlatform(argc, argv, environment);
     if (platform.empty()) {
         // The toolkit's own choice on a desktop: Wayland or X11, whichever the session has.
-        const bool any = !environment("DISPLAY").empty() || !environment("WAYLAND_DISPLAY").empty();
-        return any ? WindowStart::Run : WindowStart::NoDisplay;
+        const bool wayland = !environment("WAYLAND_DISPLAY").empty() &&
+                             PlatformUsable("wayland", environment, answers);
+        return wayland || PlatformUsable("xcb", environment, answers) ? WindowStart::Run
+                                                                      : WindowStart::NoDisplay;
     }
     // A list such as "wayland;xcb" is tried in order: one usable entry is enough.
     std::istringstream list(platform);
     for (std::string entry; std::getline(list, entry, ';');)
-        if (PlatformUsable(entry, environment))
+        if (PlatformUsable(entry, environment, answers))
             return WindowStart::Run;
     return WindowStart::NoDisplay;
 }

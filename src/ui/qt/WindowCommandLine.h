@@ -10,10 +10,12 @@ namespace dax {
 enum class WindowStart { Run, Help, Version, NoDisplay };
 
 using EnvironmentLookup = std::function<std::string(const char* name)>;
+// Whether the display server of a platform ("xcb" or "wayland") answers at `display`.
+using DisplayCheck = std::function<bool(const std::string& plugin, const std::string& display)>;
 
 // `environment` gives a variable's value, "" when it is not set.
 WindowStart ClassifyWindowStart(int argc, const char* const* argv,
-                                const EnvironmentLookup& environment);
+                                const EnvironmentLookup& environment, const DisplayCheck& answers);
 
 // The one line said when there is no display.
 extern const char kNoDisplayMessage[];

@@ -7,6 +7,7 @@
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "ui/qt/DaxtoolWindow.h"
+#include "ui/qt/DisplayProbe.h"
 #include "ui/qt/Prompter.h"
 #include "ui/qt/WindowCommandLine.h"
 
@@ -24,10 +25,11 @@ int main(int argc, char** argv) {
         commandLine += (i ? " " : "") + std::string(argv[i]);
 
     // Before the toolkit starts, which would abort without a display.
-    const WindowStart start = ClassifyWindowStart(argc, argv, [](const char* name) {
+    const auto environment = [](const char* name) {
         const char* value = std::getenv(name);
         return std::string(value ? value : "");
-    });
+    };
+    const WindowStart start = ClassifyWindowStart(argc, argv, environment, DisplayAnswers);
     if (start == WindowStart::Help) {
         std::fputs(WindowHelpText().c_str(), stdout);
         return 0;
