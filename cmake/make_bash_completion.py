@@ -68,7 +68,8 @@ def quote(words):
 
 def main():
     program, output = sys.argv[1], sys.argv[2]
-    top = sections(help_text(program))
+    top_text = help_text(program)
+    top = sections(top_text)
     commands = [left.split()[0] for left in top.get("subcommands", [])]
     if not commands:
         sys.exit("no commands found in the --help of " + program)
@@ -99,6 +100,8 @@ def main():
         return lines
 
     global_names = sorted({n for names, _ in global_options for n in names})
+    if "-TestN" in top_text:  # the test level, taken from anywhere on the line
+        global_names.append("-Test1")
     out = [
         "# bash completion for daxtool-cli; made from the program's own --help when it was built.",
         "",

@@ -28,6 +28,8 @@ got=$(complete_line daxtool-cli --json set-params --o)
 [ "$got" = "--override " ] || fail "set-params --o: got '$got'"
 got=$(complete_line daxtool-cli set-params --shutdown "")
 [ "$got" = "0 1 " ] || fail "set-params --shutdown: got '$got'"
+got=$(complete_line daxtool-cli -T)
+[ "$got" = "-Test1 " ] || fail "the test level: got '$got'"
 got=$(complete_line daxtool-cli info --j)
 [ "$got" = "--json " ] || fail "a global option after the command: got '$got'"
 
