@@ -189,6 +189,7 @@ TEST(DialogCommands, TextsOutsidePrintableAsciiAreRefusedBeforeAnythingIsSent) {
             rig.Dialog().OnSetParams();
         else
             rig.Dialog().OnUpdateSerial();
+        ASSERT_FALSE(rig.view.messages.empty()) << text;
         EXPECT_EQ(rig.view.messages.back(), kNotPrintableAscii) << text;
         EXPECT_EQ(rig.view.GetFocusId(), id) << text;
         rig.Dialog().UpdateData(false);
