@@ -143,7 +143,7 @@ private:
                           std::vector<uint8_t>& image);
     bool ProgramFlashImage(const std::vector<uint8_t>& image);
     void SetStatus(const std::string& text);
-    // Step F of a probe: the reason shown, the device commands disabled.
+    // Ends a failed probe: the reason shown at once, the device commands disabled.
     bool FailProbe(const std::string& reason);
     // Gives COMn an item in the Port combo when it has none.
     void AddPortItem(int port);
