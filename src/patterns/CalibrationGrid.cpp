@@ -92,9 +92,27 @@ void Hub(RasterCanvas& c) {
     c.Line(764, 688, 764, 728);
 }
 
+// Ticks round the rim every 2 degrees, longer every 10: shows at a glance how the disc sat.
+void DegreeRing(RasterCanvas& c) {
+    constexpr double outer = 660.0;
+    for (int deg = 0; deg < 360; deg += 2) {
+        const double a = deg * std::numbers::pi / 180.0;
+        const double inner = deg % 10 == 0 ? 636.0 : 650.0;
+        const double s = std::sin(a), k = std::cos(a);
+        c.Line(static_cast<int>(std::lround(kDiscX + inner * s)),
+               static_cast<int>(std::lround(kDiscY - inner * k)),
+               static_cast<int>(std::lround(kDiscX + outer * s)),
+               static_cast<int>(std::lround(kDiscY - outer * k)));
+    }
+}
+
 void Texts(RasterCanvas& c) {
+    DrawTextCentred(c, 764, 120, "PRINT ON A BLANK DISC", 2);
+    DrawTextCentred(c, 764, 145, "THEN PRINT THE OFFSET MARKS ON IT", 2);
+    DrawTextCentred(c, 764, 170, "AND READ EACH MARK ON ITS SCALE", 2);
     DrawTextCentred(c, 764, 1000, "PRINTER CALIBRATION DISC", 3);
-    DrawTextCentred(c, 764, 1260, "KORVIX", 4);
+    DrawTextCentred(c, 764, 1250, "KORVIX", 4);
+    DrawTextCentred(c, 764, 1290, "DAXTOOL SERVICE PATTERN 2", 2);
 }
 
 } // namespace
@@ -108,6 +126,7 @@ RasterCanvas DrawCalibrationGrid() {
     TopMarginScale(c);
     CentringRing(c);
     Hub(c);
+    DegreeRing(c);
     Texts(c);
     return c;
 }
