@@ -78,9 +78,12 @@ def main():
     per_command = {}
     for command in commands:
         found = sections(help_text(program, command))
-        positional_files = any(
-            re.search(r"\b(FILE|PATH)\b", left) for left in found.get("positionals", []))
-        per_command[command] = (options(found.get("options", [])), positional_files)
+        # The first argument that is not an option: a file, or one of named words.
+        positional = None
+        for left in found.get("positionals", [])[:1]:
+            name, _, hint = left.partition(" ")
+            positional = ("files",) if name in ("FILE", "PATH") else value_kind(hint)
+        per_command[command] = (options(found.get("options", [])), positional)
 
     def value_cases(opts, pattern_prefix):
         lines = []
@@ -145,9 +148,13 @@ def main():
         "    else",
         '        case "$command" in',
     ]
-    file_commands = [c for c in commands if per_command[c][1]]
-    if file_commands:
-        out.append("        %s) _daxtool_cli_files ;;" % "|".join(file_commands))
+    for command in commands:
+        positional = per_command[command][1]
+        if positional and positional[0] == "files":
+            out.append("        %s) _daxtool_cli_files ;;" % command)
+        elif positional and positional[0] == "words":
+            out.append('        %s) COMPREPLY=($(compgen -W "%s" -- "$cur")) ;;'
+                       % (command, quote(positional[1])))
     out += [
         "        esac",
         "    fi",

@@ -40,6 +40,8 @@ got=$(complete_line daxtool-cli flash firmware/)
 [ "$got" = "firmware/tr3070.bin firmware/with space.bin " ] || fail "flash files: got '$got'"
 got=$(complete_line daxtool-cli --device-dir fi)
 [ "$got" = "firmware " ] || fail "--device-dir: got '$got'"
+got=$(complete_line daxtool-cli pattern "")
+[ "$got" = "grid marks " ] || fail "pattern names: got '$got'"
 got=$(complete_line daxtool-cli scan firmware/)
 [ -z "$got" ] || fail "scan takes no file, got '$got'"
 echo "completion offers: $commands"
