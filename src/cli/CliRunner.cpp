@@ -61,6 +61,16 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
                           dlg.m_strStatus == "Downloading - completed";
         return done ? kExitDone : dlg.GetTransporter() ? kExitFailed : kExitNoTransporter;
     }
+    if (o.command == "print-grid") {
+        // The window offers the button only for a printer that can take the grid.
+        const CTransporter& t = *dlg.GetTransporter();
+        if (!t.m_bGridPrintable || t.m_nPrinters <= 0) {
+            std::fprintf(stderr, "This transporter cannot print the calibration grid\n");
+            return kExitFailed;
+        }
+        dlg.OnPrintGrid();
+        return dlg.m_strStatus == kPrintingCompleted ? kExitDone : kExitFailed;
+    }
     if (o.command == "mailbox-test") {
         if (dlg.GetTestLevel() != 1) {
             std::fprintf(stderr, "mailbox-test needs -Test1\n");
