@@ -13,6 +13,7 @@
 #include "platform/Format.h"
 #include "platform/RealClock.h"
 #include "platform/posix/PosixNamedMutex.h"
+#include "platform/posix/PosixPrinterDevices.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/qt/QtSettingsStore.h"
 
@@ -136,6 +137,8 @@ int RunCli(int argc, char** argv) {
     DialogContext context(serial, clock, settings);
     app.FillDialogContext(context);
     context.trace = trace.get();
+    PosixPrinterDevices printers(names);
+    context.printerDevices = &printers;
     CDaxtoolDlg dlg(context, view);
     if (o.port) {
         // As when the port is chosen in the Port box: only that port is probed.
