@@ -8,6 +8,7 @@
 #include "cli/CliReport.h"
 #include "cli/CliView.h"
 #include "cli/FileTrace.h"
+#include "cli/PatternCommand.h"
 #include "cli/PortsCommand.h"
 #include "platform/DeviceNames.h"
 #include "platform/Format.h"
@@ -108,6 +109,9 @@ int RunCli(int argc, char** argv) {
     if (auto exit = ParseCliOptions(argc, argv, "Version " + app.GetVersion(), o))
         return *exit;
     app.ReadStartupOptions(o.commandLine, ReadVersionBlock());
+    // Drawing a pattern touches no device, so it may run beside another copy.
+    if (o.command == "pattern")
+        return RunPatternCommand(o.patternName, o.pngFile, o.json, stdout, stderr);
 
     PosixNamedMutexFactory mutexes;
     std::string refusal;

@@ -22,14 +22,14 @@ void Outline(RasterCanvas& c) {
 void LeftMarginScale(RasterCanvas& c) {
     constexpr int centre = 753, pitch = 12;
     for (int k = 1; k <= 5; ++k) {
-        const int top = k == 5 ? 258 : 285;
-        c.FillRect(centre - k * pitch, top, centre - k * pitch + 1, 317);
-        c.FillRect(centre + k * pitch, top, centre + k * pitch + 1, 317);
+        const int width = k == 5 ? 3 : 2; // the ends, 0 and 10, stand out
+        c.FillRect(centre - k * pitch - width + 2, 258, centre - k * pitch + 1, 317);
+        c.FillRect(centre + k * pitch, 258, centre + k * pitch + width - 1, 317);
     }
     c.FillTriangle(753.5, 282, 745, 317, 762, 317);
     DrawText(c, 670, 280, "0", 3);
     DrawText(c, 826, 280, "10", 3);
-    DrawTextCentred(c, 754, 232, "5", 3);
+    DrawTextCentred(c, 754, 202, "5", 3);
     DrawTextCentred(c, 754, 332, "LEFT MARGIN", 3);
     c.FillRect(757, 412, 768, 447);
 }
@@ -57,7 +57,7 @@ void RotationalScale(RasterCanvas& c, bool mirror) {
     const char* bottom = mirror ? "0" : "64";
     DrawTextCentred(c, X(228), 590, top, 3);
     DrawTextCentred(c, X(228), 805, bottom, 3);
-    DrawTextCentred(c, X(mirror ? 300 : 300), 698, "32", 3);
+    DrawTextCentred(c, X(300), 698, "32", 3);
     DrawTextCentred(c, X(240), 850, mirror ? "RIGHT" : "LEFT", 2);
     DrawTextCentred(c, X(240), 872, "ROTATIONAL", 2);
 }
@@ -92,9 +92,30 @@ void Hub(RasterCanvas& c) {
     c.Line(764, 688, 764, 728);
 }
 
+// Ticks round the rim every 2 degrees, longer every 10: shows at a glance how the disc sat.
+void DegreeRing(RasterCanvas& c) {
+    constexpr double outer = 660.0;
+    for (int deg = 0; deg < 360; deg += 2) {
+        const double a = deg * std::numbers::pi / 180.0;
+        const double inner = deg % 10 == 0 ? 636.0 : 650.0;
+        const double s = std::sin(a), k = std::cos(a);
+        c.Line(static_cast<int>(std::lround(kDiscX + inner * s)),
+               static_cast<int>(std::lround(kDiscY - inner * k)),
+               static_cast<int>(std::lround(kDiscX + outer * s)),
+               static_cast<int>(std::lround(kDiscY - outer * k)));
+    }
+}
+
+// The lines' columns are set to the dot: shifting a line moves its letters across byte
+// boundaries and so changes how many run-length pairs its rows take. These keep the grid block
+// at its established size of 53957 bytes.
 void Texts(RasterCanvas& c) {
+    DrawTextCentred(c, 762, 120, "PRINT ON A BLANK DISC", 2);
+    DrawTextCentred(c, 764, 145, "THEN PRINT THE OFFSET MARKS ON IT", 2);
+    DrawTextCentred(c, 764, 170, "AND READ EACH MARK ON ITS SCALE", 2);
     DrawTextCentred(c, 764, 1000, "PRINTER CALIBRATION DISC", 3);
-    DrawTextCentred(c, 764, 1260, "KORVIX", 4);
+    DrawTextCentred(c, 764, 1250, "KORVIX", 4);
+    DrawTextCentred(c, 766, 1290, "DAXTOOL SERVICE PATTERN 2", 2);
 }
 
 } // namespace
@@ -108,6 +129,7 @@ RasterCanvas DrawCalibrationGrid() {
     TopMarginScale(c);
     CentringRing(c);
     Hub(c);
+    DegreeRing(c);
     Texts(c);
     return c;
 }

@@ -8,7 +8,7 @@ namespace {
 
 // The marks' circle: the four arc segments show whether the print sits centred on the disc.
 constexpr double kMarkCircleX = 764.0, kMarkCircleY = 710.0;
-constexpr double kMarkInner = 252.9, kMarkOuter = 257.0;
+constexpr double kMarkInner = 252.5, kMarkOuter = 257.4;
 
 // The part of the marks' circle band inside a box.
 void ArcSegment(RasterCanvas& c, int x0, int y0, int x1, int y1) {
@@ -26,6 +26,8 @@ void SideArrow(RasterCanvas& c, int tail, int tip, int top) {
     const int head = 14;
     c.FillRect(tail, top + 5, tip - dir * head, top + 8);
     c.FillTriangle(tip, top + 6.5, tip - dir * head, top, tip - dir * head, top + 13);
+    // A bar across the tail, so the arrow reads even where it overlaps a tick.
+    c.FillRect(tail, top + 3, tail, top + 10);
 }
 
 } // namespace
@@ -35,10 +37,13 @@ RasterCanvas DrawOffsetMarks() {
     // Left Margin: a bar that falls on the margin scale's ticks.
     c.FillRect(749, 230, 751, 262);
     // Centring: four pieces of one circle, above, left, right and below the disc's centre.
+    // The top and bottom pieces have a notch where the ring's centre mark should show through.
     ArcSegment(c, 727, 440, 802, 470);
+    c.ClearRect(763, 455, 765, 470);
     ArcSegment(c, 500, 673, 520, 748);
     ArcSegment(c, 1008, 673, 1021, 748);
     ArcSegment(c, 727, 950, 802, 980);
+    c.ClearRect(763, 950, 765, 963);
     // Rotation: arrows from both sides at each rotational scale.
     SideArrow(c, 118, 171, 704);
     SideArrow(c, 291, 262, 704);

@@ -27,6 +27,13 @@ void RasterCanvas::FillRect(int x0, int y0, int x1, int y1) {
             Dot(x, y);
 }
 
+void RasterCanvas::ClearRect(int x0, int y0, int x1, int y1) {
+    for (int y = std::max(0, std::min(y0, y1)); y <= std::min(m_rows - 1, std::max(y0, y1)); ++y)
+        for (int x = std::max(0, std::min(x0, x1));
+             x <= std::min(kRasterRowDots - 1, std::max(x0, x1)); ++x)
+            m_bits[y * kRasterRowBytes + x / 8] &= static_cast<uint8_t>(~(0x80 >> (x % 8)));
+}
+
 void RasterCanvas::Line(int x0, int y0, int x1, int y1, int pen) {
     const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
     const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;

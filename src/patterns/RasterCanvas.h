@@ -19,6 +19,8 @@ public:
     void Dot(int x, int y);
     // Every dot from (x0, y0) to (x1, y1), both corners included.
     void FillRect(int x0, int y0, int x1, int y1);
+    // Takes the dots out again.
+    void ClearRect(int x0, int y0, int x1, int y1);
     // A straight line drawn with a square pen `pen` dots wide.
     void Line(int x0, int y0, int x1, int y1, int pen = 1);
     // A one-dot outline without gaps; the centre may lie between dots.
