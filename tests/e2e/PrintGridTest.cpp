@@ -76,10 +76,10 @@ Page Decode(const uint8_t* b, size_t n) {
 
 class PrintGrid : public ::testing::Test {
 protected:
-    void StartSim(std::vector<std::string> extra) {
+    void StartSim(std::vector<std::string> extra, const std::string& profile = "basic") {
         std::vector<std::string> args = {DAXSIM_PATH,
                                          "--profile",
-                                         "basic",
+                                         profile,
                                          "--device-dir",
                                          dir.Path() + "/dev",
                                          "--log",
@@ -187,4 +187,15 @@ TEST_F(PrintGrid, AFailedPrintExitsWithItsReason) {
     const RunResult r = PrintGridCommand();
     EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
     EXPECT_NE(r.out.find("status: Print failed - Ribbon Out"), std::string::npos) << r.out;
+}
+
+// The window offers no Print Calibration Grid for a printer that cannot take the grid, and
+// neither does the command: no disc is moved.
+TEST_F(PrintGrid, IsRefusedWhereTheButtonWouldBeDisabled) {
+    StartSim({"--usb-printer"}, "morrane");
+    const RunResult r = PrintGridCommand();
+    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+    EXPECT_NE(r.err.find("cannot print the calibration grid"), std::string::npos) << r.err;
+    const std::string log = daxtest::ReadFile(dir.Path() + "/sim.log");
+    EXPECT_EQ(log.find("f12002C"), std::string::npos);
 }
