@@ -1,6 +1,7 @@
 #include "cli/CliReport.h"
 
 #include "app/ControlIds.h"
+#include "devices/CInkographer.h"
 #include "devices/CVelmora.h"
 #include "platform/DeviceNames.h"
 #include "platform/Format.h"
@@ -74,6 +75,8 @@ Snapshot Take(const CDaxtoolDlg& dlg, DialogView& view, const DeviceNames& names
 std::string DeviceClassName(const CTransporter& device) {
     if (dynamic_cast<const CVelmora*>(&device))
         return "CVelmora";
+    if (dynamic_cast<const CInkographer*>(&device))
+        return "CInkographer";
     return "CTransporter";
 }
 

@@ -53,6 +53,20 @@ bool ParseSense(const uint8_t* answer, uint32_t length, SenseCodes& codes, std::
     return true;
 }
 
+bool ParseInkographerSense(const uint8_t* answer, uint32_t length, SenseCodes& codes,
+                           std::string* reason) {
+    if (answer == nullptr || length < kInkSenseLength) {
+        return Fail(reason, "Short sense answer");
+    }
+    const int printer = FixedDigits(answer + 5, 3);
+    if (printer < 0) {
+        return Fail(reason, "Malformed sense answer");
+    }
+    codes.transporter = 0;
+    codes.printer = static_cast<uint16_t>(printer);
+    return true;
+}
+
 bool ParseBootSense(const uint8_t* answer, uint32_t length, SenseCodes& codes,
                     std::string* reason) {
     if (answer == nullptr || length < kBootSenseLength) {

@@ -27,6 +27,11 @@ bool ParseSense(const uint8_t* answer, uint32_t length, SenseCodes& codes,
 bool ParseBootSense(const uint8_t* answer, uint32_t length, SenseCodes& codes,
                     std::string* reason = nullptr);
 
+// The stand-alone printer's sense answer (9 bytes): the printer code in bytes 5-7, three decimal
+// digits; the transporter code is 0.
+bool ParseInkographerSense(const uint8_t* answer, uint32_t length, SenseCodes& codes,
+                           std::string* reason = nullptr);
+
 struct ElementStatus {
     bool valid = false; // byte 4 was '1'
     int state = 0;      // byte 5 as a digit

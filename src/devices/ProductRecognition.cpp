@@ -78,4 +78,14 @@ bool IsKnownTransporter(const uint8_t* answer, uint32_t count) {
     return false;
 }
 
+bool IsInkographerInquiry(const uint8_t* answer, uint32_t count) {
+    static constexpr std::string_view kName = "CD-R Inkographer";
+    if (answer == nullptr ||
+        std::memcmp(answer + Identification::kHeadLength, kName.data(), kName.size()) != 0) {
+        return false;
+    }
+    SharedInkographerInquiry().Store(answer, count);
+    return true;
+}
+
 } // namespace dax

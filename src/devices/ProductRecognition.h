@@ -56,4 +56,8 @@ std::span<const KnownProduct> KnownTransporterProducts();
 // `answer` is discovery's receive buffer: at least 103 bytes, zero-filled before the read.
 bool IsKnownTransporter(const uint8_t* answer, uint32_t count);
 
+// Recogniser for CInkographer: the product name must be "CD-R Inkographer". On a match the
+// header and identification go into SharedInkographerInquiry() (39 bytes at most) with N.
+bool IsInkographerInquiry(const uint8_t* answer, uint32_t count);
+
 } // namespace dax

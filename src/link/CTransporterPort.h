@@ -1,12 +1,12 @@
 #pragma once
 
+#include "link/CSerialPort.h"
+#include "platform/Clock.h"
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
-
-#include "link/CSerialPort.h"
-#include "platform/Clock.h"
 
 namespace dax {
 
@@ -38,6 +38,8 @@ public:
     const std::string& GetPortName() const { return m_strPortName; }
     uint32_t GetLineErrors() const { return m_nLineErrors; }
     uint32_t GetCtsWait() const { return m_nCtsWait; }
+    // Seconds each following exchange waits for CTS (devices that take long to get ready).
+    void SetCtsWait(uint32_t seconds) { m_nCtsWait = seconds; }
 
 private:
     Clock& m_clock;

@@ -14,9 +14,10 @@ namespace {
 // What the transporter passes to its printer untouched: raster data and the printer's own
 // set-up commands. Transporter commands (inquiry, sense, elements, rates, flash, drawer, align
 // passes) begin ESC '!' and one of these letters.
-bool IsPrintData(const std::vector<uint8_t>& bytes) {
+// The stand-alone printer also takes its settings, sense and print starts that way.
+bool IsPrintData(const std::vector<uint8_t>& bytes, bool inkographer) {
     return bytes.size() < 3 || bytes[0] != 0x1B || bytes[1] != '!' ||
-           std::strchr("abdefgh", bytes[2]) == nullptr;
+           std::strchr(inkographer ? "abdefghmrst" : "abdefgh", bytes[2]) == nullptr;
 }
 
 std::string Padded(std::string text, size_t length) {
@@ -42,6 +43,13 @@ bool StoreInquiry(const Inquiry& q) {
     std::vector<uint8_t> answer(7 + 96 + 32, 0);
     std::memcpy(answer.data(), whole.data(), std::min<size_t>(whole.size(), 7 + 96));
     return IsKnownTransporter(answer.data(), q.count);
+}
+
+bool StoreInkographerInquiry(const Inquiry& q) {
+    const std::string whole = InquiryAnswer(q);
+    std::vector<uint8_t> answer(7 + 96, 0);
+    std::memcpy(answer.data(), whole.data(), std::min<size_t>(whole.size(), answer.size()));
+    return IsInkographerInquiry(answer.data(), q.count);
 }
 
 ScriptedTransporter::ScriptedTransporter(uint32_t baud)
@@ -75,7 +83,7 @@ void ScriptedTransporter::Listen() {
             flashExpected -= n;
             return;
         }
-        if (IsPrintData(bytes)) {
+        if (IsPrintData(bytes, inkographer)) {
             TakePrintData(bytes);
             return;
         }
@@ -86,6 +94,8 @@ void ScriptedTransporter::Listen() {
         if (ownRate != 0 && l.lineState.baudRate != ownRate)
             return;
         auto answer = Answer(text);
+        if (auto it = refusals.find(text); it != refusals.end() && !answer)
+            std::tie(transporterSense, printerSense) = it->second;
         if (auto it = refusals.find(text); it != refusals.end() && answer) {
             (*answer)[4] = '0'; // refused in the command's own answer form
             std::tie(transporterSense, printerSense) = it->second;
@@ -123,6 +133,32 @@ std::optional<std::string> ScriptedTransporter::Answer(const std::string& comman
     int number = 0;
     if (command == "!e0C" && inquiry)
         return InquiryAnswer(*inquiry);
+    if (inkographer) {
+        if (command == "!r3C") {
+            if (silentSenses > 0 && silentSenses--)
+                return std::nullopt;
+            if (!printerSenses.empty()) {
+                printerSense = printerSenses.front();
+                printerSenses.pop_front();
+            }
+            std::snprintf(text, sizeof text, "\x1B!r31%03uC", printerSense);
+            printerSense = 0;
+            return text;
+        }
+        if (command == "!f:C")
+            return "\x1B!f:1 " + (stored.count(0) ? stored[0] : std::string(8, ' '));
+        if (command.compare(0, 4, "!f9C") == 0)
+            stored[0] = command.substr(4);
+        for (const char* silent : {"!m", "!t", "!s", "!d", "!a", "!f31", "!f9C", "!g1C"})
+            if (command.compare(0, std::strlen(silent), silent) == 0)
+                return std::nullopt;
+        if (command == "!r0C" || command.compare(0, 3, "!g0") == 0)
+            return "\x1B!r01C";
+        if (command.size() == 5 && command.compare(0, 3, "!f;") == 0) {
+            std::snprintf(text, sizeof text, "%-6d", counters[command[3]]);
+            return "\x1B" + command.substr(0, 4) + text;
+        }
+    }
     if (command == "!e1C" || command == "!f0C") {
         if (silentSenses > 0 && silentSenses--)
             return std::nullopt;

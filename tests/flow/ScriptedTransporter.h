@@ -29,6 +29,8 @@ struct Inquiry {
 std::string InquiryAnswer(const Inquiry& inquiry);
 // Puts the answer through the recogniser into the shared inquiry buffer.
 bool StoreInquiry(const Inquiry& inquiry);
+// The same through the stand-alone printer's recogniser (its own 39-byte buffer).
+bool StoreInkographerInquiry(const Inquiry& inquiry);
 
 // A small transporter at the far end of the link: it answers each command by its text and
 // records what it was sent (without the escape byte) and at which line rate.
@@ -57,6 +59,9 @@ public:
     std::map<std::string, std::string> overrides; // answers replacing the default
     std::optional<Inquiry> inquiry;               // answered to "!e0C" when set
     uint32_t ownRate = 0;                         // when set: silent at any other line rate
+    // Plays the stand-alone printer: sense is ESC "!r3C", and its commands that are judged by
+    // the sense after them get no answer (a refusal then only sets the sense).
+    bool inkographer = false;
 
     // Firmware data taken after an accepted "!g0nC" or "!h0C" (65536 bytes), never commands.
     std::vector<uint8_t> flashData;
