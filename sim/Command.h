@@ -26,7 +26,14 @@ enum class ECommand {
     BeginPrinterFlash, // h0C
     StoreSettings,     // h1C
     Restart,           // g1C
-    Unknown,           // ESC "!" and a text this firmware has no grammar for
+    // The stand-alone disc printer's own commands.
+    InkSense,       // r3C
+    InkDrawer,      // r0C
+    InkSetting,     // m#NNNC: 0 left margin, 1 top margin, 2 rotational offset, 3 pocket offset
+    InkReload,      // f312%C (again at an angle), f313%C (pocket disc from the bin)
+    InkReadSerial,  // f:C
+    InkStoreSerial, // f9C + 8 characters
+    Unknown,        // ESC "!" and a text this firmware has no grammar for
 };
 
 struct SCommand {

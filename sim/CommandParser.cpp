@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <span>
 #include <vector>
 
 namespace dax::sim {
@@ -43,6 +44,25 @@ constexpr std::array kGrammars = {
     SGrammar{"g1C", ECommand::Restart, 6},
     SGrammar{"h0C", ECommand::BeginPrinterFlash, 6},
     SGrammar{"h1C", ECommand::StoreSettings, 6},
+};
+
+// The stand-alone disc printer. Its print set-up, drawer and pass commands are the printer
+// commands; most of the rest are not answered, their outcome is read with ESC "!r3C".
+constexpr std::array kInkographerGrammars = {
+    SGrammar{"e0C", ECommand::Inquiry, 7},
+    SGrammar{"r3C", ECommand::InkSense, 9},
+    SGrammar{"r0C", ECommand::InkDrawer, 6},
+    SGrammar{"m####C", ECommand::InkSetting, 0},
+    SGrammar{"f0###C", ECommand::ReadElementStatus, 12},
+    SGrammar{"f311#####C", ECommand::LoadFromBin, 0},
+    SGrammar{"f312%C", ECommand::InkReload, 0},
+    SGrammar{"f313%C", ECommand::InkReload, 0},
+    SGrammar{"f:C", ECommand::InkReadSerial, 14},
+    SGrammar{"f9C$", ECommand::InkStoreSerial, 0},
+    SGrammar{"f;?C", ECommand::Counter, 11},
+    SGrammar{"b%C", ECommand::BaudRate, 5},
+    SGrammar{"g0%C", ECommand::BeginFlash, 6},
+    SGrammar{"g1C", ECommand::Restart, 0},
 };
 
 enum class EMatch { Full, Partial, Fail };
@@ -153,6 +173,17 @@ SCommand Build(const SGrammar& g, const SMatch& m, const std::string& raw,
         c.element = ToInt(f[0]);
         c.data = f[1];
         break;
+    case ECommand::InkStoreSerial:
+        c.data = f[0];
+        break;
+    case ECommand::InkSetting:
+        c.element = f[0][0] - '0';
+        c.number = std::strtol(f[0].c_str() + 1, nullptr, 10);
+        break;
+    case ECommand::InkReload:
+        c.element = text[3] - '0'; // 2: again at an angle, 3: pocket disc from the bin
+        c.number = std::strtol(f[0].c_str(), nullptr, 10);
+        break;
     case ECommand::LoadFromBin:
     case ECommand::RotationalOffset:
     case ECommand::Leds:
@@ -214,7 +245,10 @@ std::optional<CCommandParser::SItem> CCommandParser::Next() {
 
     const std::string text = region.substr(2);
     bool partial = false;
-    for (const SGrammar& g : kGrammars) {
+    const std::span<const SGrammar> grammars = m_bInkographer
+                                                   ? std::span<const SGrammar>(kInkographerGrammars)
+                                                   : std::span<const SGrammar>(kGrammars);
+    for (const SGrammar& g : grammars) {
         const SMatch m = Match(g.pattern, text);
         if (m.result == EMatch::Full) {
             SItem item;

@@ -27,6 +27,9 @@ public:
 
     static constexpr std::size_t kMaxPending = 64;
 
+    // inkographer: the stand-alone disc printer's command set instead of the transporter's.
+    explicit CCommandParser(bool inkographer = false) : m_bInkographer(inkographer) {}
+
     void Feed(const std::string& bytes) { m_strPending += bytes; }
 
     // The next complete command or junk run, or nothing while a command is still incomplete.
@@ -45,6 +48,7 @@ public:
 private:
     SItem TakeJunk(std::size_t count);
     std::string m_strPending;
+    bool m_bInkographer = false;
 };
 
 } // namespace dax::sim

@@ -22,6 +22,8 @@ const std::vector<SProfileInfo> kProfiles = {
     {"morrane", "BIN4 transporter (suffix F) with a Morrane printer"},
     {"morrane-dkpr21", "BIN4 transporter (suffix F) with a Morrane DKPR21 printer"},
     {"morrane-dkpr22", "BIN4 transporter (suffix F) with a Morrane DKPR22 printer"},
+    {"inkographer", "stand-alone disc printer CD-R Inkographer 5.21 with its disc handler"},
+    {"inkographer-manual", "stand-alone disc printer 5.21 without disc handler (manual loading)"},
 };
 
 bool ValidRevision(const std::string& text) {
@@ -197,6 +199,13 @@ bool LoadProfile(const std::string& name, SDeviceConfig& c) {
     } else if (name == "old-firmware") {
         c.revision = "2.50";
         c.printerRevision = "2.00";
+    } else if (name.rfind("inkographer", 0) == 0) {
+        c.inkographer = true;
+        c.name = "CD-R Inkographer";
+        c.revision = "5.21";
+        c.serial = "IG300001";
+        c.printer = EPrinter::None;
+        c.rotator = name == "inkographer";
     } else if (name.rfind("morrane", 0) == 0) {
         c.configuration = EConfiguration::Bin4;
         c.suffix = 'F';

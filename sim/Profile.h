@@ -33,6 +33,10 @@ struct SDeviceConfig {
     int baud = 38400;
     int idCount = -1; // identification bytes sent after the head; -1: 32, or 64 with a printer
 
+    // The stand-alone disc printer: its own command set (sense ESC "!r3C", settings ESC "!m"),
+    // no transporter behind it; `rotator` then says whether its disc handler is fitted.
+    bool inkographer = false;
+
     EConfiguration configuration = EConfiguration::Basic;
     bool rotator = true;
     bool mailbox = false;

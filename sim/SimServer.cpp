@@ -27,7 +27,7 @@ const char* TargetName(EFlashTarget t) {
 CSimServer::CSimServer(const SDeviceConfig& config, CPseudoTerminal& line, CJsonLog& log,
                        std::vector<CPrinterPort*> ports)
     : m_config(config), m_line(line), m_log(log), m_device(config), m_ports(std::move(ports)),
-      m_printer(m_device, log), m_random(config.seed) {}
+      m_printer(m_device, log), m_parser(config.inkographer), m_random(config.seed) {}
 
 bool CSimServer::Run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
     while (!stop) {
@@ -187,7 +187,7 @@ void CSimServer::AtWrongRate(const std::string& bytes, int rate) {
     if (!m_config.wrongRateGarbage)
         return;
     // Framed as commands only to know how much noise the host would have to read.
-    CCommandParser framing;
+    CCommandParser framing(m_config.inkographer);
     framing.Feed(bytes);
     std::size_t count = 0;
     while (const auto item = framing.Next()) {
@@ -208,7 +208,7 @@ void CSimServer::Process(const SCommand& c, Clock::time_point now) {
         rx.Add("data", c.data);
     m_log.Write("rx", rx);
 
-    if (c.kind == ECommand::RequestSense ||
+    if (c.kind == ECommand::RequestSense || c.kind == ECommand::InkSense ||
         (c.kind == ECommand::ShortSense && m_device.Config().shortSense)) {
         DrainPrinterPorts();
         m_printer.StatusPolled();

@@ -152,8 +152,12 @@ SReply CSimTransporter::Refuse(const SCommand& c, int transporterSense, int prin
         r.answer = answer::Baud(false);
         break;
     case ECommand::Counter:
+        if (m_config.inkographer)
+            return InkCounter(c, false);
         r.answer = answer::Counter(c.raw, false, 0);
         break;
+    case ECommand::InkSense:
+        return InkSense();
     default:
         r.answer = answer::Ack(c.head, false);
         break;
@@ -162,6 +166,10 @@ SReply CSimTransporter::Refuse(const SCommand& c, int transporterSense, int prin
 }
 
 SReply CSimTransporter::Handle(const SCommand& c) {
+    if (m_config.inkographer) {
+        if (auto reply = HandleInkographer(c))
+            return *reply;
+    }
     if (!Knows(c.kind)) {
         if (c.answerLength == 0)
             return {}; // printer bytes this firmware has no use for
@@ -243,8 +251,14 @@ SReply CSimTransporter::Handle(const SCommand& c) {
         r = Ack(c, 0);
         r.restart = true;
         return r;
+    case ECommand::InkSense:
+    case ECommand::InkDrawer:
+    case ECommand::InkSetting:
+    case ECommand::InkReload:
+    case ECommand::InkReadSerial:
+    case ECommand::InkStoreSerial:
     case ECommand::Unknown:
-        break;
+        break; // the stand-alone printer's commands are not the transporter's
     }
     return Ack(c, kIllegalRequest);
 }
@@ -363,7 +377,8 @@ SReply CSimTransporter::Baud(const SCommand& c) {
 }
 
 bool CSimTransporter::PassesPrintData() const {
-    return (m_config.printer != EPrinter::None || m_config.builtInPrinter) &&
+    return (m_config.printer != EPrinter::None || m_config.builtInPrinter ||
+            m_config.inkographer) &&
            !m_config.bootFirmware;
 }
 

@@ -68,6 +68,13 @@ public:
 
 private:
     SReply Ack(const SCommand& c, int sense);
+    // The stand-alone disc printer's command set (SimInkographer.cpp).
+    // Nothing for the commands it shares with the transporters (inquiry, rate, programming).
+    std::optional<SReply> HandleInkographer(const SCommand& c);
+    SReply InkSense();
+    SReply InkSetting(const SCommand& c);
+    SReply InkMove(const SCommand& c);
+    SReply InkCounter(const SCommand& c, bool valid);
     SReply ReadText(const SCommand& c);
     SReply StoreText(const SCommand& c);
     SReply Setting(const SCommand& c, long low, long high, int& value);
@@ -86,6 +93,7 @@ private:
         int leftMargin = 5;
         int topMargin = 75;
         int mediaSize = 0;
+        int pocketOffset = 0;
     };
 
     SDeviceConfig m_config;
