@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <limits>
 
 namespace dax {
@@ -19,7 +20,9 @@ void FakeSerialLine::queueInput(const std::string& bytes, uint64_t delayMs) {
     queueInput(std::vector<uint8_t>(bytes.begin(), bytes.end()), delayMs);
 }
 
-size_t FakeSerialLine::pendingInput() const { return input_.size(); }
+size_t FakeSerialLine::pendingInput() const {
+    return input_.size();
+}
 
 size_t FakeSerialLine::takeInput(uint8_t* buffer, size_t length) {
     size_t n = 0;
@@ -30,16 +33,22 @@ size_t FakeSerialLine::takeInput(uint8_t* buffer, size_t length) {
     return n;
 }
 
+bool FakeSerialDevice::failOpen(const std::string& path, uint32_t err) {
+    openFailure_ = path + ": " + std::strerror(int(err));
+    return fail(err);
+}
+
 bool FakeSerialDevice::open(const std::string& path) {
+    openFailure_.clear();
     if (resolver_)
         line_ = resolver_(path);
     if (!line_)
-        return fail(ENOENT);
+        return failOpen(path, ENOENT);
     line_->openCount++;
     if (line_->openErrno)
-        return fail(line_->openErrno);
+        return failOpen(path, line_->openErrno);
     if (line_->open)
-        return fail(EBUSY);
+        return failOpen(path, EBUSY);
     line_->open = true;
     line_->openedPath = path;
     line_->dtrCleared = false;
