@@ -4,6 +4,8 @@
 #include "flow/DialogRig.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace dax::flow {
@@ -165,6 +167,17 @@ TEST(DialogDiscovery, PortChangeProbesOnlyTheChosenPortAndSaysWhenNothingIsThere
     rig.Dialog().OnClose();
     EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 7);
     EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueBaudRate, 0), 38400);
+}
+
+TEST(DialogDiscovery, APortThatWillNotOpenShowsTheSystemsReason) {
+    DialogRig rig;
+    rig.devices.attach("\\\\.\\COM3")->openErrno = EACCES;
+    rig.Dialog().m_nPort = 3;
+    EXPECT_FALSE(rig.Dialog().ScanPort(false));
+    const std::string expected =
+        "Unable to open \\\\.\\COM3: " + std::string(std::strerror(EACCES));
+    EXPECT_EQ(rig.Dialog().m_strStatus, expected);
+    EXPECT_EQ(rig.view.GetControlText(IDC_STATUS), expected);
 }
 
 } // namespace
