@@ -63,7 +63,9 @@ bool CDaxtoolDlg::ChooseFlashImage(FlashFile& file, const std::string& path, boo
     if (checkingDisabled) {
         t.m_bPrinterFirmwareFile = false;
     } else {
-        while (!t.CheckFlashFile(place.header.data(), place.fileSize)) {
+        // Each image is judged by its own length: the file's would hide every small-image
+        // rule inside a multi-image file.
+        while (!t.CheckFlashFile(place.header.data(), place.size)) {
             if (!NextFlashRecord(file, path, place, status)) {
                 SetStatus(status);
                 return false;

@@ -164,6 +164,14 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
     flash->add_option("FILE", o.flashFile, "The flash file")->required();
     flash->add_flag("--no-check", o.noCheck, "Skip the device compatibility check for this update");
     command("mailbox-test", "Open and close the mailbox until a command fails (needs -Test1)");
+    auto* pattern = command("pattern", "Draw what a built-in pattern prints, as a PNG "
+                                       "picture (no device is used)");
+    pattern->add_option("NAME", o.patternName, "grid (calibration grid) or marks (offset marks)")
+        ->required()
+        ->check(CLI::IsMember({"grid", "marks"}));
+    pattern->add_option("--png", o.pngFile, "The picture to write")
+        ->required()
+        ->option_text("FILE");
 
     // The command is the first word that is neither an option nor an option's value; a word
     // that names none is answered before CLI11 would take it for a stray argument.

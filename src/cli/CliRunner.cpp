@@ -10,6 +10,7 @@
 #include "cli/CliReport.h"
 #include "cli/CliView.h"
 #include "cli/FileTrace.h"
+#include "cli/PatternCommand.h"
 #include "cli/PortsCommand.h"
 #include "cli/ScanRecord.h"
 #include "platform/DeviceNames.h"
@@ -239,6 +240,9 @@ int RunCli(int argc, char** argv) {
     if (auto exit = ParseCliOptions(argc, argv, "Version " + app.GetVersion(), o))
         return *exit;
     app.ReadStartupOptions(o.commandLine, ReadVersionBlock());
+    // Drawing a pattern touches no device, so it may run beside another copy.
+    if (o.command == "pattern")
+        return RunPatternCommand(o.patternName, o.pngFile, o.json, stdout, stderr);
 
     DeviceNames names(DeviceEnvironment::fromProcess(), o.deviceDir);
     if (o.command == "ports") {
@@ -298,8 +302,7 @@ int RunCli(int argc, char** argv) {
     if (o.port) {
         // As when the port is chosen in the Port box: only that port is probed.
         dlg.OnInitDialog(false);
-        dlg.m_nPort = *o.port;
-        dlg.UpdateData(false);
+        dlg.SelectPort(*o.port);
         dlg.OnPortChange();
     } else {
         dlg.OnInitDialog(true);

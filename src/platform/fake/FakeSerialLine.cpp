@@ -1,5 +1,7 @@
 #include "platform/fake/FakeSerialLine.h"
 
+#include "platform/DeviceNames.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -211,6 +213,16 @@ std::unique_ptr<SerialDevice> FakeSerialDeviceFactory::create() {
                 return line;
         return std::shared_ptr<FakeSerialLine>();
     });
+}
+
+std::vector<int> FakeSerialDeviceFactory::existingPorts() {
+    std::vector<int> numbers;
+    for (auto& [path, line] : lines_)
+        if (auto n = DeviceNames::parseComPath(path))
+            numbers.push_back(*n);
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
 }
 
 } // namespace dax
