@@ -177,6 +177,9 @@ TEST_F(CliAgainstSim, BadValuesAreRefusedBeforeAnyPortOpens) {
     EXPECT_TRUE(j["params"]["display_name"].is_null());
     EXPECT_EQ(CliJson({"set-params", "--beeps", "10"}, 64)["status"],
               "Please enter an integer between 0 and 9.");
+    EXPECT_EQ(CliJson({"set-params", "--name", "LINE\t4"}, 64)["status"],
+              "Please enter only letters, digits, spaces and the punctuation of plain ASCII "
+              "(characters 0x20 to 0x7E).");
 
     // A multi-image file whose first record claims more than the file holds.
     const std::string damaged = dir.Path() + "/damaged.bin";
