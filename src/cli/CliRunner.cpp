@@ -72,29 +72,6 @@ void TypeOptions(const CliOptions& o, CliView& view) {
         view.SetControlText(IDC_BEEPS, *o.beeps);
 }
 
-// Every option value checked as the window would check it, before any port is opened. Empty
-// when all are good; otherwise the message, already shown on stderr.
-std::string CheckOptions(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
-    std::string why;
-    if (o.command == "mailbox-test" && dlg.GetTestLevel() != 1) {
-        why = kNeedsTestLevel;
-    } else if (o.command == "flash") {
-        FlashFile file;
-        FlashImagePlace first;
-        OpenFlashFile(file, o.flashFile, first, why);
-    } else if (o.command == "set-serial" || o.command == "set-params") {
-        // The dialog's field exchange, on the empty page: its message box shows the reason.
-        dlg.UpdateData(false);
-        TypeOptions(o, view);
-        if (!dlg.UpdateData(true))
-            return view.messages.empty() ? "Bad option value" : view.messages.back();
-        return {};
-    }
-    if (!why.empty())
-        std::fprintf(stderr, "%s\n", why.c_str());
-    return why;
-}
-
 // The fields a command may change, as the device gave them.
 struct DeviceFields {
     std::string transporterSn, printerSn, printerBSn, displayName;
@@ -116,6 +93,34 @@ struct DeviceFields {
         d.m_nBeeps = beeps;
     }
 };
+
+// Every option value checked as the window would check it, before any port is opened. Empty
+// when all are good; otherwise the message, already shown on stderr.
+std::string CheckOptions(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
+    std::string why;
+    if (o.command == "mailbox-test" && dlg.GetTestLevel() != 1) {
+        why = kNeedsTestLevel;
+    } else if (o.command == "flash") {
+        FlashFile file;
+        FlashImagePlace first;
+        OpenFlashFile(file, o.flashFile, first, why);
+    } else if (o.command == "set-serial" || o.command == "set-params") {
+        // The dialog's field exchange, on the empty page: its message box shows the reason.
+        // The page is left as it was, so nothing typed can pass later for the device's.
+        const DeviceFields before = DeviceFields::Of(dlg);
+        dlg.UpdateData(false);
+        TypeOptions(o, view);
+        const bool valid = dlg.UpdateData(true);
+        before.PutBack(dlg);
+        dlg.UpdateData(false);
+        if (!valid)
+            return view.messages.empty() ? "Bad option value" : view.messages.back();
+        return {};
+    }
+    if (!why.empty())
+        std::fprintf(stderr, "%s\n", why.c_str());
+    return why;
+}
 
 // The window's button for a command, and the fields its options are typed into: the command
 // runs only when the window would let them be used.
