@@ -317,13 +317,15 @@ TEST_F(CliAgainstSim, ALockThatCannotBeMadeOnlyWarnsOnce) {
     StartSim("basic");
     auto env = Env();
     env["XDG_RUNTIME_DIR"] = "/sys"; // no file can be made there, not even by root
-    RunResult r =
-        daxtest::Run({DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "scan"}, env);
+    const std::string trace = dir.Path() + "/trace.txt";
+    RunResult r = daxtest::Run(
+        {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "--trace", trace, "scan"}, env);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     const std::string warning = "Warning: starting without the single-instance guard";
     ASSERT_NE(r.err.find(warning), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find(warning, r.err.find(warning) + 1), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(daxtest::ReadFile(trace).find("* " + warning), std::string::npos);
 }
 
 TEST_F(CliAgainstSim, TraceShowsThePortsLifeAndEveryByteBothWays) {
