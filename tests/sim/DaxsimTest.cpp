@@ -262,3 +262,21 @@ TEST(Daxsim, PacedReadingTakesTheLineTime) {
 }
 
 } // namespace
+
+// The stand-alone printer answers only what it answers; the rest is read with its own sense.
+TEST(Daxsim, TheStandAlonePrinterJudgesItsCommandsByTheSenseAfterThem) {
+    Sim sim("inkographer-manual");
+    ASSERT_FALSE(sim.pts.empty()) << sim.ready;
+    // clang-format off
+    sim.Talk({{"!e0C", "!e0032CD-R InkographerVERSION 5.21 A  "},
+              {"!f0280C", "!f01200000C"},
+              {"!m0010C", ""}, {"!r3C", "!r31000C"},
+              {"!m0011C", ""}, {"!r3C", "!r31008C"}, {"!r3C", "!r31000C"},
+              {"!m1150C", ""}, {"!m2065C", ""}, {"!r3C", "!r31008C"},
+              // No disc handler: nothing to move a disc with.
+              {"!f3120C", ""}, {"!r3C", "!r31008C"},
+              {"!f9CPS000042", ""}, {"!f:C", "!f:1 PS000042"},
+              {"!f;1C", "!f;1001234"}, {"!f;7C", "!f;0000000"},
+              {"!r0C", "!r01C"}, {"!e1C", "!e10C"}});
+    // clang-format on
+}
