@@ -53,6 +53,10 @@ std::optional<SReply> CSimTransporter::HandleInkographer(const SCommand& c) {
     case ECommand::Restart:
         r.restart = true;
         return r;
+    case ECommand::Unknown:
+        // Not answered either: the printer reports what it could not take in its sense.
+        SetSense(0, kInvalidData);
+        return r;
     default:
         return std::nullopt;
     }

@@ -277,6 +277,8 @@ TEST(Daxsim, TheStandAlonePrinterJudgesItsCommandsByTheSenseAfterThem) {
               {"!f3120C", ""}, {"!r3C", "!r31008C"},
               {"!f9CPS000042", ""}, {"!f:C", "!f:1 PS000042"},
               {"!f;1C", "!f;1001234"}, {"!f;7C", "!f;0000000"},
-              {"!r0C", "!r01C"}, {"!e1C", "!e10C"}});
+              {"!r0C", "!r01C"},
+              // A negative value is no setting; a transporter command is none of its own.
+              {"!m0-05C", ""}, {"!r3C", "!r31008C"}, {"!e1C", ""}, {"!r3C", "!r31008C"}});
     // clang-format on
 }
