@@ -173,6 +173,23 @@ TEST(Window, ControlsFollowWhatTheDeviceOffers) {
         EXPECT_EQ(rig.Text(IDC_STATUS), "GetSerialNumbers failed - OTP firmware");
         EXPECT_EQ(rig.Text(IDC_TRANSPORTER_SN), "");
     }
+    { // The stand-alone disc printer without its disc handler: only a printer serial number.
+        WindowRig rig;
+        Inquiry ink;
+        ink.product = "CD-R Inkographer";
+        ink.revision = "5.21 ";
+        ScriptedTransporter& t = rig.Attach(2, ink);
+        t.inkographer = true;
+        t.stored[0] = "IG000007";
+        rig.Start();
+        EXPECT_TRUE(rig.Text(IDC_INQUIRY_ID).startsWith("CD-R InkographerVERSION 5.21"));
+        EXPECT_EQ(rig.Text(IDC_PRINTER_SN), "IG000007");
+        EXPECT_EQ(rig.Text(IDC_TRANSPORTER_SN), "");
+        EXPECT_EQ(rig.Text(IDC_COUNT_PRINT), "4321");
+        EXPECT_EQ(rig.Get<QPushButton>(IDC_CALIBRATE_ROTATOR)->text(), "&Calibrate Margins");
+        EXPECT_FALSE(rig.Enabled(IDC_FLASH_LEDS));
+        EXPECT_TRUE(rig.Enabled(IDC_PRINT_GRID) && rig.Enabled(IDC_UPDATE_SERIAL));
+    }
     { // Nothing found: the box, device commands off, the window's own controls still on.
         WindowRig rig;
         rig.context.version = "1.2.3.0";
