@@ -63,6 +63,10 @@ public:
     static constexpr char kSaveSettingsNoAnswer[] =
         "Settings sent, but the transporter did not answer after its restart";
     static constexpr char kNotAvailableYet[] = "Not available yet";
+    static constexpr char kSerialNotPrintable[] =
+        "SetSerialNumbers failed - serial numbers may hold only printable ASCII characters";
+    static constexpr char kNameNotPrintable[] =
+        "SetVaultekParams failed - the display name may hold only printable ASCII characters";
 
     // Firmware programming. CheckFlashFile reads no further into an image than this; the
     // caller passes at least min(length, kFlashHeaderSize) bytes.

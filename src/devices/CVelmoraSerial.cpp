@@ -76,6 +76,11 @@ bool CVelmora::SetSerialNumbers(const std::string& transporterSerial,
         m_strError = "SetSerialNumbers failed - low revision firmware";
         return false;
     }
+    // Checked before anything goes out, whether or not the printer serial is sent.
+    if (!IsWireText(transporterSerial) || !IsWireText(printerSerial)) {
+        m_strError = kSerialNotPrintable;
+        return false;
+    }
     RequestSense(kDefaultTimeout, nullptr, nullptr);
     if (!SendCommand(Command(kCmdStoreTransporterSerial, transporterSerial.c_str()),
                      kStoreSeconds)) {
@@ -108,6 +113,11 @@ bool CVelmora::SetVaultekParams(const std::string& displayName, bool enableShutd
     }
     if (!m_bMoltrianLoader && m_nTransporterRevision < kRevisionLoaderParams) {
         m_strError = "SetVaultekParams failed - low revision firmware";
+        return false;
+    }
+    // The name goes out only with the override; then it is checked before anything is sent.
+    if (overrideName && !IsWireText(displayName)) {
+        m_strError = kNameNotPrintable;
         return false;
     }
     RequestSense(kDefaultTimeout, nullptr, nullptr);

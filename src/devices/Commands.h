@@ -18,6 +18,11 @@ std::string Command(const char* format, ...) __attribute__((format(printf, 1, 2)
 // ESC "!b%dC".
 std::string BaudCommand(uint32_t baud);
 
+// True when every byte of `text` is printable ASCII (0x20-0x7E). Text that goes inside a command
+// must be: an ESC would start a second command on the device, other control bytes would corrupt
+// the one sent.
+bool IsWireText(const std::string& text);
+
 // ---- Transporter (CVelmora, and CHalcyra where it inherits) ----
 
 inline constexpr char kCmdInquiry[] = "!e0C";
