@@ -40,6 +40,8 @@ public:
     static constexpr int kMaxPort = 256;
 
     CDaxtoolDlg(DialogContext context, DialogView& view);
+    // 9600, 38400 or 115200: the rates a transporter answers at.
+    static bool IsTransporterRate(int baud);
     ~CDaxtoolDlg() override;
     CDaxtoolDlg(const CDaxtoolDlg&) = delete;
     CDaxtoolDlg& operator=(const CDaxtoolDlg&) = delete;

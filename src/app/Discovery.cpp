@@ -16,6 +16,7 @@ constexpr int kRates[] = {9600, 38400, 115200};
 constexpr uint32_t kInquiryBufferSize = 103;
 constexpr uint32_t kMaxIdentification = kInquiryBufferSize - kInquiryHeadLength;
 constexpr uint32_t kProbeReadTimeoutMs = 1000;
+constexpr int kDefaultRate = 9600; // "COM Params"/"Baud" when absent or not a transporter rate
 
 // The length of the identification that follows the inquiry head: the digits from byte 4 up
 // to the first non-digit.
@@ -32,11 +33,23 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     DropDevice();
     m_bSerialsRead = false;
     m_strPortPath = Format("\\\\.\\COM%d", m_nPort);
-    if (m_nBaud == kNoRate)
-        m_nBaud = m_ctx.settings.GetInt(kSectionComParams, kValueBaud, 9600);
+    if (m_nBaud == kNoRate) {
+        m_nBaud = m_ctx.settings.GetInt(kSectionComParams, kValueBaud, kDefaultRate);
+        if (!IsTransporterRate(m_nBaud))
+            m_nBaud = kDefaultRate;
+    }
 
     m_pPort = std::make_unique<CTransporterPort>(m_ctx.serialDevices.create(), m_ctx.clock,
                                                  m_strPortPath, uint32_t(m_nBaud));
+    if (!m_pPort->IsOpen() && m_pPort->GetErrorCode() == kSerialSetStateFailed) {
+        // The node opened; it is the line settings, the rate above all, that were refused.
+        m_pPort.reset();
+        SetStatus(Format("Unable to open %s at %d Baud: the port refused the rate",
+                         m_strPortPath.c_str(), m_nBaud));
+        UpdateData(false);
+        DisableControlsAfterFailure();
+        return false;
+    }
     if (!m_pPort->IsOpen()) {
         m_pPort.reset();
         SetStatus("Unable to open " + m_strPortPath);

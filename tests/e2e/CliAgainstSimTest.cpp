@@ -102,6 +102,17 @@ TEST_F(CliAgainstSim, HuntsTheRateFromTheRememberedOneAndRemembersWhatItFound) {
     EXPECT_NE(settings.find("First%20Port=4"), std::string::npos) << settings;
 }
 
+TEST_F(CliAgainstSim, ARememberedRateNoTransporterHasCountsAsNone) {
+    StartSim("basic", {"baud=9600"});
+    for (const std::string bad : {"12345", "0", "-1", "2147483647"}) {
+        WriteSettings("[Last%20Good]\nBaud%20Rate=" + bad + "\n[COM%20Params]\nBaud=-5\n");
+        Json j = CliJson({"info"});
+        EXPECT_EQ(j["baud"], 9600) << bad;
+        EXPECT_EQ(j["device"]["class"], "CVelmora") << bad;
+        EXPECT_NE(Settings().find("Baud%20Rate=9600"), std::string::npos) << Settings();
+    }
+}
+
 TEST_F(CliAgainstSim, SerialNumbersGoInAndComeBack) {
     StartSim("basic", {"reboot_ms=200"});
     RunResult r = Cli({"set-serial", "--transporter", "TS123", "--printer", "PS45678"});
