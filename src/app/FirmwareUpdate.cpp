@@ -58,13 +58,9 @@ bool CDaxtoolDlg::ChooseFlashImage(FlashFile& file, const std::string& path, boo
                                    std::vector<uint8_t>& image) {
     const char* p = path.c_str();
     const std::string unreadable = Format("Unable to read version info from file '%s'", p);
-    if (!file.Open(path)) {
-        SetStatus(Format("Unable to open file %s", p));
-        return false;
-    }
     uint32_t fileSize = 0;
-    if (!file.GetSize(fileSize)) {
-        SetStatus(Format("Unable to get size of file '%s'", p));
+    if (!file.Open(path) || !file.GetSize(fileSize)) {
+        SetStatus(file.GetFailure());
         return false;
     }
     bool multi = false;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace dax::flow {
 namespace {
@@ -155,12 +156,34 @@ TEST(DialogFlash, DamagedOrUnreadableFilesNeverReachTheDevice) {
                   std::string::npos)
             << rig.Dialog().m_strStatus;
     }
-    rig.view.fileToOpen = rig.dir.string(); // a folder opens but cannot be read as a file
-    rig.Dialog().OnUpdateFlash();
-    EXPECT_TRUE(rig.t.commands.empty());
     rig.view.fileToOpen = (rig.dir / "missing.bin").string();
     rig.Dialog().OnUpdateFlash();
     EXPECT_EQ(rig.Dialog().m_strStatus, "Unable to open file " + rig.view.fileToOpen);
+}
+
+TEST(DialogFlash, HugeAndSpecialFilesAreRefusedBeforeAnyRead) {
+    FlashRig rig;
+    // Sparse files: their size costs no disk, reading them would cost seconds to minutes.
+    for (const uint64_t size :
+         {uint64_t(16u << 20) + 1, uint64_t(1536) << 20, uint64_t(0xFFFFFFFF), uint64_t(5) << 30}) {
+        const std::string path = rig.File({});
+        fs::resize_file(path, size);
+        rig.view.fileToOpen = path;
+        rig.Dialog().OnUpdateFlash();
+        EXPECT_EQ(rig.Dialog().m_strStatus, "Flash file " + path +
+                                                " is too large: " + std::to_string(size) +
+                                                " bytes, a flash file has at most 16777216");
+    }
+    // A FIFO with no writer would block the open for ever; a device or a folder is no file.
+    const std::string fifo = (rig.dir / "fifo.bin").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), rig.dir.string()}) {
+        rig.view.fileToOpen = path;
+        rig.Dialog().OnUpdateFlash();
+        EXPECT_EQ(rig.Dialog().m_strStatus, "Unable to open file " + path + ": not a regular file");
+    }
+    EXPECT_TRUE(rig.t.commands.empty());
+    EXPECT_FALSE(rig.Dialog().IsBusy());
 }
 
 TEST(DialogFlash, WithCheckingOffTheFirstImageOfAMultiImageFileIsTaken) {
