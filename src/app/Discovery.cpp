@@ -86,7 +86,7 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
             if (m_pTransporter)
                 break;
         } else if (m_pPort->GetErrorCode() == kSerialCtsOff) {
-            SetStatus("CTS is off");
+            SetStatus(WithUnfinishedUpdate("CTS is off", m_nPort));
             DisableControlsAfterFailure();
             return false;
         }
@@ -96,7 +96,7 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
             if (!tried[i])
                 next = i;
         if (next < 0) {
-            SetStatus("No transporter found");
+            SetStatus(WithUnfinishedUpdate(kNoTransporterFound, m_nPort));
             DisableControlsAfterFailure();
             return false;
         }
@@ -112,6 +112,8 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     }
 
     m_pTransporter->Initialize();
+    if (m_nPort == UnfinishedUpdatePort())
+        RememberUnfinishedUpdate(0); // it answers: whatever the update left, it is not stuck
     SetStatus("");
     m_strBaudText = Format("Current Baud Rate: %d", m_nBaud);
     SetControlsAfterScan();
@@ -130,7 +132,14 @@ bool CDaxtoolDlg::ScanAllPorts() {
         if (ScanPort(false))
             return true;
     m_nPort = 1;
+    ReportUnfinishedUpdate();
     return false;
+}
+
+void CDaxtoolDlg::ReportUnfinishedUpdate() {
+    // The last port's reason would hide why the transporter may not answer anywhere.
+    if (const int port = UnfinishedUpdatePort())
+        SetStatus(WithUnfinishedUpdate(kNoTransporterFound, port));
 }
 
 void CDaxtoolDlg::StartupScan() {
@@ -145,6 +154,7 @@ void CDaxtoolDlg::StartupScan() {
         if (ScanPort(true))
             return;
     m_nPort = first;
+    ReportUnfinishedUpdate();
 }
 
 void CDaxtoolDlg::OnPortChange() {

@@ -175,8 +175,9 @@ protected:
     // Exchange with the port; false with the port's text (behind `prefix`) in the error text.
     bool ExchangeOrFail(const std::string& command, void* answer, uint32_t answerLength,
                         uint32_t seconds, const std::string& prefix = {});
-    // After a refusal: Request Sense and, when it answered, the sense text as error text.
-    void SenseAfterRefusal();
+    // After a refusal: Request Sense and, when it answered, the sense text as error text. False
+    // when the sense could not be read.
+    bool SenseAfterRefusal();
     // Request Sense, then the command with the settings time-out.
     bool SendSetting(const std::string& command);
     // Fails an operation that this build does not carry yet.
@@ -208,7 +209,9 @@ private:
     // The inquiry answer this device was made from: the flash-file check compares its raw
     // identification bytes, whichever transporter the shared buffer describes later.
     const InquiryBuffer m_inquiry = SharedInquiry();
-    // Bytes announced by BeginFlash (0: no limit known) and sent since.
+    // Bytes announced by BeginFlash and sent since; image bytes go out only while the last
+    // BeginFlash was acknowledged.
+    bool m_bFlashOpen = false;
     uint32_t m_nFlashAnnounced = 0;
     uint32_t m_nFlashSent = 0;
 };

@@ -93,7 +93,7 @@ TEST(DialogFlash, AnImageGoesInBlocksWithProgressAndTheTransporterIsFoundAgain) 
     EXPECT_EQ(rig.Progress(), (std::vector<std::string>{"Downloading - 49%", "Downloading - 98%",
                                                         "Downloading - completed"}));
     EXPECT_EQ(rig.view.statuses.front(), "Erasing...");
-    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded");
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
     ASSERT_NE(rig.Dialog().GetTransporter(), nullptr);
     EXPECT_FALSE(rig.view.GetCheck(IDC_DISABLE_CHECK));
     // 5 s after the download, then the reboot delay, before the re-probe.
@@ -105,6 +105,63 @@ TEST(DialogFlash, AnImageGoesInBlocksWithProgressAndTheTransporterIsFoundAgain) 
     rig.Flash(Pattern(8192)); // two full blocks: one progress message, 50
     EXPECT_EQ(rig.Progress(),
               (std::vector<std::string>{"Downloading - 50%", "Downloading - completed"}));
+}
+
+TEST(DialogFlash, AnImageTheTransporterRejectedIsAFailureWithItsSense) {
+    FlashRig rig;
+    rig.t.senseAfterImage = 16; // it restarts with its old firmware and says why
+    rig.Flash(Pattern(5000));
+    EXPECT_EQ(rig.t.flashData.size(), 5000u);
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update failed - Transporter: Prog Flash Failure");
+    ASSERT_NE(rig.Dialog().GetTransporter(), nullptr); // found again: exit 1, not 2
+    EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, -1), 0);
+
+    rig.t.transporterSense = 6; // any code after the restart means the update failed
+    rig.t.senseAfterImage = 0;
+    rig.Flash(Pattern(5000));
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update failed - Transporter: Unit Attention(door)");
+}
+
+// The programming command's answer lost or garbled: the device may be waiting for the image.
+TEST(DialogFlash, AProgrammingStateNobodyKnowsIsSaidAndRememberedAndGetsNoImage) {
+    const std::string advice = "; the transporter may be left in programming mode: switch it off "
+                               "and on, then run the update again";
+    for (const std::string answer : {"", "\x1B!g0?C"}) {
+        FlashRig rig;
+        rig.t.programmingAnswer = answer;
+        const auto image = Pattern(6000, 0x55);
+        rig.Flash(image);
+        EXPECT_EQ(rig.Dialog().m_strStatus,
+                  "Failed to send Update Flash command - Receive timeout" + advice);
+        EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, 0), 2);
+        // Asked again in the same run: the command is swallowed too, and still no image byte.
+        rig.Flash(image);
+        const std::string swallowed(rig.t.flashData.begin(), rig.t.flashData.end());
+        EXPECT_EQ(swallowed, answer.empty() ? "\x1B!g06000C" : "\x1B!e1C\x1B!e1C\x1B!g06000C");
+        EXPECT_EQ(std::search(rig.t.flashData.begin(), rig.t.flashData.end(), image.begin(),
+                              image.begin() + 8),
+                  rig.t.flashData.end());
+
+        // The next run finds nothing there and says why.
+        rig.dlg.reset();
+        rig.Dialog().OnInitDialog();
+        EXPECT_EQ(rig.Dialog().m_strStatus,
+                  "No transporter found - the firmware update on \\\\.\\COM2 did not finish" +
+                      std::string(":") + advice.substr(1));
+        // Switched off and on: found, and the warning is gone.
+        rig.t.flashExpected = 0;
+        rig.dlg.reset();
+        rig.Dialog().OnInitDialog();
+        ASSERT_NE(rig.Dialog().GetTransporter(), nullptr);
+        EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, -1), 0);
+    }
+    // A clean refusal leaves the device as it was: no warning, nothing remembered.
+    FlashRig rig;
+    rig.t.refusals["!g06000C"] = {5, 0};
+    rig.Flash(Pattern(6000));
+    EXPECT_EQ(rig.Dialog().m_strStatus,
+              "Failed to send Update Flash command - Transporter: Illegal Request");
+    EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, -1), 0);
 }
 
 TEST(DialogFlash, OldFirmwareGetsTheFillAndTheChecksum) {
