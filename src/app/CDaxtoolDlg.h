@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/DialogView.h"
+#include "app/PortList.h"
 #include "devices/CTransporter.h"
 #include "devices/Interaction.h"
 #include "link/CTransporterPort.h"
@@ -37,7 +38,7 @@ struct DialogContext {
 class CDaxtoolDlg : private Interaction {
 public:
     static constexpr int kNoRate = 1200; // "Last Good"/"Baud Rate" when no rate was found yet
-    static constexpr int kMaxPort = 256;
+    static constexpr int kMaxPort = PortList::kMaxPort;
 
     CDaxtoolDlg(DialogContext context, DialogView& view);
     // 9600, 38400 or 115200: the rates a transporter answers at.
@@ -81,6 +82,10 @@ public:
 
     bool StepDownTo38400();
 
+    // Selects the Port combo's item of COMn (0: "Unknown"), as the user would; a port without
+    // an item gets one. False for a number that names no port.
+    bool SelectPort(int port);
+
     // State read by the views.
     CTransporter* GetTransporter() const { return m_pTransporter.get(); }
     CTransporterPort* GetPort() const { return m_pPort.get(); }
@@ -114,7 +119,7 @@ private:
     void PumpMessages() override;
     void ShowMessage(const std::string& text) override;
     bool AskRetryCancel(const std::string& text) override;
-    bool StopRequested() override { return m_bCloseRequested; }
+    bool StopRequested() override { return m_bCloseRequested || m_bEnded; }
 
     // Sets the busy flag and the wait cursor for one command; a close request that came in
     // meanwhile runs when the command ends.
@@ -150,9 +155,14 @@ private:
     // After a scan of every port found nothing.
     void ReportUnfinishedUpdate();
     void SetStatus(const std::string& text);
+    // Ends a failed probe: the reason shown at once, the device commands disabled.
+    bool FailProbe(const std::string& reason);
+    // Gives COMn an item in the Port combo when it has none.
+    void AddPortItem(int port);
 
     DialogContext m_ctx;
     DialogView& m_view;
+    PortList m_portList;
     std::unique_ptr<CTransporterPort> m_pPort;
     std::unique_ptr<CTransporter> m_pTransporter;
     bool m_bBusy = false;

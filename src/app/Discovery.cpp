@@ -44,18 +44,12 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     if (!m_pPort->IsOpen() && m_pPort->GetErrorCode() == kSerialSetStateFailed) {
         // The node opened; it is the line settings, the rate above all, that were refused.
         m_pPort.reset();
-        SetStatus(Format("Unable to open %s at %d Baud: the port refused the rate",
-                         m_strPortPath.c_str(), m_nBaud));
-        UpdateData(false);
-        DisableControlsAfterFailure();
-        return false;
+        return FailProbe(Format("Unable to open %s at %d Baud: the port refused the rate",
+                                m_strPortPath.c_str(), m_nBaud));
     }
     if (!m_pPort->IsOpen()) {
         m_pPort.reset();
-        SetStatus("Unable to open " + m_strPortPath);
-        UpdateData(false);
-        DisableControlsAfterFailure();
-        return false;
+        return FailProbe("Unable to open " + m_strPortPath);
     }
     m_pPort->SetTrace(m_ctx.trace);
     m_pPort->SetReadTimeout(kProbeReadTimeoutMs);
@@ -86,26 +80,20 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
             if (m_pTransporter)
                 break;
         } else if (m_pPort->GetErrorCode() == kSerialCtsOff) {
-            SetStatus(WithUnfinishedUpdate("CTS is off", m_nPort));
-            DisableControlsAfterFailure();
-            return false;
+            return FailProbe(WithUnfinishedUpdate("CTS is off", m_nPort));
         }
 
         int next = -1;
         for (int i = 0; i < 3 && next < 0; ++i)
             if (!tried[i])
                 next = i;
-        if (next < 0) {
-            SetStatus(WithUnfinishedUpdate(kNoTransporterFound, m_nPort));
-            DisableControlsAfterFailure();
-            return false;
-        }
+        if (next < 0)
+            return FailProbe(WithUnfinishedUpdate(kNoTransporterFound, m_nPort));
         if (!m_pPort->ChangeBaudRate(uint32_t(kRates[next]))) {
             // The third text is the dialog's own, rate and all.
             const int shown = kRates[next] == 115200 ? 115300 : kRates[next];
-            SetStatus(Format("Unable to change to %d Baud on %s", shown, m_strPortPath.c_str()));
-            DisableControlsAfterFailure();
-            return false;
+            return FailProbe(
+                Format("Unable to change to %d Baud on %s", shown, m_strPortPath.c_str()));
         }
         m_nBaud = kRates[next];
         tried[next] = true;
@@ -114,6 +102,7 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     m_pTransporter->Initialize();
     if (m_nPort == UnfinishedUpdatePort())
         RememberUnfinishedUpdate(0); // it answers: whatever the update left, it is not stuck
+    AddPortItem(m_nPort);
     SetStatus("");
     m_strBaudText = Format("Current Baud Rate: %d", m_nBaud);
     SetControlsAfterScan();
@@ -124,6 +113,28 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
         m_bFocusSerial = false;
         m_view.SetFocusId(IDC_TRANSPORTER_SN);
     }
+    return true;
+}
+
+bool CDaxtoolDlg::FailProbe(const std::string& reason) {
+    // Shown at once: the Status field must not keep the last progress text.
+    SetStatus(reason);
+    UpdateData(false);
+    DisableControlsAfterFailure();
+    return false;
+}
+
+void CDaxtoolDlg::AddPortItem(int port) {
+    // A port that appeared after start-up, or one the scan found beyond the list.
+    if (m_portList.Add(port))
+        m_view.SetComboItems(IDC_PORT, m_portList.Texts());
+}
+
+bool CDaxtoolDlg::SelectPort(int port) {
+    if (port < 0 || port > kMaxPort)
+        return false;
+    AddPortItem(port);
+    m_view.SetComboSelection(IDC_PORT, m_portList.IndexOf(port));
     return true;
 }
 
@@ -167,6 +178,9 @@ void CDaxtoolDlg::OnPortChange() {
         if (!ScanPort(false))
             m_view.MessageBox(kNoTransporterOnPort + m_strPortPath, MessageBoxType::Ok);
     } else if (!ScanAllPorts()) {
+        // The last port's own reason would stand beside COM1; the scan's is the one that holds.
+        SetStatus(kNoTransporterAnywhere);
+        UpdateData(false);
         m_view.MessageBox(kNoTransporterAnywhere, MessageBoxType::Ok);
     }
 }

@@ -8,6 +8,7 @@
 #include "cli/CliReport.h"
 #include "cli/CliView.h"
 #include "cli/FileTrace.h"
+#include "cli/PatternCommand.h"
 #include "cli/PortsCommand.h"
 #include "platform/DeviceNames.h"
 #include "platform/Format.h"
@@ -97,6 +98,9 @@ int RunCli(int argc, char** argv) {
     if (auto exit = ParseCliOptions(argc, argv, "Version " + app.GetVersion(), o))
         return *exit;
     app.ReadStartupOptions(o.commandLine, ReadVersionBlock());
+    // Drawing a pattern touches no device, so it may run beside another copy.
+    if (o.command == "pattern")
+        return RunPatternCommand(o.patternName, o.pngFile, o.json, stdout, stderr);
 
     PosixNamedMutexFactory mutexes;
     std::string refusal;
@@ -130,7 +134,7 @@ int RunCli(int argc, char** argv) {
     if (o.port) {
         // As when the port is chosen in the Port box: only that port is probed.
         dlg.OnInitDialog(false);
-        view.SetComboSelection(IDC_PORT, *o.port);
+        dlg.SelectPort(*o.port);
         dlg.OnPortChange();
     } else {
         dlg.OnInitDialog(true);
