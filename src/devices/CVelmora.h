@@ -204,6 +204,11 @@ private:
     bool CheckGeneralImage(const uint8_t* image, uint32_t readable, uint32_t length);
     bool OnMorranePath() const;
 
+    // Texts as the device last reported them: they may go back unchanged.
+    std::string m_strReadTransporterSerial;
+    std::string m_strReadPrinterSerial;
+    std::string m_strReadDisplayName;
+
     // The product name is the start-up firmware's own ("KORVIX BOOT     ").
     bool m_bBootProductName = false;
     // The inquiry answer this device was made from: the flash-file check compares its raw

@@ -16,6 +16,11 @@ constexpr size_t kParamOverride = 1;
 constexpr size_t kParamBeeps = 3;
 constexpr size_t kParamComputerName = 4;
 
+// Printable ASCII, or exactly what the device reported, as long as no control byte is in it.
+bool MaySend(const std::string& text, const std::string& reported) {
+    return IsWireText(text) || (text == reported && HasNoControlBytes(text));
+}
+
 } // namespace
 
 CVelmora::StoredRead CVelmora::ReadStoredText(int area, uint32_t seconds, const std::string& prefix,
@@ -58,10 +63,15 @@ bool CVelmora::GetSerialNumbers(std::string& transporterSerial, std::string& pri
                        transporterSerial) != StoredRead::Read) {
         return false;
     }
+    m_strReadTransporterSerial = transporterSerial;
     if (m_nPrinters >= 1 && !m_bBuiltInPrinterModel) {
         // A printer that refuses leaves its field empty; the transporter serial still counts.
-        return ReadStoredText(kAreaPrinterSerial, kReadStoredTextSeconds, "Get Printer SN - ",
-                              printerSerial) != StoredRead::LinkFailed;
+        const bool read =
+            ReadStoredText(kAreaPrinterSerial, kReadStoredTextSeconds, "Get Printer SN - ",
+                           printerSerial) != StoredRead::LinkFailed;
+        m_strReadTransporterSerial = transporterSerial;
+        m_strReadPrinterSerial = printerSerial;
+        return read;
     }
     return true;
 }
@@ -77,7 +87,8 @@ bool CVelmora::SetSerialNumbers(const std::string& transporterSerial,
         return false;
     }
     // Checked before anything goes out, whether or not the printer serial is sent.
-    if (!IsWireText(transporterSerial) || !IsWireText(printerSerial)) {
+    if (!MaySend(transporterSerial, m_strReadTransporterSerial) ||
+        !MaySend(printerSerial, m_strReadPrinterSerial)) {
         m_strError = kSerialNotPrintable;
         return false;
     }
@@ -116,7 +127,7 @@ bool CVelmora::SetVaultekParams(const std::string& displayName, bool enableShutd
         return false;
     }
     // The name goes out only with the override; then it is checked before anything is sent.
-    if (overrideName && !IsWireText(displayName)) {
+    if (overrideName && !MaySend(displayName, m_strReadDisplayName)) {
         m_strError = kNameNotPrintable;
         return false;
     }
@@ -179,6 +190,7 @@ bool CVelmora::GetVaultekParams(std::string& displayName, bool& enableShutdown, 
         return false;
     }
     displayName = first + second;
+    m_strReadDisplayName = displayName;
     return true;
 }
 

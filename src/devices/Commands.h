@@ -22,6 +22,9 @@ std::string BaudCommand(uint32_t baud);
 // must be: an ESC would start a second command on the device, other control bytes would corrupt
 // the one sent.
 bool IsWireText(const std::string& text);
+// True when `text` holds no control byte (below 0x20, or 0x7F): bytes above 0x7E cannot start a
+// command, so text the device itself reported (an erased area reads 0xFF) may go back as it was.
+bool HasNoControlBytes(const std::string& text);
 
 // ---- Transporter (CVelmora, and CHalcyra where it inherits) ----
 

@@ -317,7 +317,7 @@ TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
     bin4F();
     rig.Flash(tessan, false);
     EXPECT_EQ(rig.t.commands.front(), "!g060000C"); // alone
-    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded");
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
 
     bin4F();
     rig.t.commands.clear();
@@ -326,7 +326,7 @@ TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
     ASSERT_FALSE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;
     EXPECT_EQ(rig.t.commands.front(), "!g060000C"); // the second record
     EXPECT_EQ(rig.t.flashData, tessan);
-    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded");
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
 }
 
 TEST(DialogFlash, APrinterImageInsideAMultiImageFileIsTaken) {

@@ -141,4 +141,17 @@ TEST_F(Settings, TextWithControlOrNonAsciiBytesNeverReachesTheWire) {
     EXPECT_TRUE(v->SetSerialNumbers(" ~AZaz09", "!}"));
     EXPECT_TRUE(v->SetVaultekParams("\x1B", false, false, false, 0));
     EXPECT_EQ(Sent(), "!e1C !f9000C ~AZaz09 !f9260C!}       !e1C !f9099C00000000");
+
+    // What the device itself reported goes back unchanged (an erased area reads 0xFF), unless
+    // it holds a control byte.
+    const std::string erased(8, '\xFF'), withEsc = "AB\x1B!g1C ";
+    t->stored = {{0, erased}, {260, withEsc}};
+    std::string transporter, printer;
+    ASSERT_TRUE(v->GetSerialNumbers(transporter, printer));
+    Sent();
+    EXPECT_TRUE(v->SetSerialNumbers(erased, "P1"));
+    EXPECT_EQ(Sent(), "!e1C !f9000C" + erased + " !f9260CP1      ");
+    ASSERT_EQ(printer, withEsc);
+    EXPECT_FALSE(v->SetSerialNumbers(erased, withEsc));
+    EXPECT_EQ(Sent(), "");
 }
