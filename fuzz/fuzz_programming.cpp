@@ -57,8 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(std::equal(sent.begin(), sent.end(), stream.begin()));
     const auto commands = rig.ProgrammingCommands();
     FUZZ_CHECK(commands.size() <= 1);
+    // The announced size; a line failing before it (at the "Erasing..." pump) may cut it short.
+    const std::string announce = "!g0" + std::to_string(oldFirmware ? 65534 : image.size()) + "C";
     if (!commands.empty())
-        FUZZ_CHECK(commands[0] == "!g0" + std::to_string(oldFirmware ? 65534 : image.size()) + "C");
+        FUZZ_CHECK(commands[0] == announce || (injected && announce.rfind(commands[0], 0) == 0));
     if (stream.empty()) {
         FUZZ_CHECK(commands.empty() && status.rfind(dax::kFlashSucceeded, 0) != 0);
         return 0;

@@ -95,3 +95,8 @@ put("fuzz_sim_parser", "programming", b"\x02" + ESC + b"!b11520C" + ESC + b"!g05
     ESC + b"!f:099C" + ESC + b"!f;1C" + ESC + b"!a3H" + ESC + b"!d1C" + ESC + b"!t0C")
 put("fuzz_sim_parser", "junk", b"\x05abc" + ESC + b"*b12W" + ESC + b"!f9100CSHORT" + ESC +
     b"!e4" + ESC + b"!f1260" + b"1C" + ESC + b"!s500C" + ESC)
+
+# Raster rows: a blank row, a row of the grid's ticks, and pairs as the printer takes them.
+put("fuzz_raster_codec", "blank", bytes(192))
+put("fuzz_raster_codec", "ticks", bytes([0x80, 0, 0, 0, 0xFF, 0xFF, 0x01] * 27 + [0] * 3))
+put("fuzz_raster_codec", "pairs", bytes([255, 0, 3, 0xAA, 0, 0x0F, 190, 0]))

@@ -18,7 +18,7 @@ python3 fuzz/make_corpus.py build-fuzz/seeds || exit 1
 export ASAN_OPTIONS="malloc_context_size=0:detect_leaks=0"
 failed=0
 for target in fuzz_answers fuzz_recognition fuzz_flash_file fuzz_programming fuzz_device_names \
-  fuzz_sim_parser; do
+  fuzz_raster_codec fuzz_sim_parser; do
   work="build-fuzz/corpus/$target"
   findings="build-fuzz/findings/$target"
   mkdir -p "$work" "$findings"
