@@ -9,8 +9,8 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 
 bash scripts/install-deps.sh clang python3 || exit 1
-cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DDAXTOOL_FUZZ=ON -DDAXTOOL_BUILD_TESTS=OFF \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DDAXTOOL_FUZZ=ON -DBUILD_TESTING=OFF \
+  -DDAXTOOL_WINDOW=OFF -DDAXTOOL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
 cmake --build build-fuzz --target fuzzers -j"$(nproc)" >/dev/null || exit 1
 python3 fuzz/make_corpus.py build-fuzz/seeds || exit 1
 

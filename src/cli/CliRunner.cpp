@@ -14,6 +14,7 @@
 #include "platform/Format.h"
 #include "platform/RealClock.h"
 #include "platform/posix/PosixNamedMutex.h"
+#include "platform/posix/PosixPrinterDevices.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/qt/QtSettingsStore.h"
 
@@ -62,6 +63,16 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
                           dlg.m_strStatus == "Downloading - completed";
         return done ? kExitDone : dlg.GetTransporter() ? kExitFailed : kExitNoTransporter;
     }
+    if (o.command == "print-grid") {
+        // The window offers the button only for a printer that can take the grid.
+        const CTransporter& t = *dlg.GetTransporter();
+        if (!t.m_bGridPrintable || t.m_nPrinters <= 0) {
+            std::fprintf(stderr, "This transporter cannot print the calibration grid\n");
+            return kExitFailed;
+        }
+        dlg.OnPrintGrid();
+        return dlg.m_strStatus == kPrintingCompleted ? kExitDone : kExitFailed;
+    }
     if (o.command == "mailbox-test") {
         if (dlg.GetTestLevel() != 1) {
             std::fprintf(stderr, "mailbox-test needs -Test1\n");
@@ -95,7 +106,7 @@ int RunCli(int argc, char** argv) {
     CliOptions o;
     // The version text is needed before the options are checked (--version).
     app.ReadStartupOptions("", ReadVersionBlock());
-    if (auto exit = ParseCliOptions(argc, argv, "Version " + app.GetVersion(), o))
+    if (auto exit = ParseCliOptions(argc, argv, app.VersionReport("daxtool-cli"), o))
         return *exit;
     app.ReadStartupOptions(o.commandLine, ReadVersionBlock());
     // Drawing a pattern touches no device, so it may run beside another copy.
@@ -130,6 +141,8 @@ int RunCli(int argc, char** argv) {
     DialogContext context(serial, clock, settings);
     app.FillDialogContext(context);
     context.trace = trace.get();
+    PosixPrinterDevices printers(names);
+    context.printerDevices = &printers;
     CDaxtoolDlg dlg(context, view);
     if (o.port) {
         // As when the port is chosen in the Port box: only that port is probed.
