@@ -1,7 +1,7 @@
 // daxsim's command parser over bytes fed in chunks the input chooses. Properties: no byte is
-// lost or made up (junk and commands put back together are the input); every command begins with
-// ESC "!", holds no other ESC, and its head and data are where its grammar puts them; the
-// commands found do not depend on how the bytes were split.
+// lost or made up (junk, commands and printer commands put back together are the input); every
+// transporter command begins with ESC "!", holds no other ESC, and its head and data are where
+// its grammar puts them; what is found does not depend on how the bytes were split.
 #include "CommandParser.h"
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
@@ -21,6 +21,16 @@ std::vector<std::string> Parse(const std::string& bytes, const std::vector<size_
         if (item.isJunk) {
             FUZZ_CHECK(!item.junk.empty());
             rebuilt += item.junk;
+            return;
+        }
+        if (item.isPrint) {
+            // A printer command: ESC, its name, then its payload (which may hold any byte).
+            const auto& p = item.print;
+            FUZZ_CHECK(p.raw.size() >= 2 && p.raw[0] == 0x1B);
+            FUZZ_CHECK(p.raw.compare(1, p.name.size(), p.name) == 0);
+            FUZZ_CHECK(p.raw.size() >= 1 + p.name.size() + p.data.size());
+            rebuilt += p.raw;
+            commands.push_back(p.raw);
             return;
         }
         const SCommand& c = item.command;

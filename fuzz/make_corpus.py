@@ -93,6 +93,8 @@ put("fuzz_sim_parser", "session", b"\x03" + ESC + b"!e0C" + ESC + b"!e1C" + ESC 
     ESC + b"!f9000CTS123   " + ESC + b"!b38400C" + ESC + b"!h1C" + ESC + b"!g1C")
 put("fuzz_sim_parser", "programming", b"\x02" + ESC + b"!b11520C" + ESC + b"!g05000C" +
     ESC + b"!f:099C" + ESC + b"!f;1C" + ESC + b"!a3H" + ESC + b"!d1C" + ESC + b"!t0C")
+put("fuzz_sim_parser", "printing", b"\x02" + ESC + b"!d0C" + ESC + b"*p120Y" + ESC + b"*b6W" +
+    bytes([2, 0, 0, 0x1B, 3, 0xFF]) + ESC + b"!d1C" + ESC + b"!e1C")
 put("fuzz_sim_parser", "junk", b"\x05abc" + ESC + b"*b12W" + ESC + b"!f9100CSHORT" + ESC +
     b"!e4" + ESC + b"!f1260" + b"1C" + ESC + b"!s500C" + ESC)
 
