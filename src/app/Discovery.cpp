@@ -40,7 +40,7 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     }
 
     m_pPort = std::make_unique<CTransporterPort>(m_ctx.serialDevices.create(), m_ctx.clock,
-                                                 m_strPortPath, uint32_t(m_nBaud));
+                                                 m_strPortPath, uint32_t(m_nBaud), m_ctx.trace);
     if (!m_pPort->IsOpen() && m_pPort->GetErrorCode() == kSerialSetStateFailed) {
         // The node opened; it is the line settings, the rate above all, that were refused.
         m_pPort.reset();
@@ -48,10 +48,11 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
                                 m_strPortPath.c_str(), m_nBaud));
     }
     if (!m_pPort->IsOpen()) {
+        // The system's reason (no such node, busy, permission, ...) follows the port's name.
+        const std::string why = m_pPort->GetOpenFailureText();
         m_pPort.reset();
-        return FailProbe("Unable to open " + m_strPortPath);
+        return FailProbe("Unable to open " + (why.empty() ? m_strPortPath : why));
     }
-    m_pPort->SetTrace(m_ctx.trace);
     m_pPort->SetReadTimeout(kProbeReadTimeoutMs);
 
     bool tried[3] = {};
