@@ -473,7 +473,7 @@ TEST_F(CliAgainstSim, HugeAndSpecialFlashFilesAreRefusedAtOnce) {
     for (const auto& [path, status] : cases) {
         RunResult r = daxtest::Run(
             {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "flash", path}, Env(), 20000);
-        EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+        EXPECT_EQ(r.exitCode, 64) << r.out << r.err;
         EXPECT_NE(r.out.find("status: " + status + "\n"), std::string::npos) << r.out << r.err;
     }
     EXPECT_EQ(Count(ReceivedCommands(), "g0"), 0);
