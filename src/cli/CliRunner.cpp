@@ -176,7 +176,7 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
         view.SetCheck(IDC_DISABLE_CHECK, o.noCheck);
         dlg.OnUpdateFlash();
         // Printer firmware ends at "completed": the printer restarts on its own.
-        const bool done = dlg.m_strStatus == "Flash update succeeded" ||
+        const bool done = dlg.m_strStatus.rfind(kFlashSucceeded, 0) == 0 ||
                           dlg.m_strStatus == "Downloading - completed";
         return done ? kExitDone : dlg.GetTransporter() ? kExitFailed : kExitNoTransporter;
     }
