@@ -1,7 +1,9 @@
 #include "ui/qt/DaxtoolWindow.h"
 
 #include "app/ControlIds.h"
+#include "ui/qt/PocketWindow.h"
 #include "ui/qt/ProgramIcon.h"
+#include "ui/qt/RotationalWindow.h"
 #include "ui/qt/SpinButtons.h"
 
 #include <QAbstractButton>
@@ -77,8 +79,9 @@ void DaxtoolWindow::ConnectCommands() {
     onClick(IDC_SET_PARAMS, &CDaxtoolDlg::OnSetParams);
     onClick(IDC_TEST, &CDaxtoolDlg::OnTest);
     onClick(IDC_EXERCISER, &CDaxtoolDlg::OnExerciser);
-    // Print Calibration Grid, Calibrate Rotator and Calibrate Pocket CDs have no handler in
-    // the dialog logic yet; their buttons do nothing.
+    onClick(IDC_CALIBRATE_ROTATOR, &CDaxtoolDlg::OnCalibrateRotator);
+    onClick(IDC_CALIBRATE_POCKET, &CDaxtoolDlg::OnCalibratePocket);
+    // Print Calibration Grid has no handler in the dialog logic yet; its button does nothing.
 
     // Only a choice the user makes starts a probe, not the window showing a port.
     auto* port = static_cast<QComboBox*>(Control(IDC_PORT));
@@ -237,6 +240,18 @@ void DaxtoolWindow::CloseWaitBox() {
 void DaxtoolWindow::ShowAboutBox(const std::string& version, const std::string& legal,
                                  const std::string& date) {
     m_prompter.About(BoxParent(), version, legal, date);
+}
+
+void DaxtoolWindow::RunRotationalDialog(CRotationalDlg& dlg) {
+    RotationalWindow window(dlg, m_prompter, this);
+    window.exec();
+}
+
+void DaxtoolWindow::RunPocketDialog(CPocketDlg& dlg) {
+    // The pocket dialog has no owner window; it is modal all the same.
+    PocketWindow window(dlg, m_prompter, nullptr);
+    window.setWindowModality(Qt::ApplicationModal);
+    window.exec();
 }
 
 void DaxtoolWindow::EndDialog(int result) {
