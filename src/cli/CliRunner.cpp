@@ -4,6 +4,7 @@
 #include "app/CDaxtoolDlg.h"
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
+#include "cli/CalibrateCommand.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
 #include "cli/CliView.h"
@@ -45,9 +46,14 @@ void TypeOptions(const CliOptions& o, CliView& view) {
 }
 
 // Runs the command's handler on the found device; the exit status.
-int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
+int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
+               CalibrationSummary& calibration) {
     if (o.command == "scan" || o.command == "info")
         return kExitDone;
+    if (o.command == "calibrate-rotator")
+        return RunCalibrateRotator(o, dlg, view, calibration);
+    if (o.command == "calibrate-pocket")
+        return RunCalibratePocket(o, dlg, view, calibration);
     if (o.command == "flash-leds") {
         dlg.OnFlashLeds();
         return dlg.GetTransporter()->GetErrorText().empty() ? kExitDone : kExitFailed;
@@ -137,13 +143,16 @@ int RunCli(int argc, char** argv) {
     }
 
     int status = kExitNoTransporter;
+    CalibrationSummary calibration;
     if (dlg.GetTransporter())
-        status = RunCommand(o, dlg, view);
+        status = RunCommand(o, dlg, view, calibration);
     else
         PrintPermissionHints(names, o.port.value_or(0), stderr);
 
     view.ClearProgress();
     CliReport report(dlg, view, names);
+    if (!calibration.lines.empty())
+        report.SetCalibration(&calibration);
     if (o.json)
         report.PrintJson(stdout);
     else
