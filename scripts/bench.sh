@@ -4,8 +4,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build >/dev/null
-cmake --build build -j"$(nproc)" --target startup_bench flash_bench >/dev/null
+cmake --build build -j"$(nproc)" --target startup_bench flash_bench print_bench >/dev/null
 status=0
 build/bench/startup_bench || status=1
 build/bench/flash_bench || status=1
+build/bench/print_bench || status=1
 exit $status

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev
+  libpng-dev
   python3
   "$@"
 )

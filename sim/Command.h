@@ -26,9 +26,6 @@ enum class ECommand {
     BeginPrinterFlash, // h0C
     StoreSettings,     // h1C
     Restart,           // g1C
-    PrinterDrawer,     // d0C / d1C, no answer
-    AlignPass,         // a1H / a2H / a3H, no answer
-    PrinterSetup,      // tN..C, sN..C, uN..C, no answer
     Unknown,           // ESC "!" and a text this firmware has no grammar for
 };
 
@@ -38,8 +35,8 @@ struct SCommand {
     std::string head;     // the text after ESC "!" up to and including its closing letter
     std::string data;     // the 8 text characters that follow a store command
     int element = 0;      // element, area, counter or setting field, whichever the grammar has
-    char letter = 0;      // action or open/close character, counter digit, drawer or pass digit
-    long number = 0;      // variable-width decimal field (rate, flash size, printer setup value)
+    char letter = 0;      // action or open/close character, counter digit
+    long number = 0;      // variable-width decimal field (rate, flash size, bin)
     int answerLength = 0; // bytes the sender will read back (inquiry: the 7-byte head only)
 };
 

@@ -43,11 +43,6 @@ constexpr std::array kGrammars = {
     SGrammar{"g1C", ECommand::Restart, 6},
     SGrammar{"h0C", ECommand::BeginPrinterFlash, 6},
     SGrammar{"h1C", ECommand::StoreSettings, 6},
-    SGrammar{"d#C", ECommand::PrinterDrawer, 0},
-    SGrammar{"a#H", ECommand::AlignPass, 0},
-    SGrammar{"t%C", ECommand::PrinterSetup, 0},
-    SGrammar{"s%C", ECommand::PrinterSetup, 0},
-    SGrammar{"u%C", ECommand::PrinterSetup, 0},
 };
 
 enum class EMatch { Full, Partial, Fail };
@@ -169,13 +164,7 @@ SCommand Build(const SGrammar& g, const SMatch& m, const std::string& raw,
         c.number = std::strtol(f[0].c_str(), nullptr, 10);
         break;
     case ECommand::Counter:
-    case ECommand::PrinterDrawer:
-    case ECommand::AlignPass:
         c.letter = f[0][0];
-        break;
-    case ECommand::PrinterSetup:
-        c.letter = text[0];
-        c.number = std::strtol(f[0].c_str(), nullptr, 10);
         break;
     default:
         break;
@@ -198,6 +187,19 @@ std::optional<CCommandParser::SItem> CCommandParser::Next() {
         return std::nullopt;
     if (m_strPending[0] != kEsc)
         return TakeJunk(m_strPending.find(kEsc));
+
+    // Printer commands first: their raw bytes must be taken off before an ESC among them could
+    // be read as the start of a command.
+    const SPrintMatch printed = MatchPrintCommand(m_strPending);
+    if (printed.result == EPrintMatch::Partial)
+        return std::nullopt;
+    if (printed.result == EPrintMatch::Full) {
+        SItem item;
+        item.isPrint = true;
+        item.print = printed.command;
+        m_strPending.erase(0, item.print.raw.size());
+        return item;
+    }
 
     // A command never holds an ESC after its first byte: the next ESC ends whatever came before.
     const std::size_t nextEsc = m_strPending.find(kEsc, 1);

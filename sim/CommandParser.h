@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Command.h"
+#include "PrintGrammar.h"
 
 #include <cstddef>
 #include <optional>
@@ -9,15 +10,19 @@
 namespace dax::sim {
 
 // Splits the byte stream from the host into commands. Every command begins with ESC "!" and is
-// read by its own fixed-width grammar; whatever is not a command (stray bytes, printer escapes that
-// do not begin with "!", a command cut short by the next ESC) is handed back as junk, so the
-// interpreter always starts again on the next ESC.
+// read by its own fixed-width grammar; whatever is not a command (stray bytes, escapes the printer
+// does not know either, a command cut short by the next ESC) is handed back as junk, so the
+// interpreter starts again on the next ESC. Printer commands, which the transporter passes on to
+// its printer, are handed back whole: a raster row or the test bytes with all their raw bytes,
+// whatever those bytes are.
 class CCommandParser {
 public:
     struct SItem {
         bool isJunk = false;
-        std::string junk; // when isJunk
-        SCommand command; // otherwise
+        bool isPrint = false;
+        std::string junk;    // when isJunk
+        SPrintCommand print; // when isPrint
+        SCommand command;    // otherwise
     };
 
     static constexpr std::size_t kMaxPending = 64;

@@ -34,7 +34,7 @@ SProbeStates ProbeStates(EConfiguration c) {
 CElements::CElements(const SDeviceConfig& c) {
     const SProbeStates probe = ProbeStates(c.configuration);
     for (int bin = 200; bin <= 203; ++bin)
-        m_slots[bin] = SSlot{true, false, false, bin == BIN1 ? 25 : 0, -1, 0};
+        m_slots[bin] = SSlot{true, false, false, bin == BIN1 ? c.bin1Discs : 0, -1, 0};
     m_slots[BIN4].fixedState = probe.bin4;
     m_slots[GRIPPER] = SSlot{};
     m_slots[DRIVE_HOME] = SSlot{false, false, false, 0, probe.driveHome, 0};
@@ -45,7 +45,7 @@ CElements::CElements(const SDeviceConfig& c) {
     if (c.printer != EPrinter::None || c.builtInPrinter) {
         m_slots[PRINTER] = SSlot{false, true, false, 0, -1, 0};
         // The last digit of the pocket position's value tells colour (0, 1) or monochrome (2).
-        m_slots[POCKET] = SSlot{false, false, false, 0, -1, 10};
+        m_slots[POCKET] = SSlot{false, false, false, 0, -1, c.pocketValue};
     }
     m_slots[ROTATOR] = SSlot{false, false, false, 0, c.rotator ? 0 : 2, 0};
     m_slots[MAILBOX] = SSlot{true, true, false, 0, c.mailbox ? 0 : 2, 0};
@@ -130,10 +130,21 @@ int CElements::OpenClose(int element, char how) {
 
 int CElements::LoadFromBin(int bin) {
     const SSlot* rotator = Find(ROTATOR);
-    if (!rotator || !Fitted(*rotator) || bin < 0 || bin > 3)
+    if (!rotator || !Fitted(*rotator))
         return kSenseIllegalRequest;
-    if (const int sense = Move(BIN1 + bin, '2'))
-        return sense;
+    // A disc already in the gripper (taken from BIN1 or from the printer just before) goes onto
+    // the printer through the rotator; with an empty gripper the disc comes from the bin.
+    const SSlot* printer = Find(PRINTER);
+    if (!printer)
+        return kSenseIllegalRequest;
+    if (printer->discs > 0)
+        return kSenseMediumError; // nothing is picked up for a printer that is not free
+    if (!m_bHolding) {
+        if (bin < 0 || bin > 3)
+            return kSenseIllegalRequest;
+        if (const int sense = Move(BIN1 + bin, '2'))
+            return sense;
+    }
     return Move(PRINTER, '1');
 }
 

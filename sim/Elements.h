@@ -37,6 +37,8 @@ public:
     // Each returns the transporter sense code of the refusal, 0 when carried out.
     int Move(int element, char action);
     int OpenClose(int element, char how);
+    // Rotator load (ESC "!f311%05dC"): the disc in the gripper, else one from bin 0-3, onto the
+    // printer.
     int LoadFromBin(int bin);
 
     void SetPrinterDrawer(bool open);

@@ -6,11 +6,15 @@ namespace dax::sim {
 
 const char* Usage() {
     return "usage: daxsim --profile NAME [--set KEY=VALUE ...] [--port N] [--device-dir DIR]\n"
-           "              [--log FILE]\n"
+           "              [--log FILE] [--usb-printer] [--print-capture FILE]\n"
+           "              [--print-pbm DIR]\n"
            "       daxsim --list-profiles\n"
            "Plays an autoloader on a pseudo-terminal linked as DIR/comN, prints\n"
            "'ready COMn /dev/pts/X' and serves until SIGTERM or SIGINT.\n"
-           "DIR is --device-dir, else $DAXTOOL_DEVICE_DIR, else ~/.config/Korvix/devices.\n";
+           "DIR is --device-dir, else $DAXTOOL_DEVICE_DIR, else ~/.config/Korvix/devices.\n"
+           "--usb-printer links DIR/usb/vid_044e&pid_200a#SIM0 to the printer's USB port\n"
+           "(--set lpt=1|2|12 links lpt1, lpt2 to its parallel ports); --print-capture\n"
+           "writes the print bytes as they arrive, --print-pbm each job's page.\n";
 }
 
 bool ParseOptions(int argc, const char* const* argv, SOptions& o, std::string& error) {
@@ -62,6 +66,16 @@ bool ParseOptions(int argc, const char* const* argv, SOptions& o, std::string& e
             if (!take())
                 return false;
             o.logPath = value;
+        } else if (arg == "--usb-printer" && !hasValue) {
+            o.usbPrinter = true;
+        } else if (arg == "--print-capture") {
+            if (!take())
+                return false;
+            o.printCapture = value;
+        } else if (arg == "--print-pbm") {
+            if (!take())
+                return false;
+            o.printPbmDir = value;
         } else {
             error = "unknown option '" + std::string(argv[i]) + "'";
             return false;

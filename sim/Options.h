@@ -11,6 +11,9 @@ struct SOptions {
     int port = 1;
     std::string deviceDir;
     std::string logPath;
+    bool usbPrinter = false;  // link DIR/usb/<entry> to the printer's USB port
+    std::string printCapture; // raw print bytes, in the order they arrive
+    std::string printPbmDir;  // each print job's page as DIR/job-N.pbm
     bool listProfiles = false;
     bool help = false;
 };

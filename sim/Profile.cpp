@@ -47,6 +47,37 @@ bool ParseBool(const std::string& text, bool& value) {
     return false;
 }
 
+bool ParseSense(const std::string& v, int& transporter, int& printer) {
+    const auto colon = v.find(':');
+    long t = 0;
+    long p = 0;
+    if (!ParseNumber(v.substr(0, colon), 0, 999, t) ||
+        (colon != std::string::npos && !ParseNumber(v.substr(colon + 1), 0, 999, p)))
+        return false;
+    transporter = static_cast<int>(t);
+    printer = static_cast<int>(p);
+    return true;
+}
+
+bool ParseCodes(const std::string& v, std::vector<int>& codes) {
+    std::vector<int> out;
+    std::size_t start = 0;
+    while (start <= v.size()) {
+        const auto comma = v.find(',', start);
+        long code = 0;
+        if (!ParseNumber(v.substr(start, comma - start), 0, 999, code))
+            return false;
+        out.push_back(static_cast<int>(code));
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    if (out.size() > 1000)
+        return false;
+    codes = out;
+    return true;
+}
+
 bool ParseElement(const std::string& text, SElementSetting& e) {
     if (text == "none") {
         e.present = false;
@@ -213,7 +244,16 @@ const char* SettingsHelp() {
            "  reboot_ms=N flash_timeout_ms=N         restart silence, firmware data time-out\n"
            "  pace=0|1               read no faster than the line rate (10 bits a byte)\n"
            "  wrong_rate=silent|garbage seed=N       behaviour at a wrong rate, random bytes\n"
-           "  refuse=PREFIX:T[:P] drop=PREFIX garbage=PREFIX   faults (repeatable)\n";
+           "  refuse=PREFIX:T[:P] drop=PREFIX garbage=PREFIX   faults (repeatable)\n"
+           "  print_busy_polls=N     status polls that see a finished job still printing\n"
+           "                         (also usb_printer_busy_polls; default 1)\n"
+           "  print_end_sense=T[:P]  sense of the first poll after them (default 0:0)\n"
+           "  morrane_codes=C,C,...  a Morrane printer's codes during its print wait (3,3,21)\n"
+           "  lpt=0|1|2|12           parallel printer ports linked as lpt1, lpt2\n"
+           "  usb_entry=NAME         entry under DIR/usb of --usb-printer "
+           "(vid_044e&pid_200a#SIM0)\n"
+           "  bin1=N                 discs in BIN1 (0-99, default 25)\n"
+           "  pocket_value=N         element 270's value; last digit 0/1 colour, 2 monochrome\n";
 }
 
 bool ApplySetting(const std::string& assignment, SDeviceConfig& c, std::string& error) {
@@ -306,14 +346,36 @@ bool ApplySetting(const std::string& assignment, SDeviceConfig& c, std::string& 
         if (v.size() > 16)
             return bad("at most 16 characters");
         c.displayName = v;
-    } else if (key == "sense") {
-        const auto colon = v.find(':');
-        long p = 0;
-        if (!ParseNumber(v.substr(0, colon), 0, 999, n) ||
-            (colon != std::string::npos && !ParseNumber(v.substr(colon + 1), 0, 999, p)))
+    } else if (key == "sense" || key == "print_end_sense") {
+        const bool initial = key == "sense";
+        if (!ParseSense(v, initial ? c.initialTransporterSense : c.printEndTransporterSense,
+                        initial ? c.initialPrinterSense : c.printEndPrinterSense))
             return bad("T or T:P with codes from 0 to 999");
-        c.initialTransporterSense = static_cast<int>(n);
-        c.initialPrinterSense = static_cast<int>(p);
+    } else if (key == "print_busy_polls" || key == "usb_printer_busy_polls") {
+        if (!ParseNumber(v, 0, 1000, n))
+            return bad("a number from 0 to 1000");
+        c.printBusyPolls = static_cast<int>(n);
+    } else if (key == "morrane_codes") {
+        if (!ParseCodes(v, c.morraneCodes))
+            return bad("codes from 0 to 999 separated by commas");
+    } else if (key == "lpt") {
+        if (v != "0" && v != "1" && v != "2" && v != "12")
+            return bad("0, 1, 2 or 12");
+        c.lpt1 = v == "1" || v == "12";
+        c.lpt2 = v == "2" || v == "12";
+    } else if (key == "usb_entry") {
+        if (v.empty() || v == "." || v == ".." || v.find('/') != std::string::npos ||
+            v.size() > 200)
+            return bad("a file name");
+        c.usbEntry = v;
+    } else if (key == "bin1") {
+        if (!ParseNumber(v, 0, 99, n))
+            return bad("a number from 0 to 99");
+        c.bin1Discs = static_cast<int>(n);
+    } else if (key == "pocket_value") {
+        if (!ParseNumber(v, 0, 99999, n))
+            return bad("a number from 0 to 99999");
+        c.pocketValue = n;
     } else if (key.rfind("element.", 0) == 0) {
         long element = 0;
         SElementSetting e;

@@ -49,7 +49,17 @@ struct SDeviceConfig {
     std::string printerSerial = "PS200001";
     bool alignPasses = false; // accepts ESC "!a3H"
     int alignBusyPolls = 2;   // Request Senses that report the printer busy after ESC "!a3H"
-    long counters[3] = {1234, 56, 789};
+    long counters[3] = {1234, 56, 789}; // print, ribbon, image; a finished print job counts
+
+    // Printing.
+    int printBusyPolls = 1;                     // status polls that see the print still running
+    int printEndTransporterSense = 0;           // and the sense the poll after them reports
+    int printEndPrinterSense = 0;               //
+    std::vector<int> morraneCodes = {3, 3, 21}; // a Morrane printer's codes during its print wait
+    bool lpt1 = false, lpt2 = false;            // parallel printer ports
+    std::string usbEntry = "vid_044e&pid_200a#SIM0"; // name of the USB printer's entry
+    int bin1Discs = 25;
+    long pocketValue = 10; // element 270's value: last digit 0 or 1 colour, 2 monochrome
 
     // Loader parameters (areas 099, 100, 101).
     bool loaderParams = false;

@@ -24,8 +24,10 @@ const char* TargetName(EFlashTarget t) {
 
 } // namespace
 
-CSimServer::CSimServer(const SDeviceConfig& config, CPseudoTerminal& line, CJsonLog& log)
-    : m_config(config), m_line(line), m_log(log), m_device(config), m_random(config.seed) {}
+CSimServer::CSimServer(const SDeviceConfig& config, CPseudoTerminal& line, CJsonLog& log,
+                       std::vector<CPrinterPort*> ports)
+    : m_config(config), m_line(line), m_log(log), m_device(config), m_ports(std::move(ports)),
+      m_printer(m_device, log), m_random(config.seed) {}
 
 bool CSimServer::Run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
     while (!stop) {
@@ -41,14 +43,22 @@ bool CSimServer::Run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask)
         const long long ns =
             wait ? std::chrono::duration_cast<std::chrono::nanoseconds>(*wait).count() : 0;
         timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
-        pollfd p{m_line.MasterFd(), POLLIN, 0};
-        const int n =
-            ppoll(lineBusy ? nullptr : &p, lineBusy ? 0 : 1, wait ? &ts : nullptr, &waitMask);
+        // A busy line is left out of the poll (fd -1); the printer ports are always in it.
+        std::vector<pollfd> fds;
+        fds.push_back({lineBusy ? -1 : m_line.MasterFd(), POLLIN, 0});
+        for (CPrinterPort* port : m_ports)
+            fds.push_back({port->Line().MasterFd(), POLLIN, 0});
+        const int n = ppoll(fds.data(), fds.size(), wait ? &ts : nullptr, &waitMask);
         if (n < 0 && errno != EINTR)
             return false;
         const auto now = Clock::now();
         OnTimers(now);
-        if (!lineBusy && n > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR))) {
+        constexpr short kReadable = POLLIN | POLLHUP | POLLERR;
+        for (std::size_t i = 0; n > 0 && i < m_ports.size(); ++i) {
+            if ((fds[i + 1].revents & kReadable) && !ReadPrinterPort(*m_ports[i]))
+                return false;
+        }
+        if (!lineBusy && n > 0 && (fds[0].revents & kReadable)) {
             std::string bytes;
             const bool ok = m_line.ReadAvailable(
                 bytes, m_config.pace ? PaceChunk() : std::numeric_limits<std::size_t>::max());
@@ -144,6 +154,8 @@ void CSimServer::Serve(const std::string& bytes, int rate, Clock::time_point now
         AtWrongRate(bytes, rate);
         return;
     }
+    // What the host wrote to the printer's ports before these bytes is the printer's first.
+    DrainPrinterPorts();
     m_parser.Feed(bytes);
     while (m_state == EState::Serving) {
         const auto item = m_parser.Next();
@@ -151,9 +163,12 @@ void CSimServer::Serve(const std::string& bytes, int rate, Clock::time_point now
             break;
         if (item->isJunk)
             LogJunk(item->junk, "not a command");
+        else if (item->isPrint)
+            TakeSerialPrint(item->print);
         else
             Process(item->command, now);
     }
+    m_printer.EndChunk();
     if (m_state == EState::Programming) {
         const std::string rest = m_parser.TakePending();
         if (!rest.empty())
@@ -176,7 +191,7 @@ void CSimServer::AtWrongRate(const std::string& bytes, int rate) {
     framing.Feed(bytes);
     std::size_t count = 0;
     while (const auto item = framing.Next()) {
-        if (!item->isJunk)
+        if (!item->isJunk && !item->isPrint)
             count += static_cast<std::size_t>(m_device.AnswerLength(item->command));
     }
     if (count == 0)
@@ -192,6 +207,12 @@ void CSimServer::Process(const SCommand& c, Clock::time_point now) {
     if (!c.data.empty())
         rx.Add("data", c.data);
     m_log.Write("rx", rx);
+
+    if (c.kind == ECommand::RequestSense ||
+        (c.kind == ECommand::ShortSense && m_device.Config().shortSense)) {
+        DrainPrinterPorts();
+        m_printer.StatusPolled();
+    }
 
     const SFault fault = m_config.faults.Find(c.head + c.data);
     const SReply reply = fault.kind == EFault::Refuse
@@ -298,6 +319,37 @@ void CSimServer::StartRestart(Clock::time_point now, const char* why) {
                              .Add("event", "restarting")
                              .Add("why", why)
                              .Add("ms", static_cast<long long>(m_config.rebootMs)));
+}
+
+bool CSimServer::ReadPrinterPort(CPrinterPort& port) {
+    std::string bytes;
+    const bool ok = port.Line().ReadAvailable(bytes, std::numeric_limits<std::size_t>::max());
+    if (bytes.empty())
+        return ok;
+    m_printer.Capture(port.Source(), bytes);
+    m_printer.EndChunk();
+    port.Stream().Feed(bytes);
+    while (const auto item = port.Stream().Next()) {
+        if (item->isCommand)
+            m_printer.Command(port.Source(), item->command);
+        else
+            m_printer.Other(port.Source(), item->other);
+    }
+    return ok;
+}
+
+void CSimServer::DrainPrinterPorts() {
+    for (CPrinterPort* port : m_ports)
+        ReadPrinterPort(*port);
+}
+
+void CSimServer::TakeSerialPrint(const SPrintCommand& c) {
+    if (!m_device.PassesPrintData()) {
+        LogJunk(c.raw, m_device.Config().bootFirmware ? "start-up firmware" : "no printer");
+        return;
+    }
+    m_printer.Capture("serial", c.raw);
+    m_printer.Command("serial", c);
 }
 
 void CSimServer::LogJunk(const std::string& bytes, const char* why) {

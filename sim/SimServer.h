@@ -3,8 +3,10 @@
 #include "CommandParser.h"
 #include "FlashReceiver.h"
 #include "JsonLog.h"
+#include "PrinterPort.h"
 #include "Profile.h"
 #include "PseudoTerminal.h"
+#include "SimPrinter.h"
 #include "SimTransporter.h"
 
 #include <chrono>
@@ -12,6 +14,7 @@
 #include <cstddef>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace dax::sim {
 
@@ -19,11 +22,17 @@ namespace dax::sim {
 // the ones the host can tell apart: answering commands, taking firmware data, and restarting
 // (silent, everything received is lost). Paced, it reads no faster than the line would carry the
 // bytes, so that a writer is held back by the full pseudo-terminal as by a real line's handshake.
+// The printer's own ports are read whenever bytes come, unpaced, and before a status poll on the
+// line is answered, so that print data written before the poll are taken first.
 class CSimServer {
 public:
     using Clock = std::chrono::steady_clock;
 
-    CSimServer(const SDeviceConfig& config, CPseudoTerminal& line, CJsonLog& log);
+    // ports: the printer's own ports (USB, parallel), read alongside the serial line.
+    CSimServer(const SDeviceConfig& config, CPseudoTerminal& line, CJsonLog& log,
+               std::vector<CPrinterPort*> ports = {});
+
+    CSimPrinter& Printer() { return m_printer; }
 
     // Runs until stop becomes non-zero or the line fails; returns false on a line failure.
     // The signals in blocked are let through only while waiting for bytes.
@@ -47,11 +56,16 @@ private:
     std::size_t PaceChunk() const;
     void Carry(std::size_t count, Clock::time_point now);
     void LogRestarted();
+    bool ReadPrinterPort(CPrinterPort& port);
+    void DrainPrinterPorts();
+    void TakeSerialPrint(const SPrintCommand& command);
 
     SDeviceConfig m_config;
     CPseudoTerminal& m_line;
     CJsonLog& m_log;
     CSimTransporter m_device;
+    std::vector<CPrinterPort*> m_ports;
+    CSimPrinter m_printer;
     CCommandParser m_parser;
     CFlashReceiver m_flash;
     std::mt19937 m_random;

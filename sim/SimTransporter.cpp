@@ -11,6 +11,8 @@ namespace {
 constexpr int kIllegalRequest = 5;
 constexpr int kNoPrinter = 9;
 constexpr int kPrinterInvalidData = 8;
+constexpr int kNotReady = 2;
+constexpr int kPrinterBusy = 2;
 constexpr int kDefaultRotationalOffset = 32;
 
 std::string Padded(const std::string& text, std::size_t width) {
@@ -86,6 +88,9 @@ void CSimTransporter::Restarted() {
         RunNewFirmware();
     m_working = m_stored;
     m_nBusyPolls = 0;
+    m_nPrintBusyPolls = 0;
+    m_bPrintEnded = false;
+    m_morraneCodes.clear();
     m_bLeds = false;
     SetSense(0, 0);
 }
@@ -238,10 +243,6 @@ SReply CSimTransporter::Handle(const SCommand& c) {
         r = Ack(c, 0);
         r.restart = true;
         return r;
-    case ECommand::PrinterDrawer:
-    case ECommand::AlignPass:
-    case ECommand::PrinterSetup:
-        return PrinterCommand(c);
     case ECommand::Unknown:
         break;
     }
@@ -249,15 +250,28 @@ SReply CSimTransporter::Handle(const SCommand& c) {
 }
 
 SReply CSimTransporter::Sense(bool shortForm) {
+    int transporter = m_nTransporterSense;
     int printer = m_nPrinterSense;
     if (m_nBusyPolls > 0) {
-        printer = 2;
+        printer = kPrinterBusy;
         --m_nBusyPolls;
+    }
+    if (m_nPrintBusyPolls > 0) {
+        // Still printing: the transporter is not ready and its printer busy.
+        transporter = transporter == 0 ? kNotReady : transporter;
+        printer = kPrinterBusy;
+        --m_nPrintBusyPolls;
+    } else if (m_bPrintEnded) {
+        m_bPrintEnded = false;
+        transporter = transporter == 0 ? m_config.printEndTransporterSense : transporter;
+        printer = printer == 0 ? m_config.printEndPrinterSense : printer;
+    } else if (!m_morraneCodes.empty()) {
+        printer = m_morraneCodes.front();
+        m_morraneCodes.pop_front();
     }
     SReply r;
     r.send = true;
-    r.answer = shortForm ? answer::ShortSense(m_nTransporterSense)
-                         : answer::Sense(m_nTransporterSense, printer);
+    r.answer = shortForm ? answer::ShortSense(transporter) : answer::Sense(transporter, printer);
     // Like a SCSI target: the condition is reported once.
     SetSense(0, 0);
     return r;
@@ -348,19 +362,26 @@ SReply CSimTransporter::Baud(const SCommand& c) {
     return r;
 }
 
-SReply CSimTransporter::PrinterCommand(const SCommand& c) {
-    if (m_config.printer == EPrinter::None && !m_config.builtInPrinter)
-        return {};
-    if (c.kind == ECommand::PrinterDrawer) {
-        if (c.letter == '0' || c.letter == '1')
-            m_elements.SetPrinterDrawer(c.letter == '0');
-    } else if (c.kind == ECommand::AlignPass && c.letter == '3') {
-        if (NormalPrinter() && m_config.alignPasses)
-            m_nBusyPolls = m_config.alignBusyPolls;
-        else
-            SetSense(0, kPrinterInvalidData);
+bool CSimTransporter::PassesPrintData() const {
+    return (m_config.printer != EPrinter::None || m_config.builtInPrinter) &&
+           !m_config.bootFirmware;
+}
+
+void CSimTransporter::PrinterSelfCheck() {
+    if (NormalPrinter() && m_config.alignPasses)
+        m_nBusyPolls = m_config.alignBusyPolls;
+    else
+        SetSense(0, kPrinterInvalidData);
+}
+
+void CSimTransporter::PrintFinished() {
+    ++m_config.counters[0];
+    if (m_config.printer == EPrinter::Morrane) {
+        m_morraneCodes.assign(m_config.morraneCodes.begin(), m_config.morraneCodes.end());
+        return;
     }
-    return {};
+    m_nPrintBusyPolls = m_config.printBusyPolls;
+    m_bPrintEnded = true;
 }
 
 } // namespace dax::sim

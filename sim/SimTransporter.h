@@ -6,6 +6,7 @@
 #include "FlashReceiver.h"
 #include "Profile.h"
 
+#include <deque>
 #include <optional>
 #include <string>
 
@@ -55,6 +56,16 @@ public:
     // The identification and features of the firmware now running.
     const SDeviceConfig& Config() const { return m_config; }
 
+    // Printer bytes on the serial link reach the printer only through firmware that passes them.
+    bool PassesPrintData() const;
+    // The printer's drawer, opened or closed by the printer's own command from any of its ports.
+    void SetPrinterDrawer(bool open) { m_elements.SetPrinterDrawer(open); }
+    // ESC "!a3H" outside a print: the printer checks whether it can print the align passes.
+    void PrinterSelfCheck();
+    // A print job has been printed: it is counted, and the status polls of the host's wait for
+    // the end of the print see the printer busy (or a Morrane printer's codes) first.
+    void PrintFinished();
+
 private:
     SReply Ack(const SCommand& c, int sense);
     SReply ReadText(const SCommand& c);
@@ -63,7 +74,6 @@ private:
     SReply Baud(const SCommand& c);
     SReply Counter(const SCommand& c);
     SReply Sense(bool shortForm);
-    SReply PrinterCommand(const SCommand& c);
     bool Knows(ECommand kind) const;
     bool HasArea(int area) const;
     std::string* Area(int area);
@@ -83,7 +93,10 @@ private:
     int m_nBaud;
     int m_nTransporterSense;
     int m_nPrinterSense;
-    int m_nBusyPolls = 0;
+    int m_nBusyPolls = 0;           // printer sense 2 after the printer's self-check
+    int m_nPrintBusyPolls = 0;      // transporter and printer sense 2 after a print
+    bool m_bPrintEnded = false;     // the poll after the busy ones reports the end-of-print sense
+    std::deque<int> m_morraneCodes; // printer sense codes of a Morrane printer's print wait
     bool m_bLeds = false;
     SSettings m_working;
     SSettings m_stored;

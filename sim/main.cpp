@@ -3,13 +3,17 @@
 #include "DeviceLink.h"
 #include "JsonLog.h"
 #include "Options.h"
+#include "PrinterPort.h"
 #include "Profile.h"
 #include "PseudoTerminal.h"
 #include "SimServer.h"
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -90,19 +94,57 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    log.Write("event", CJsonLine()
-                           .Add("event", "ready")
-                           .Add("profile", config.profile)
-                           .Add("port", portName)
-                           .Add("pts", line.SlavePath())
-                           .Add("link", link.Path())
-                           .Add("baud", config.baud));
+    // The printer's own ports, each linked before "ready" so that the host finds them at once.
+    const std::string deviceDir = DeviceDirectory(options.deviceDir);
+    std::vector<std::unique_ptr<CPrinterPort>> ports;
+    auto addPort = [&](const char* source, const std::string& dir, const std::string& entry) {
+        ports.push_back(std::make_unique<CPrinterPort>(source));
+        return ports.back()->Open(dir, entry, error);
+    };
+    if ((options.usbPrinter && !addPort("usb", deviceDir + "/usb", config.usbEntry)) ||
+        (config.lpt1 && !addPort("lpt1", deviceDir, "lpt1")) ||
+        (config.lpt2 && !addPort("lpt2", deviceDir, "lpt2"))) {
+        std::fprintf(stderr, "daxsim: %s\n", error.c_str());
+        return 1;
+    }
+
+    std::vector<CPrinterPort*> portList;
+    CJsonLine ready;
+    ready.Add("event", "ready")
+        .Add("profile", config.profile)
+        .Add("port", portName)
+        .Add("pts", line.SlavePath())
+        .Add("link", link.Path())
+        .Add("baud", config.baud);
+    for (const auto& port : ports) {
+        portList.push_back(port.get());
+        ready.Add(port->Source(), port->Line().SlavePath())
+            .Add(port->Source() + "_link", port->LinkPath());
+    }
+    CSimServer server(config, line, log, portList);
+    if (!options.printCapture.empty() &&
+        !server.Printer().OpenCapture(options.printCapture, error)) {
+        std::fprintf(stderr, "daxsim: %s\n", error.c_str());
+        return 1;
+    }
+    if (!options.printPbmDir.empty()) {
+        struct stat st {};
+        if (stat(options.printPbmDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            std::fprintf(stderr, "daxsim: --print-pbm: %s is not a directory\n",
+                         options.printPbmDir.c_str());
+            return kExitUsage;
+        }
+        server.Printer().SetPbmDirectory(options.printPbmDir);
+    }
+
+    log.Write("event", ready);
     std::printf("ready %s %s\n", portName.c_str(), line.SlavePath().c_str());
     std::fflush(stdout);
 
-    CSimServer server(config, line, log);
     const bool ok = server.Run(g_stop, waitMask);
     link.Remove();
+    for (const auto& port : ports)
+        port->Close();
     if (!ok) {
         std::fprintf(stderr, "daxsim: the pseudo-terminal failed\n");
         return 1;

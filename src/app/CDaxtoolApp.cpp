@@ -1,6 +1,7 @@
 #include "app/CDaxtoolApp.h"
 
 #include "app/CDaxtoolDlg.h"
+#include "platform/ProgramDirectory.h"
 
 #include <cctype>
 
@@ -46,6 +47,7 @@ void CDaxtoolApp::FillDialogContext(DialogContext& context) const {
     context.version = m_strVersion;
     context.date = m_strDate;
     context.legal = m_strLegal;
+    context.programDirectory = ProgramDirectory();
 }
 
 int ParseTestLevel(const std::string& commandLine) {

@@ -17,6 +17,7 @@
 namespace dax {
 
 class PortTrace;
+class PrinterDevices;
 
 // What the dialog needs from the program around it.
 struct DialogContext {
@@ -30,6 +31,10 @@ struct DialogContext {
     std::string date;
     std::string legal;
     PortTrace* trace = nullptr; // sees every byte on the transporter's port
+    // The system's USB printers (none: print data go over the transporter's link) and where the
+    // printer alignment files lie.
+    PrinterDevices* printerDevices = nullptr;
+    std::string programDirectory;
 };
 
 // The main dialog's logic: its fields, the state of its controls and every command handler. It
@@ -53,6 +58,7 @@ public:
 
     // Command handlers, one per control or command.
     void OnFlashLeds();
+    void OnPrintGrid();
     void OnTest();
     void OnExerciser();
     void OnAbout();
@@ -80,6 +86,9 @@ public:
     void StartupScan();
 
     bool StepDownTo38400();
+    // Loads a disc from bin 1, prints one of the device's built-in patterns on it and takes it
+    // out; the outcome goes into the status.
+    void PrintDevicePattern(int pattern);
 
     // State read by the views.
     CTransporter* GetTransporter() const { return m_pTransporter.get(); }

@@ -7,8 +7,8 @@
 
 namespace dax {
 
-CRotationalDlg::CRotationalDlg(CTransporter& device, void* parent)
-    : m_device(device), m_pParent(parent) {}
+CRotationalDlg::CRotationalDlg(CTransporter& device, Clock& clock, void* parent)
+    : m_device(device), m_clock(clock), m_pParent(parent) {}
 
 void CRotationalDlg::OnInitDialog() {
     CalibrationView& v = *m_pView;

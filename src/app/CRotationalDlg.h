@@ -2,6 +2,7 @@
 
 #include "app/CalibrationView.h"
 #include "devices/CTransporter.h"
+#include "platform/Clock.h"
 
 #include <string>
 
@@ -39,7 +40,7 @@ public:
         int saved = -1; // Save Offset: -1 not pressed, else the device's answer
     };
 
-    CRotationalDlg(CTransporter& device, void* parent = nullptr);
+    CRotationalDlg(CTransporter& device, Clock& clock, void* parent = nullptr);
 
     // The window to show it in; before OnInitDialog.
     void Attach(CalibrationView& view) { m_pView = &view; }
@@ -77,6 +78,7 @@ private:
     bool PrintOffsetMarks();
 
     CTransporter& m_device;
+    Clock& m_clock;
     void* m_pParent;
     CalibrationView* m_pView = nullptr;
     bool m_bDiscLoaded = false;

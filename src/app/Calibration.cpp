@@ -13,7 +13,7 @@ void CDaxtoolDlg::OnCalibrateRotator() {
     if (!CanRunCommand())
         return;
     BusyScope busy(*this, false);
-    CRotationalDlg dlg(*m_pTransporter, this);
+    CRotationalDlg dlg(*m_pTransporter, m_ctx.clock, this);
     m_view.RunRotationalDialog(dlg);
 }
 

@@ -1,10 +1,11 @@
+#include "app/CPrint.h"
 #include "app/CRotationalDlg.h"
 
 namespace dax {
 
-// Waits for the print job class.
 bool CRotationalDlg::PrintOffsetMarks() {
-    return false;
+    CPrint print(m_device, m_clock);
+    return print.PrintPattern(kOffsetMarksPattern);
 }
 
 } // namespace dax

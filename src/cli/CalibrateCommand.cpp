@@ -5,6 +5,7 @@
 #include "app/CalibrationPanelView.h"
 #include "app/CalibrationStrings.h"
 #include "app/ControlIds.h"
+#include "platform/RealClock.h"
 
 namespace dax {
 
@@ -51,9 +52,7 @@ std::string SavedText(int saved, bool asked) {
 
 // Checks the values with the dialog's own field exchange on a window nobody sees: nothing is
 // sent. The message, or empty.
-template <class Dlg, class Typing>
-std::string CheckFields(CTransporter& device, const Typing& type) {
-    Dlg check(device);
+template <class Dlg, class Typing> std::string CheckFields(Dlg&& check, const Typing& type) {
     CalibrationPanelView panel;
     check.Attach(panel);
     check.OnInitDialog();
@@ -77,6 +76,7 @@ int RunCalibrateRotator(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
         std::fprintf(stderr, "This transporter has no rotator or margin calibration\n");
         return kExitFailed;
     }
+    RealClock idle; // the check prints nothing
     const bool twoPrinters = device.m_nPrinters > 1;
     if (twoPrinters && o.printer.empty()) {
         std::fprintf(stderr, "%s (--printer A or B)\n", kPrinterNotSelected);
@@ -86,8 +86,8 @@ int RunCalibrateRotator(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
         std::fprintf(stderr, "This transporter has no printer B\n");
         return kExitUsage;
     }
-    const std::string invalid =
-        CheckFields<CRotationalDlg>(device, [&](CalibrationView& v) { TypeRotational(o, v); });
+    const std::string invalid = CheckFields(CRotationalDlg(device, idle),
+                                            [&](CalibrationView& v) { TypeRotational(o, v); });
     if (!invalid.empty()) {
         std::fprintf(stderr, "%s\n", invalid.c_str());
         return kExitUsage;
@@ -154,7 +154,7 @@ int RunCalibratePocket(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
             v.SetCheck(IDC_SIZE_58 + i, i == index);
         v.SetControlText(IDC_ANGLE, o.angle);
     };
-    const std::string invalid = CheckFields<CPocketDlg>(device, type);
+    const std::string invalid = CheckFields(CPocketDlg(device), type);
     if (!invalid.empty()) {
         std::fprintf(stderr, "%s\n", invalid.c_str());
         return kExitUsage;

@@ -74,6 +74,7 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
                                               ".bin flash file");
     flash->add_option("FILE", o.flashFile, "The flash file")->required();
     flash->add_flag("--no-check", o.noCheck, "Skip the device compatibility check for this update");
+    app.add_subcommand("print-grid", "Print the calibration grid on a disc from bin 1");
     auto* rotator = app.add_subcommand(
         "calibrate-rotator", "One Test round of the rotational offset and margin calibration: "
                              "the offset marks printed on the calibration disc in bin 1");
@@ -100,6 +101,14 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
     pocket->add_flag("--assume-loaded", o.assumeLoaded,
                      "Answer Yes to \"Is the disc on the printer?\" when the load fails");
     app.add_subcommand("mailbox-test", "Open and close the mailbox until a command fails");
+    auto* pattern = app.add_subcommand("pattern", "Draw what a built-in pattern prints, as a PNG "
+                                                  "picture (no device is used)");
+    pattern->add_option("NAME", o.patternName, "grid (calibration grid) or marks (offset marks)")
+        ->required()
+        ->check(CLI::IsMember({"grid", "marks"}));
+    pattern->add_option("--png", o.pngFile, "The picture to write")
+        ->required()
+        ->option_text("FILE");
 
     try {
         std::vector<std::string> reversed(args.rbegin(), args.rend() - 1);

@@ -38,6 +38,9 @@ struct CliOptions {
     bool restoreDefault = false;
     bool save = false;
     bool assumeLoaded = false;
+    // pattern
+    std::string patternName;
+    std::string pngFile;
 };
 
 // Exit statuses of daxtool-cli.

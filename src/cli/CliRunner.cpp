@@ -9,11 +9,13 @@
 #include "cli/CliReport.h"
 #include "cli/CliView.h"
 #include "cli/FileTrace.h"
+#include "cli/PatternCommand.h"
 #include "cli/PortsCommand.h"
 #include "platform/DeviceNames.h"
 #include "platform/Format.h"
 #include "platform/RealClock.h"
 #include "platform/posix/PosixNamedMutex.h"
+#include "platform/posix/PosixPrinterDevices.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/qt/QtSettingsStore.h"
 
@@ -67,6 +69,16 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
                           dlg.m_strStatus == "Downloading - completed";
         return done ? kExitDone : dlg.GetTransporter() ? kExitFailed : kExitNoTransporter;
     }
+    if (o.command == "print-grid") {
+        // The window offers the button only for a printer that can take the grid.
+        const CTransporter& t = *dlg.GetTransporter();
+        if (!t.m_bGridPrintable || t.m_nPrinters <= 0) {
+            std::fprintf(stderr, "This transporter cannot print the calibration grid\n");
+            return kExitFailed;
+        }
+        dlg.OnPrintGrid();
+        return dlg.m_strStatus == kPrintingCompleted ? kExitDone : kExitFailed;
+    }
     if (o.command == "mailbox-test") {
         if (dlg.GetTestLevel() != 1) {
             std::fprintf(stderr, "mailbox-test needs -Test1\n");
@@ -103,6 +115,9 @@ int RunCli(int argc, char** argv) {
     if (auto exit = ParseCliOptions(argc, argv, "Version " + app.GetVersion(), o))
         return *exit;
     app.ReadStartupOptions(o.commandLine, ReadVersionBlock());
+    // Drawing a pattern touches no device, so it may run beside another copy.
+    if (o.command == "pattern")
+        return RunPatternCommand(o.patternName, o.pngFile, o.json, stdout, stderr);
 
     PosixNamedMutexFactory mutexes;
     std::string refusal;
@@ -132,6 +147,8 @@ int RunCli(int argc, char** argv) {
     DialogContext context(serial, clock, settings);
     app.FillDialogContext(context);
     context.trace = trace.get();
+    PosixPrinterDevices printers(names);
+    context.printerDevices = &printers;
     CDaxtoolDlg dlg(context, view);
     if (o.port) {
         // As when the port is chosen in the Port box: only that port is probed.

@@ -24,7 +24,15 @@ template <class Dlg> struct Rig {
     void Type(int id, const std::string& text) { view.SetControlText(id, text); }
     RecordingTransporter device;
     CalibrationPanelView view;
-    Dlg dlg{device};
+    Dlg dlg = Make();
+
+private:
+    Dlg Make() {
+        if constexpr (std::is_same_v<Dlg, CRotationalDlg>)
+            return Dlg(device, device.clock);
+        else
+            return Dlg(device);
+    }
 };
 
 struct Rotational : Rig<CRotationalDlg> {
@@ -64,7 +72,7 @@ TEST(RotationalDialog, OpensWithTheScaleCentresAndThePrinterChoiceOnlyForTwoPrin
     RecordingTransporter device;
     device.m_bWritableSettings = true;
     device.m_bMarginsEditable = false;
-    CRotationalDlg dlg(device);
+    CRotationalDlg dlg(device, device.clock);
     CalibrationPanelView view;
     dlg.Attach(view);
     dlg.OnInitDialog();
@@ -134,6 +142,7 @@ TEST(RotationalDialog, AFailedLoadOrPrintSaysTheValuesWereSentAnyway) {
     Rotational rig;
     rig.dlg.OnTest();
     rig.device.calls.clear();
+    rig.device.printed = 0;
     rig.device.failing = {"ReloadPrinter"};
     rig.Enter(40, 40, 5, 75);
     rig.dlg.OnTest();

@@ -41,7 +41,7 @@ TEST(CalibrationWindows, RotationalWindowHasEveryControlAndChecksItsFields) {
     device.m_bWritableSettings = true;
     device.m_nPrinters = 2;
     ScriptedPrompter prompter;
-    CRotationalDlg dlg(device);
+    CRotationalDlg dlg(device, device.clock);
     RotationalWindow w(dlg, prompter, nullptr);
     w.show();
 

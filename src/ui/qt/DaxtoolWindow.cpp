@@ -79,9 +79,9 @@ void DaxtoolWindow::ConnectCommands() {
     onClick(IDC_SET_PARAMS, &CDaxtoolDlg::OnSetParams);
     onClick(IDC_TEST, &CDaxtoolDlg::OnTest);
     onClick(IDC_EXERCISER, &CDaxtoolDlg::OnExerciser);
+    onClick(IDC_PRINT_GRID, &CDaxtoolDlg::OnPrintGrid);
     onClick(IDC_CALIBRATE_ROTATOR, &CDaxtoolDlg::OnCalibrateRotator);
     onClick(IDC_CALIBRATE_POCKET, &CDaxtoolDlg::OnCalibratePocket);
-    // Print Calibration Grid has no handler in the dialog logic yet; its button does nothing.
 
     // Only a choice the user makes starts a probe, not the window showing a port.
     auto* port = static_cast<QComboBox*>(Control(IDC_PORT));

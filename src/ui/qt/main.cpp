@@ -4,6 +4,7 @@
 #include "platform/RealClock.h"
 #include "platform/VersionBlock.h"
 #include "platform/posix/PosixNamedMutex.h"
+#include "platform/posix/PosixPrinterDevices.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "ui/qt/DaxtoolWindow.h"
@@ -39,6 +40,8 @@ int main(int argc, char** argv) {
     QtSettingsStore settings;
     DialogContext context(serial, clock, settings);
     app.FillDialogContext(context);
+    PosixPrinterDevices printers{DeviceNames()};
+    context.printerDevices = &printers;
 
     DaxtoolWindow window(context, &boxes);
     // The desktop session is ending: the dialog ends at once and writes nothing.
