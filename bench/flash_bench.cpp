@@ -71,6 +71,12 @@ public:
     std::unique_ptr<SerialDevice> create() override {
         return std::make_unique<TimedDevice>(m_names, m_t);
     }
+    std::vector<int> existingPorts() override {
+        std::vector<int> numbers;
+        for (const ComPortNode& port : m_names.listComPorts())
+            numbers.push_back(port.number);
+        return numbers;
+    }
 
 private:
     DeviceNames m_names;

@@ -83,6 +83,7 @@ public:
     std::unique_ptr<SerialDevice> create() override {
         return std::make_unique<MeteredDevice>(m_inner.create(), counts);
     }
+    std::vector<int> existingPorts() override { return m_inner.existingPorts(); }
     std::map<std::string, uint64_t> counts;
 
 private:

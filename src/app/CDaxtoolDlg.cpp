@@ -12,7 +12,7 @@
 namespace dax {
 
 CDaxtoolDlg::CDaxtoolDlg(DialogContext context, DialogView& view)
-    : m_ctx(std::move(context)), m_view(view) {
+    : m_ctx(std::move(context)), m_view(view), m_portList(m_ctx.serialDevices.existingPorts()) {
     m_nBaud = m_ctx.settings.GetInt(kSectionLastGood, kValueBaudRate, kNoRate);
 }
 
@@ -28,6 +28,7 @@ void CDaxtoolDlg::DropDevice() {
 
 bool CDaxtoolDlg::OnInitDialog(bool startupScan) {
     m_view.ShowControl(IDC_EXERCISER, false);
+    m_view.SetComboItems(IDC_PORT, m_portList.Texts());
     if (startupScan) {
         m_view.ShowWaitBox(kWaitBoxMessage);
         m_view.PumpMessages();
@@ -122,6 +123,8 @@ bool CDaxtoolDlg::StepDownTo38400() {
 }
 
 void CDaxtoolDlg::OnClose() {
+    if (m_bEnded)
+        return; // the dialog is over; its settings were written or must not be
     if (m_bBusy) {
         // Deleting the device under a running operation would pull the port from under it.
         m_bCloseRequested = true;
@@ -139,6 +142,8 @@ void CDaxtoolDlg::RunCloseSequence() {
 }
 
 void CDaxtoolDlg::OnEndSession() {
+    // A close kept back for a running command must not write the settings when it ends.
+    m_bCloseRequested = false;
     m_bEnded = true;
     m_view.EndDialog(IDCANCEL);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/DialogView.h"
+#include "app/PortList.h"
 #include "devices/CTransporter.h"
 #include "devices/Interaction.h"
 #include "link/CTransporterPort.h"
@@ -42,7 +43,7 @@ struct DialogContext {
 class CDaxtoolDlg : private Interaction {
 public:
     static constexpr int kNoRate = 1200; // "Last Good"/"Baud Rate" when no rate was found yet
-    static constexpr int kMaxPort = 256;
+    static constexpr int kMaxPort = PortList::kMaxPort;
 
     CDaxtoolDlg(DialogContext context, DialogView& view);
     ~CDaxtoolDlg() override;
@@ -90,6 +91,10 @@ public:
     // out; the outcome goes into the status.
     void PrintDevicePattern(int pattern);
 
+    // Selects the Port combo's item of COMn (0: "Unknown"), as the user would; a port without
+    // an item gets one. False for a number that names no port.
+    bool SelectPort(int port);
+
     // State read by the views.
     CTransporter* GetTransporter() const { return m_pTransporter.get(); }
     CTransporterPort* GetPort() const { return m_pPort.get(); }
@@ -123,7 +128,7 @@ private:
     void PumpMessages() override;
     void ShowMessage(const std::string& text) override;
     bool AskRetryCancel(const std::string& text) override;
-    bool StopRequested() override { return m_bCloseRequested; }
+    bool StopRequested() override { return m_bCloseRequested || m_bEnded; }
 
     // Sets the busy flag and the wait cursor for one command; a close request that came in
     // meanwhile runs when the command ends.
@@ -149,9 +154,14 @@ private:
                           std::vector<uint8_t>& image);
     bool ProgramFlashImage(const std::vector<uint8_t>& image);
     void SetStatus(const std::string& text);
+    // Ends a failed probe: the reason shown at once, the device commands disabled.
+    bool FailProbe(const std::string& reason);
+    // Gives COMn an item in the Port combo when it has none.
+    void AddPortItem(int port);
 
     DialogContext m_ctx;
     DialogView& m_view;
+    PortList m_portList;
     std::unique_ptr<CTransporterPort> m_pPort;
     std::unique_ptr<CTransporter> m_pTransporter;
     bool m_bBusy = false;

@@ -1,11 +1,14 @@
 #include "app/ControlPanel.h"
 
+#include "app/PortList.h"
+
 namespace dax {
 
 ControlPanel::ControlPanel() {
     m_controls[IDC_FLASH_LEDS].text = "Flash &Leds";
     m_controls[IDC_UPDATE_FLASH].text = "Update &Flash Firmware";
     m_controls[IDC_PRINT_GRID].text = "Print Calibration &Grid";
+    m_controls[IDC_PORT].items = PortList().Texts();
     m_controls[IDC_BAUD_TEXT].text = "Current Baud Rate:  38400";
     m_controls[IDC_DISABLE_CHECK].text =
         "Disable Update Flash Firmware device compatibility checking";
@@ -30,12 +33,6 @@ ControlPanel::ControlPanel() {
 const ControlPanel::Control* ControlPanel::Find(int id) const {
     auto it = m_controls.find(id);
     return it == m_controls.end() ? nullptr : &it->second;
-}
-
-const std::vector<std::string>& ControlPanel::PortItems() {
-    static const std::vector<std::string> items = {"Unknown", "COM1", "COM2", "COM3", "COM4",
-                                                   "COM5",    "COM6", "COM7", "COM8"};
-    return items;
 }
 
 } // namespace dax

@@ -16,6 +16,7 @@ public:
     struct Control {
         std::string text;
         bool checked = false;
+        std::vector<std::string> items; // of a combo box
         int selection = -1;
         bool enabled = true;
         bool visible = true;
@@ -32,6 +33,9 @@ public:
     std::string GetControlText(int id) { return m_controls[id].text; }
     void SetCheck(int id, bool checked) { m_controls[id].checked = checked; }
     bool GetCheck(int id) { return m_controls[id].checked; }
+    void SetComboItems(int id, const std::vector<std::string>& items) {
+        m_controls[id].items = items;
+    }
     void SetComboSelection(int id, int index) { m_controls[id].selection = index; }
     int GetComboSelection(int id) { return m_controls[id].selection; }
     void EnableControl(int id, bool enabled) { m_controls[id].enabled = enabled; }
@@ -42,9 +46,6 @@ public:
         m_controls[id].spinLower = lower;
         m_controls[id].spinUpper = upper;
     }
-
-    // Items of the Port combo: "Unknown", then "COM1" to "COM8".
-    static const std::vector<std::string>& PortItems();
 
 private:
     std::map<int, Control> m_controls;

@@ -1,41 +1,16 @@
 #include "app/CDaxtoolDlg.h"
 #include "app/ControlIds.h"
-#include "app/DialogStrings.h"
+#include "app/FieldValidation.h"
 #include "platform/Format.h"
 
-#include <cerrno>
-#include <cstdlib>
-
 namespace dax {
-
-namespace {
-
-// Reads an edit control holding an integer; false when it holds none.
-bool ParseInt(const std::string& text, int& value) {
-    const char* p = text.c_str();
-    while (*p == ' ' || *p == '\t')
-        ++p;
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(p, &end, 10);
-    if (end == p || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
-        return false;
-    while (*end == ' ' || *end == '\t')
-        ++end;
-    if (*end != '\0')
-        return false;
-    value = int(v);
-    return true;
-}
-
-} // namespace
 
 bool CDaxtoolDlg::UpdateData(bool save) {
     DialogView& v = m_view;
     if (!save) {
         v.SetControlText(IDC_INQUIRY_ID, m_strInquiryId);
         v.SetControlText(IDC_STATUS, m_strStatus);
-        v.SetComboSelection(IDC_PORT, m_nPort);
+        v.SetComboSelection(IDC_PORT, m_portList.IndexOf(m_nPort));
         v.SetControlText(IDC_BAUD_TEXT, m_strBaudText);
         v.SetControlText(IDC_TRANSPORTER_SN, m_strTransporterSn);
         v.SetControlText(IDC_PRINTER_SN, m_strPrinterSn);
@@ -58,31 +33,38 @@ bool CDaxtoolDlg::UpdateData(bool save) {
         v.SetFocusId(id);
         return false;
     };
-    // A text field is stored, then checked against its length, as the toolkit does.
+    // A text field keeps its value until the control's text validates. A text still as the
+    // device gave it (a serial number never programmed reads as 0xFF bytes) goes back as it
+    // is; what the user typed must be printable ASCII.
     auto text = [&](int id, std::string& field, size_t maxChars) {
-        field = v.GetControlText(id);
-        return field.size() <= maxChars || fail(id, Format(kTooManyCharacters, int(maxChars)));
+        const std::string typed = v.GetControlText(id);
+        const std::string why =
+            typed == field ? CheckTextLength(typed, maxChars) : CheckDeviceText(typed, maxChars);
+        if (!why.empty())
+            return fail(id, why);
+        field = typed;
+        return true;
     };
     m_strInquiryId = v.GetControlText(IDC_INQUIRY_ID);
     m_strStatus = v.GetControlText(IDC_STATUS);
-    m_nPort = v.GetComboSelection(IDC_PORT);
+    // A combo without a selection leaves the port as it is.
+    if (auto port = m_portList.PortAt(v.GetComboSelection(IDC_PORT)))
+        m_nPort = *port;
     m_strBaudText = v.GetControlText(IDC_BAUD_TEXT);
-    if (!text(IDC_TRANSPORTER_SN, m_strTransporterSn, 8) ||
-        !text(IDC_PRINTER_SN, m_strPrinterSn, 8) || !text(IDC_PRINTER_B_SN, m_strPrinterBSn, 8))
+    if (!text(IDC_TRANSPORTER_SN, m_strTransporterSn, kSerialNumberChars) ||
+        !text(IDC_PRINTER_SN, m_strPrinterSn, kSerialNumberChars) ||
+        !text(IDC_PRINTER_B_SN, m_strPrinterBSn, kSerialNumberChars))
         return false;
     m_bEnableShutdown = v.GetCheck(IDC_ENABLE_SHUTDOWN);
     m_strCountPrint = v.GetControlText(IDC_COUNT_PRINT);
     m_strCountRibbon = v.GetControlText(IDC_COUNT_RIBBON);
     m_strCountImage = v.GetControlText(IDC_COUNT_IMAGE);
     m_bOverrideName = v.GetCheck(IDC_OVERRIDE_NAME);
-    if (!text(IDC_DISPLAY_NAME, m_strDisplayName, 16))
+    if (!text(IDC_DISPLAY_NAME, m_strDisplayName, kDisplayNameChars))
         return false;
-    int beeps = 0;
-    if (!ParseInt(v.GetControlText(IDC_BEEPS), beeps))
-        return fail(IDC_BEEPS, kNotAnInteger);
-    if (beeps < 0 || beeps > 9)
-        return fail(IDC_BEEPS, Format(kIntegerRange, 0, 9));
-    m_nBeeps = beeps;
+    const std::string why = CheckBeeps(v.GetControlText(IDC_BEEPS), m_nBeeps);
+    if (!why.empty())
+        return fail(IDC_BEEPS, why);
     m_bUseComputerName = v.GetCheck(IDC_USE_COMPUTER_NAME);
     return true;
 }

@@ -32,5 +32,8 @@ inline constexpr char kFlashFilterPattern[] = "*.bin";
 inline constexpr char kTooManyCharacters[] = "Please enter no more than %d characters.";
 inline constexpr char kIntegerRange[] = "Please enter an integer between %d and %d.";
 inline constexpr char kNotAnInteger[] = "Please enter an integer.";
+inline constexpr char kNotPrintableAscii[] =
+    "Please enter only letters, digits, spaces and the punctuation of plain ASCII "
+    "(characters 0x20 to 0x7E).";
 
 } // namespace dax

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace dax {
 
@@ -21,7 +22,8 @@ public:
     virtual std::string GetControlText(int id) = 0;
     virtual void SetCheck(int id, bool checked) = 0;
     virtual bool GetCheck(int id) = 0;
-    // Combo boxes: -1 is no selection.
+    // Combo boxes: their items replace the old ones; -1 is no selection.
+    virtual void SetComboItems(int id, const std::vector<std::string>& items) = 0;
     virtual void SetComboSelection(int id, int index) = 0;
     virtual int GetComboSelection(int id) = 0;
     virtual void EnableControl(int id, bool enabled) = 0;

@@ -39,10 +39,7 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
                                                  m_strPortPath, uint32_t(m_nBaud));
     if (!m_pPort->IsOpen()) {
         m_pPort.reset();
-        SetStatus("Unable to open " + m_strPortPath);
-        UpdateData(false);
-        DisableControlsAfterFailure();
-        return false;
+        return FailProbe("Unable to open " + m_strPortPath);
     }
     m_pPort->SetTrace(m_ctx.trace);
     m_pPort->SetReadTimeout(kProbeReadTimeoutMs);
@@ -74,32 +71,27 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
             if (m_pTransporter)
                 break;
         } else if (m_pPort->GetErrorCode() == kSerialCtsOff) {
-            SetStatus("CTS is off");
-            DisableControlsAfterFailure();
-            return false;
+            return FailProbe("CTS is off");
         }
 
         int next = -1;
         for (int i = 0; i < 3 && next < 0; ++i)
             if (!tried[i])
                 next = i;
-        if (next < 0) {
-            SetStatus("No transporter found");
-            DisableControlsAfterFailure();
-            return false;
-        }
+        if (next < 0)
+            return FailProbe("No transporter found");
         if (!m_pPort->ChangeBaudRate(uint32_t(kRates[next]))) {
             // The third text is the dialog's own, rate and all.
             const int shown = kRates[next] == 115200 ? 115300 : kRates[next];
-            SetStatus(Format("Unable to change to %d Baud on %s", shown, m_strPortPath.c_str()));
-            DisableControlsAfterFailure();
-            return false;
+            return FailProbe(
+                Format("Unable to change to %d Baud on %s", shown, m_strPortPath.c_str()));
         }
         m_nBaud = kRates[next];
         tried[next] = true;
     }
 
     m_pTransporter->Initialize();
+    AddPortItem(m_nPort);
     SetStatus("");
     m_strBaudText = Format("Current Baud Rate: %d", m_nBaud);
     SetControlsAfterScan();
@@ -110,6 +102,28 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
         m_bFocusSerial = false;
         m_view.SetFocusId(IDC_TRANSPORTER_SN);
     }
+    return true;
+}
+
+bool CDaxtoolDlg::FailProbe(const std::string& reason) {
+    // Shown at once: the Status field must not keep the last progress text.
+    SetStatus(reason);
+    UpdateData(false);
+    DisableControlsAfterFailure();
+    return false;
+}
+
+void CDaxtoolDlg::AddPortItem(int port) {
+    // A port that appeared after start-up, or one the scan found beyond the list.
+    if (m_portList.Add(port))
+        m_view.SetComboItems(IDC_PORT, m_portList.Texts());
+}
+
+bool CDaxtoolDlg::SelectPort(int port) {
+    if (port < 0 || port > kMaxPort)
+        return false;
+    AddPortItem(port);
+    m_view.SetComboSelection(IDC_PORT, m_portList.IndexOf(port));
     return true;
 }
 
@@ -145,6 +159,9 @@ void CDaxtoolDlg::OnPortChange() {
         if (!ScanPort(false))
             m_view.MessageBox(kNoTransporterOnPort + m_strPortPath, MessageBoxType::Ok);
     } else if (!ScanAllPorts()) {
+        // The last port's own reason would stand beside COM1; the scan's is the one that holds.
+        SetStatus(kNoTransporterAnywhere);
+        UpdateData(false);
         m_view.MessageBox(kNoTransporterAnywhere, MessageBoxType::Ok);
     }
 }

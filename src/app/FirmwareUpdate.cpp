@@ -113,7 +113,9 @@ bool CDaxtoolDlg::ChooseFlashImage(FlashFile& file, const std::string& path, boo
     if (checkingDisabled) {
         t.m_bPrinterFirmwareFile = false;
     } else {
-        while (!t.CheckFlashFile(header.data(), fileSize)) {
+        // Each image is judged by its own length: the file's would hide every small-image
+        // rule inside a multi-image file.
+        while (!t.CheckFlashFile(header.data(), size)) {
             if (!multi) {
                 SetStatus("Flash file is incompatible");
                 return false;

@@ -24,6 +24,9 @@ public:
     std::string GetControlText(int id) override { return m_panel.GetControlText(id); }
     void SetCheck(int id, bool checked) override { m_panel.SetCheck(id, checked); }
     bool GetCheck(int id) override { return m_panel.GetCheck(id); }
+    void SetComboItems(int id, const std::vector<std::string>& items) override {
+        m_panel.SetComboItems(id, items);
+    }
     void SetComboSelection(int id, int index) override { m_panel.SetComboSelection(id, index); }
     int GetComboSelection(int id) override { return m_panel.GetComboSelection(id); }
     void EnableControl(int id, bool enabled) override { m_panel.EnableControl(id, enabled); }

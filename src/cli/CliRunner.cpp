@@ -153,7 +153,7 @@ int RunCli(int argc, char** argv) {
     if (o.port) {
         // As when the port is chosen in the Port box: only that port is probed.
         dlg.OnInitDialog(false);
-        view.SetComboSelection(IDC_PORT, *o.port);
+        dlg.SelectPort(*o.port);
         dlg.OnPortChange();
     } else {
         dlg.OnInitDialog(true);

@@ -58,8 +58,8 @@ void RotationalScale(RasterCanvas& c, bool mirror) {
     DrawTextCentred(c, X(228), 590, top, 3);
     DrawTextCentred(c, X(228), 805, bottom, 3);
     DrawTextCentred(c, X(300), 698, "32", 3);
-    DrawTextCentred(c, X(240), 850, mirror ? "RIGHT" : "LEFT", 2);
-    DrawTextCentred(c, X(240), 872, "ROTATIONAL", 2);
+    DrawTextCentred(c, X(260), 845, mirror ? "RIGHT" : "LEFT", 3);
+    DrawTextCentred(c, X(260), 873, "ROTATIONAL", 3);
 }
 
 // Top Margin, 0 to 150: horizontal ticks three rows thick round a centre arrow.
@@ -97,7 +97,7 @@ void DegreeRing(RasterCanvas& c) {
     constexpr double outer = 660.0;
     for (int deg = 0; deg < 360; deg += 2) {
         const double a = deg * std::numbers::pi / 180.0;
-        const double inner = deg % 10 == 0 ? 636.0 : 650.0;
+        const double inner = deg % 10 == 0 ? 638.0 : 649.0;
         const double s = std::sin(a), k = std::cos(a);
         c.Line(static_cast<int>(std::lround(kDiscX + inner * s)),
                static_cast<int>(std::lround(kDiscY - inner * k)),
@@ -106,16 +106,14 @@ void DegreeRing(RasterCanvas& c) {
     }
 }
 
-// The lines' columns are set to the dot: shifting a line moves its letters across byte
-// boundaries and so changes how many run-length pairs its rows take. These keep the grid block
-// at its established size of 53957 bytes.
+// The lines' columns (and the rim ticks' lengths) are set to the dot: shifting a line moves its
+// letters across byte boundaries and so changes how many run-length pairs its rows take. These keep
+// the grid block at its established size of 53957 bytes.
 void Texts(RasterCanvas& c) {
-    DrawTextCentred(c, 762, 120, "PRINT ON A BLANK DISC", 2);
-    DrawTextCentred(c, 764, 145, "THEN PRINT THE OFFSET MARKS ON IT", 2);
-    DrawTextCentred(c, 764, 170, "AND READ EACH MARK ON ITS SCALE", 2);
+    DrawTextCentred(c, 766, 145, "PRINT THE OFFSET MARKS ON THIS DISC", 2);
     DrawTextCentred(c, 764, 1000, "PRINTER CALIBRATION DISC", 3);
     DrawTextCentred(c, 764, 1250, "KORVIX", 4);
-    DrawTextCentred(c, 766, 1290, "DAXTOOL SERVICE PATTERN 2", 2);
+    DrawTextCentred(c, 768, 1290, "DAXTOOL SERVICE PATTERN 2", 2);
 }
 
 } // namespace

@@ -3,17 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <numbers>
 
 namespace dax {
 
 RasterCanvas::RasterCanvas(int rows) : m_rows(rows), m_bits(rows * kRasterRowBytes, 0) {}
-
-bool RasterCanvas::Get(int x, int y) const {
-    if (x < 0 || x >= kRasterRowDots || y < 0 || y >= m_rows)
-        return false;
-    return (m_bits[y * kRasterRowBytes + x / 8] & (0x80 >> (x % 8))) != 0;
-}
 
 void RasterCanvas::Dot(int x, int y) {
     if (x < 0 || x >= kRasterRowDots || y < 0 || y >= m_rows)
@@ -76,23 +69,6 @@ void RasterCanvas::Ellipse(double cx, double cy, double rx, double ry) {
             Dot(left - k, y);
         }
     }
-}
-
-void RasterCanvas::Arc(double cx, double cy, double r, double width, double from, double to) {
-    const double outer = r + width / 2, inner = r - width / 2;
-    const int x0 = static_cast<int>(std::floor(cx - outer)), x1 = static_cast<int>(cx + outer);
-    const int y0 = static_cast<int>(std::floor(cy - outer)), y1 = static_cast<int>(cy + outer);
-    for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x) {
-            const double d = std::hypot(x - cx, y - cy);
-            if (d < inner || d > outer)
-                continue;
-            double a = std::atan2(y - cy, x - cx) * 180.0 / std::numbers::pi;
-            while (a < from)
-                a += 360.0;
-            if (a <= to)
-                Dot(x, y);
-        }
 }
 
 void RasterCanvas::FillTriangle(double ax, double ay, double bx, double by, double cx, double cy) {

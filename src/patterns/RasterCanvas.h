@@ -15,7 +15,6 @@ public:
     explicit RasterCanvas(int rows);
 
     int Rows() const { return m_rows; }
-    bool Get(int x, int y) const;
     void Dot(int x, int y);
     // Every dot from (x0, y0) to (x1, y1), both corners included.
     void FillRect(int x0, int y0, int x1, int y1);
@@ -25,9 +24,6 @@ public:
     void Line(int x0, int y0, int x1, int y1, int pen = 1);
     // A one-dot outline without gaps; the centre may lie between dots.
     void Ellipse(double cx, double cy, double rx, double ry);
-    // A band `width` dots wide around a circle of radius r, from angle `from` to `to` in
-    // degrees (0 pointing right, counting clockwise as rows go down).
-    void Arc(double cx, double cy, double r, double width, double from, double to);
     // The triangle's inside and edges.
     void FillTriangle(double ax, double ay, double bx, double by, double cx, double cy);
     // A line ending in a filled head of `head` dots at (x1, y1).

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace dax {
 
@@ -88,6 +89,8 @@ class SerialDeviceFactory {
 public:
     virtual ~SerialDeviceFactory() = default;
     virtual std::unique_ptr<SerialDevice> create() = 0;
+    // The COM numbers whose device is present now, in number order.
+    virtual std::vector<int> existingPorts() = 0;
 };
 
 } // namespace dax

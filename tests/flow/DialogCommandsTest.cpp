@@ -160,6 +160,53 @@ TEST(DialogCommands, EndOfSessionWritesNothing) {
     EXPECT_EQ(rig.view.endResult, IDCANCEL);
 }
 
+TEST(DialogCommands, EndOfSessionDropsACloseKeptBackDuringACommand) {
+    Found rig;
+    const int writes = rig.settings.writes;
+    rig.view.onPump = [&] {
+        rig.view.onPump = nullptr;
+        rig.Dialog().OnClose(); // kept until the update ends
+        rig.Dialog().OnEndSession();
+    };
+    rig.Dialog().OnUpdateSerial();
+    EXPECT_EQ(rig.Count("!g1C"), 1u); // the update ran to its end
+    EXPECT_TRUE(rig.Dialog().IsEnded());
+    EXPECT_EQ(rig.view.endResult, IDCANCEL);
+    EXPECT_EQ(rig.settings.writes, writes);
+    rig.Dialog().OnClose(); // a late close of an ended dialog writes nothing either
+    EXPECT_EQ(rig.settings.writes, writes);
+}
+
+TEST(DialogCommands, TextsOutsidePrintableAsciiAreRefusedBeforeAnythingIsSent) {
+    Found rig;
+    const std::pair<int, std::string> typed[] = {{IDC_TRANSPORTER_SN, "AB\tCD"},
+                                                 {IDC_PRINTER_SN, "M\xFCller"},
+                                                 {IDC_DISPLAY_NAME, "Line\x7F"},
+                                                 {IDC_DISPLAY_NAME, "\x1A"}};
+    for (const auto& [id, text] : typed) {
+        rig.view.SetControlText(id, text);
+        if (id == IDC_DISPLAY_NAME)
+            rig.Dialog().OnSetParams();
+        else
+            rig.Dialog().OnUpdateSerial();
+        ASSERT_FALSE(rig.view.messages.empty()) << text;
+        EXPECT_EQ(rig.view.messages.back(), kNotPrintableAscii) << text;
+        EXPECT_EQ(rig.view.GetFocusId(), id) << text;
+        rig.Dialog().UpdateData(false);
+    }
+    EXPECT_TRUE(rig.t.commands.empty());
+    EXPECT_EQ(rig.Dialog().m_strTransporterSn, "TS000001"); // the refused text was not taken
+
+    // What the device itself holds goes back unchanged: a serial never programmed.
+    rig.t.stored[0] = std::string(8, '\xFF');
+    ASSERT_TRUE(rig.Dialog().ScanPort(false));
+    rig.t.commands.clear();
+    rig.view.SetControlText(IDC_PRINTER_SN, "NEW2");
+    rig.Dialog().OnUpdateSerial();
+    EXPECT_EQ(rig.Dialog().m_strStatus, kUpdateSucceeded);
+    EXPECT_EQ(rig.Count("!f9260CNEW2    "), 1u);
+}
+
 TEST(DialogCommands, CtrlPPutsThePrintCounterIntoThePrinterSerialField) {
     Found rig;
     rig.view.SetControlText(IDC_TRANSPORTER_SN, "edited");

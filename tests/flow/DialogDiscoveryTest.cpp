@@ -167,5 +167,65 @@ TEST(DialogDiscovery, PortChangeProbesOnlyTheChosenPortAndSaysWhenNothingIsThere
     EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueBaudRate, 0), 38400);
 }
 
+TEST(DialogDiscovery, PortsBeyondCom8AreListedAndChosenByTheirNumber) {
+    DialogRig rig;
+    rig.Attach(12, Inquiry{});
+    rig.devices.attach("\\\\.\\COM40"); // present, nothing on it
+    rig.Dialog().OnInitDialog(false);
+    const auto& items = rig.view.Panel()[IDC_PORT].items;
+    EXPECT_EQ(items, (std::vector<std::string>{"Unknown", "COM1", "COM2", "COM3", "COM4", "COM5",
+                                               "COM6", "COM7", "COM8", "COM12", "COM40"}));
+
+    rig.view.SetComboSelection(IDC_PORT, 9); // "COM12"
+    rig.Dialog().OnPortChange();
+    EXPECT_EQ(rig.devices.openAttempts, Paths(12, 12));
+    ASSERT_NE(rig.Dialog().GetTransporter(), nullptr);
+    EXPECT_EQ(rig.view.GetComboSelection(IDC_PORT), 9);
+
+    // Reading the controls keeps the port; so does a combo that shows no item.
+    rig.Dialog().OnSetParams();
+    EXPECT_EQ(rig.Dialog().m_nPort, 12);
+    rig.view.SetComboSelection(IDC_PORT, -1);
+    EXPECT_TRUE(rig.Dialog().UpdateData(true));
+    EXPECT_EQ(rig.Dialog().m_nPort, 12);
+
+    rig.view.SetComboSelection(IDC_PORT, 10); // "COM40": it exists but nothing answers
+    rig.Dialog().OnPortChange();
+    EXPECT_EQ(rig.devices.openAttempts.back(), "\\\\.\\COM40");
+    EXPECT_EQ(rig.view.GetControlText(IDC_STATUS), "No transporter found");
+    rig.Dialog().OnClose();
+    EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 41);
+}
+
+TEST(DialogDiscovery, APortFoundWithoutAnItemGetsOne) {
+    DialogRig rig;
+    rig.Dialog().OnInitDialog(false);
+    rig.Attach(70, Inquiry{}); // plugged in after start-up
+    rig.view.SetComboSelection(IDC_PORT, 0);
+    rig.Dialog().OnPortChange();
+    ASSERT_EQ(rig.Dialog().m_nPort, 70);
+    const auto& items = rig.view.Panel()[IDC_PORT].items;
+    ASSERT_EQ(items.size(), 10u);
+    EXPECT_EQ(items[9], "COM70");
+    EXPECT_EQ(rig.view.GetComboSelection(IDC_PORT), 9);
+}
+
+TEST(DialogDiscovery, AFailedPortChangeShowsItsReasonNotTheLastProgress) {
+    DialogRig rig;
+    rig.devices.attach("\\\\.\\COM3"); // silent at every rate
+    rig.devices.attach("\\\\.\\COM4")->ctsOn = false;
+    rig.Dialog().OnInitDialog(false);
+    const std::pair<int, std::string> cases[] = {{3, "No transporter found"},
+                                                 {4, "CTS is off"},
+                                                 {5, "Unable to open \\\\.\\COM5"},
+                                                 {0, kNoTransporterAnywhere}};
+    for (const auto& [port, reason] : cases) {
+        rig.view.SetComboSelection(IDC_PORT, port);
+        rig.Dialog().OnPortChange();
+        EXPECT_EQ(rig.view.GetControlText(IDC_STATUS), reason) << port;
+        EXPECT_EQ(rig.view.GetComboSelection(IDC_PORT), port == 0 ? 1 : port) << port;
+    }
+}
+
 } // namespace
 } // namespace dax::flow

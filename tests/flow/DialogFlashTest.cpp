@@ -1,6 +1,7 @@
 // The firmware update from the main dialog: file handling, blocks, progress, fill, re-probe.
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
+#include "devices/CVelmora.h"
 #include "flow/DialogRig.h"
 
 #include <filesystem>
@@ -203,6 +204,65 @@ TEST(DialogFlash, CancellingTheFileDialogChangesNothing) {
     EXPECT_FALSE(rig.view.GetCheck(IDC_DISABLE_CHECK));
     EXPECT_TRUE(rig.t.commands.empty());
     EXPECT_FALSE(rig.Dialog().IsBusy());
+}
+
+// A general transporter image of family `family`; "DISC TRANSPORTER" at 160 also marks a
+// multi-image file when it is the first record.
+std::vector<uint8_t> GeneralImage(size_t n, const std::string& family, uint8_t seed) {
+    auto image = Pattern(n, seed);
+    const std::string id = "DISC TRANSPORTERVERSION";
+    std::copy(id.begin(), id.end(), image.begin() + 160);
+    std::copy(family.begin(), family.end(), image.begin() + 193);
+    return image;
+}
+
+// A first record that no device takes: the marker, but no "VERSION" after it.
+std::vector<uint8_t> RefusedFirstImage() {
+    auto image = Pattern(70000, 3);
+    std::copy_n("DISC TRANSPORTER-------", 23, image.begin() + 160);
+    return image;
+}
+
+TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
+    FlashRig rig;
+    // A BIN4 transporter of suffix F takes a "Tessan " image only up to 65536 bytes.
+    auto bin4F = [&] {
+        auto* v = dynamic_cast<CVelmora*>(rig.Dialog().GetTransporter());
+        ASSERT_NE(v, nullptr);
+        v->m_bBasicConfig = v->m_bDrive1Config = v->m_bDrive3Config = v->m_bShortStatus = false;
+        v->m_bBin4Config = true;
+        v->m_nRevisionSuffix = 'F';
+    };
+    const auto tessan = GeneralImage(60000, "Tessan ", 5);
+    bin4F();
+    rig.Flash(tessan, false);
+    EXPECT_EQ(rig.t.commands.front(), "!g060000C"); // alone
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded");
+
+    bin4F();
+    rig.t.commands.clear();
+    rig.t.flashData.clear();
+    rig.Flash(MultiImage({RefusedFirstImage(), tessan}), false);
+    ASSERT_FALSE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;
+    EXPECT_EQ(rig.t.commands.front(), "!g060000C"); // the second record
+    EXPECT_EQ(rig.t.flashData, tessan);
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded");
+}
+
+TEST(DialogFlash, APrinterImageInsideAMultiImageFileIsTaken) {
+    Inquiry withPrinter;
+    withPrinter.count = 64;
+    withPrinter.printerName = "CD-R Inkographer";
+    withPrinter.printerRevision = "4.50 ";
+    FlashRig rig("3.25 ", withPrinter);
+    auto printer = Pattern(65536, 11);
+    std::copy_n("CD-R InkographerVERSION", 23, printer.begin() + 160);
+    std::copy_n("Inkographer ", 12, printer.begin() + 193);
+    rig.Flash(MultiImage({RefusedFirstImage(), printer}), false);
+    ASSERT_FALSE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;
+    EXPECT_EQ(rig.t.commands.front(), "!h0C");
+    EXPECT_EQ(rig.t.flashData, printer);
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Downloading - completed");
 }
 
 } // namespace

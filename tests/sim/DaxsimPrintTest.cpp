@@ -42,9 +42,9 @@ std::string Block(int top, int rows) {
     return block;
 }
 
-// Writes to the printer's USB port as the host does: open, write, close.
-void WriteUsb(const Sim& sim, const std::string& bytes) {
-    const int fd = open((sim.dir + "/" + kUsbEntry).c_str(), O_WRONLY | O_NOCTTY);
+// Writes to a printer port as the host does: open, write, close.
+void WritePort(const Sim& sim, const std::string& bytes, const std::string& entry = kUsbEntry) {
+    const int fd = open((sim.dir + "/" + entry).c_str(), O_WRONLY | O_NOCTTY);
     ASSERT_GE(fd, 0);
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -80,6 +80,10 @@ TEST(DaxsimPrinter, PortsAreLinkedWhileItRunsAndRemovedAfter) {
         targets.push_back(target);
         EXPECT_TRUE(sim.Logged("\"" + entry.substr(0, entry.find('/')) + "\":\"" + target + "\""));
     }
+    // A parallel port reaches the same printer.
+    WritePort(sim, Esc("!d0C"), "lpt2");
+    sim.Talk({{"!f12603C", "!f11C"}});
+    EXPECT_TRUE(sim.Logged(R"("dir":"print","source":"lpt2","cmd":"!d0C"})"));
     kill(sim.proc.Pid(), SIGTERM);
     siginfo_t info{};
     ASSERT_EQ(waitid(P_PID, id_t(sim.proc.Pid()), &info, WEXITED | WNOWAIT), 0);
@@ -124,7 +128,7 @@ TEST(DaxsimPrinter, AJobOnTheUsbPortIsDecodedCountedAndSeenBusyByTheWait) {
     // Three align passes of the same page; pass 3 inside a print is no self-check.
     const std::string block = Block(40, 300);
     const std::string job = Esc("!a1H") + block + Esc("!a2H") + block + Esc("!a3H") + block;
-    WriteUsb(sim, job + Esc("!d0C"));
+    WritePort(sim, job + Esc("!d0C"));
     EXPECT_NE(JobLine(sim).find(R"("ended_by":"drawer","rows":900,"decoded_rows":900,)"
                                 R"("bad_rows":0,"first_row":40,"last_row":339,"bytes":)" +
                                 std::to_string(setup.size() + job.size()) +
@@ -151,7 +155,7 @@ TEST(DaxsimPrinter, AJobOnTheUsbPortIsDecodedCountedAndSeenBusyByTheWait) {
     EXPECT_EQ(pbm.substr(header.size() + 39 * 192, 192), std::string(192, '\0'));
 
     // A row of the wrong width is counted apart; a second job counts again.
-    WriteUsb(sim,
+    WritePort(sim,
              Esc("*b1M") + Esc("*p7Y") + RowCommand("\x10\x00") + RowCommand("\x01") + Esc("!d0C"));
     EXPECT_NE(JobLine(sim, 2).find(R"("rows":2,"decoded_rows":0,"bad_rows":2,"first_row":7,)"
                                    R"("last_row":8,)"),
@@ -163,9 +167,9 @@ TEST(DaxsimPrinter, TheUsbPortsDrawerIsTheOneTheTransporterChecks) {
     Sim sim("printer", {}, B38400, {"--usb-printer"});
     // Action 3 at the printer succeeds only while the drawer is open; no drawer command is a job.
     sim.Talk({{"!f12600C", "!f11C"}, {"!f12603C", "!f10C"}, {"!e1C", "!e1003000C"}});
-    WriteUsb(sim, Esc("!d0C"));
+    WritePort(sim, Esc("!d0C"));
     sim.Talk({{"!f12603C", "!f11C"}});
-    WriteUsb(sim, Esc("!d1C"));
+    WritePort(sim, Esc("!d1C"));
     sim.Talk({{"!f12603C", "!f10C"}, {"!e1C", "!e1003000C"}, {"!e1C", "!e1000000C"}});
     EXPECT_TRUE(sim.Logged(R"("dir":"print","source":"usb","cmd":"!d0C"})"));
     EXPECT_FALSE(sim.Logged("print_job"));
@@ -175,7 +179,7 @@ TEST(DaxsimPrinter, AMorranePrintersWaitReadsItsCodeSequence) {
     Sim sim("morrane", {"morrane_codes=3,3,21", "pocket_value=12"}, B38400, {"--usb-printer"});
     sim.Talk({{"!f0270C", "!f01000012C"}, {"!f22600C", "!f21C"}});
     // An alignment file is the printer's own format: other bytes, printed all the same.
-    WriteUsb(sim, "MOALIGN\x01\x02"s + Esc("E") + "\x00\xff"s);
+    WritePort(sim, "MOALIGN\x01\x02"s + Esc("E") + "\x00\xff"s);
     sim.Talk({{"!e1C", "!e1000003C"},
               {"!f12600C", "!f11C"},
               {"!e1C", "!e1000003C"},

@@ -15,9 +15,11 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -117,11 +119,14 @@ TEST(Window, StartupScanFillsTheWindowBehindTheWaitBox) {
     for (int id : {IDC_EXERCISER, IDC_TEST, IDC_PRINTER_B_SN, IDC_PRINTER_B_SN_LABEL})
         EXPECT_FALSE(rig.Shown(id)) << id;
 
-    // A transporter on a port the combo has no item for: no selection.
+    // A transporter beyond COM8: its port is listed after COM8 and shown.
     WindowRig far;
     far.Attach(12, General());
     far.Start();
-    EXPECT_EQ(far.Get<QComboBox>(IDC_PORT)->currentIndex(), -1);
+    auto* combo = far.Get<QComboBox>(IDC_PORT);
+    ASSERT_EQ(combo->count(), 10);
+    EXPECT_EQ(combo->itemText(8), "COM8");
+    EXPECT_EQ(combo->currentText(), "COM12");
     EXPECT_EQ(far.Text(IDC_TRANSPORTER_SN), "TS000001");
 }
 
@@ -266,6 +271,32 @@ TEST(Window, ContextHelpShowsTheSentenceJustAboveThePoint) {
     EXPECT_LT(w.mapToGlobal(edge).x(), 10);
     EXPECT_EQ(popup.geometry().top(), w.mapToGlobal(edge).y() - th);
     EXPECT_EQ(popup.geometry().left(), 0);
+}
+
+TEST(Window, TheHelpPopupStaysInsideTheScreen) {
+    WindowRig rig;
+    rig.Attach(2, General());
+    rig.Start();
+    HelpPopup& popup = rig.window->Popup();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint corners[] = {area.topLeft(), area.topRight(), area.bottomRight(),
+                              QPoint(-1, -1)}; // the context-menu key gives no point
+    for (const QPoint& p : corners) {
+        rig.window->Dialog().OnContextHelp(p.x(), p.y());
+        EXPECT_TRUE(area.contains(popup.geometry())) << p.x() << "," << p.y();
+        EXPECT_EQ(popup.text().toStdString(), kNoHelp);
+    }
+}
+
+TEST(Window, TypedCharactersBeyondLatin1AreRefusedNotStoredAsQuestionMarks) {
+    WindowRig rig;
+    ScriptedTransporter& t = rig.Attach(2, General());
+    rig.Start();
+    rig.Get<QLineEdit>(IDC_PRINTER_SN)->setText(QString::fromUtf8("PS\u20AC1"));
+    rig.Click(IDC_UPDATE_SERIAL);
+    ASSERT_FALSE(rig.prompter.messages.empty());
+    EXPECT_EQ(rig.prompter.messages.back(), kNotPrintableAscii);
+    EXPECT_TRUE(t.commands.empty());
 }
 
 TEST(Window, EnterAndEscapeNeverClose) {

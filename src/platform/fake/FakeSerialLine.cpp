@@ -1,5 +1,7 @@
 #include "platform/fake/FakeSerialLine.h"
 
+#include "platform/DeviceNames.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <limits>
@@ -19,7 +21,9 @@ void FakeSerialLine::queueInput(const std::string& bytes, uint64_t delayMs) {
     queueInput(std::vector<uint8_t>(bytes.begin(), bytes.end()), delayMs);
 }
 
-size_t FakeSerialLine::pendingInput() const { return input_.size(); }
+size_t FakeSerialLine::pendingInput() const {
+    return input_.size();
+}
 
 size_t FakeSerialLine::takeInput(uint8_t* buffer, size_t length) {
     size_t n = 0;
@@ -202,6 +206,16 @@ std::unique_ptr<SerialDevice> FakeSerialDeviceFactory::create() {
                 return line;
         return std::shared_ptr<FakeSerialLine>();
     });
+}
+
+std::vector<int> FakeSerialDeviceFactory::existingPorts() {
+    std::vector<int> numbers;
+    for (auto& [path, line] : lines_)
+        if (auto n = DeviceNames::parseComPath(path))
+            numbers.push_back(*n);
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
 }
 
 } // namespace dax

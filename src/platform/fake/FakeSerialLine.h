@@ -113,6 +113,8 @@ public:
     explicit FakeSerialDeviceFactory(FakeClock& clock) : clock_(clock) {}
     std::shared_ptr<FakeSerialLine> attach(const std::string& path);
     std::unique_ptr<SerialDevice> create() override;
+    // The COM numbers of the attached lines (\\.\COMn paths).
+    std::vector<int> existingPorts() override;
     std::vector<std::string> openAttempts;
 
 private:

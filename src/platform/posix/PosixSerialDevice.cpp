@@ -525,4 +525,11 @@ std::unique_ptr<SerialDevice> PosixSerialDeviceFactory::create() {
     return std::make_unique<PosixSerialDevice>(m_names);
 }
 
+std::vector<int> PosixSerialDeviceFactory::existingPorts() {
+    std::vector<int> numbers;
+    for (const ComPortNode& port : m_names.listComPorts())
+        numbers.push_back(port.number);
+    return numbers;
+}
+
 } // namespace dax

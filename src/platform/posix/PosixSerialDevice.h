@@ -60,6 +60,7 @@ class PosixSerialDeviceFactory : public SerialDeviceFactory {
 public:
     explicit PosixSerialDeviceFactory(DeviceNames names) : m_names(std::move(names)) {}
     std::unique_ptr<SerialDevice> create() override;
+    std::vector<int> existingPorts() override;
 
 private:
     DeviceNames m_names;

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 
 namespace dax {
 
@@ -29,7 +30,13 @@ QString ToQt(const std::string& text) {
 }
 
 std::string FromQt(const QString& text) {
-    return text.toLatin1().toStdString();
+    // A character beyond Latin-1 becomes SUB, not the '?' the user never typed, so that the
+    // field validation refuses it.
+    std::string bytes;
+    bytes.reserve(size_t(text.size()));
+    for (const QChar c : text)
+        bytes.push_back(c.unicode() <= 0xFF ? char(c.unicode()) : '\x1A');
+    return bytes;
 }
 
 const char kIdProperty[] = "controlId";
@@ -132,11 +139,23 @@ bool DaxtoolWindow::GetCheck(int id) {
     return box && box->isChecked();
 }
 
+void DaxtoolWindow::SetComboItems(int id, const std::vector<std::string>& items) {
+    auto* combo = qobject_cast<QComboBox*>(Control(id));
+    if (!combo)
+        return;
+    // The selection is the dialog's to set; it comes with the next refresh.
+    const QSignalBlocker quiet(combo);
+    combo->clear();
+    for (const std::string& item : items)
+        combo->addItem(ToQt(item));
+    combo->setCurrentIndex(-1);
+}
+
 void DaxtoolWindow::SetComboSelection(int id, int index) {
     auto* combo = qobject_cast<QComboBox*>(Control(id));
     if (!combo)
         return;
-    // A port without an item (COM9 and up) shows no selection.
+    // A port without an item shows no selection.
     combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
 }
 

@@ -37,6 +37,7 @@ public:
     std::string GetControlText(int id) override;
     void SetCheck(int id, bool checked) override;
     bool GetCheck(int id) override;
+    void SetComboItems(int id, const std::vector<std::string>& items) override;
     void SetComboSelection(int id, int index) override;
     int GetComboSelection(int id) override;
     void EnableControl(int id, bool enabled) override;

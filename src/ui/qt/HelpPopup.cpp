@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 
 namespace dax {
 
@@ -31,9 +33,32 @@ void HelpPopup::Measure(const std::string& text, int& width, int& height) const 
     height = metrics.height();
 }
 
+QRect HelpPopup::OnScreen(const QRect& rect) {
+    // The screen of the point the help was asked at (the popup's bottom middle); a point on no
+    // screen (the context-menu key gives none) uses the primary one.
+    const QPoint point(rect.center().x(), rect.bottom());
+    const QScreen* screen = QGuiApplication::screenAt(point);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return rect;
+    // Moved in, never cut: the whole sentence stays readable.
+    const QRect area = screen->availableGeometry();
+    QRect placed = rect;
+    if (placed.right() > area.right())
+        placed.moveRight(area.right());
+    if (placed.left() < area.left())
+        placed.moveLeft(area.left());
+    if (placed.bottom() > area.bottom())
+        placed.moveBottom(area.bottom());
+    if (placed.top() < area.top())
+        placed.moveTop(area.top());
+    return placed;
+}
+
 void HelpPopup::ShowAt(const std::string& text, const QRect& rect) {
     setText(QString::fromLatin1(text.data(), qsizetype(text.size())));
-    setGeometry(rect);
+    setGeometry(OnScreen(rect));
     show();
     raise();
     m_timer.start(); // restarts the 2 seconds

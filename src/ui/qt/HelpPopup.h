@@ -12,7 +12,9 @@ class HelpPopup : public QLabel {
 public:
     HelpPopup();
     void Measure(const std::string& text, int& width, int& height) const;
+    // Shows the text in `rect`, moved as far as needed to lie inside the screen.
     void ShowAt(const std::string& text, const QRect& rect);
+    static QRect OnScreen(const QRect& rect);
     void Hide();
     const QTimer& HideTimer() const { return m_timer; }
 

@@ -3,8 +3,8 @@
 // check box; the calibration buttons; the loader parameters; statistics beside the serial
 // numbers; the Test button, the help hint and the Exerciser at the bottom.
 #include "app/ControlIds.h"
-#include "app/ControlPanel.h"
 #include "app/DialogStrings.h"
+#include "app/PortList.h"
 #include "ui/qt/DaxtoolWindow.h"
 #include "ui/qt/SpinButtons.h"
 
@@ -71,7 +71,7 @@ void DaxtoolWindow::BuildControls() {
     head->addLayout(side);
 
     auto* port = Register(IDC_PORT, new QComboBox(this));
-    for (const std::string& item : ControlPanel::PortItems())
+    for (const std::string& item : PortList().Texts())
         port->addItem(QString::fromStdString(item));
     port->setCurrentIndex(-1);
     auto* commands = new QHBoxLayout;
