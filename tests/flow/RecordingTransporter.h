@@ -3,6 +3,7 @@
 #include "devices/CTransporter.h"
 #include "platform/fake/FakeClock.h"
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ public:
     std::vector<std::string> calls;
     std::set<std::string> failing; // operation names
     std::string failText = "Transporter: Medium Error";
+    std::function<void(const std::string&)> onCall; // runs as each operation is called
 
     // The calls without the ones a print makes, to read a flow at a glance.
     std::vector<std::string> Moves() const;
@@ -69,6 +71,8 @@ public:
 private:
     bool Record(const std::string& name, int argument = -1) {
         calls.push_back(argument < 0 ? name + "()" : name + "(" + std::to_string(argument) + ")");
+        if (onCall)
+            onCall(name);
         if (failing.count(name)) {
             m_strError = failText;
             return false;

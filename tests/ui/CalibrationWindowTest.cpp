@@ -84,6 +84,30 @@ TEST(CalibrationWindows, RotationalWindowHasEveryControlAndChecksItsFields) {
     EXPECT_FALSE(w.isVisible());
 }
 
+TEST(CalibrationWindows, InputDuringADeviceMoveNeitherOverlapsNorClosesUnderIt) {
+    flow::RecordingTransporter device;
+    device.m_bRotator = true;
+    ScriptedPrompter prompter;
+    CRotationalDlg dlg(device, device.clock);
+    RotationalWindow w(dlg, prompter, nullptr);
+    w.show();
+    bool visibleAfterEscape = false;
+    device.onCall = [&](const std::string& name) {
+        if (name != "LoadPrinter")
+            return;
+        // The technician presses Test again, then Escape, while the disc moves.
+        QTest::mouseClick(w.Control(IDC_CAL_TEST), Qt::LeftButton);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        visibleAfterEscape = w.isVisible();
+    };
+    QTest::mouseClick(w.Control(IDC_CAL_TEST), Qt::LeftButton);
+    EXPECT_TRUE(visibleAfterEscape);
+    EXPECT_EQ(std::count(device.calls.begin(), device.calls.end(), "LoadPrinter(0)"), 1);
+    // The Test ran to its end, then Exit took the disc out.
+    EXPECT_EQ(device.calls.back(), "UnloadPrinter()");
+    EXPECT_FALSE(w.isVisible());
+}
+
 TEST(CalibrationWindows, PocketRoundFromTheMainWindowThroughAScriptedTransporter) {
     FakeClock clock;
     FakeSerialDeviceFactory devices(clock);
