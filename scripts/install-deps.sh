@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev
   libpng-dev
   python3
+  help2man dpkg-dev
   "$@"
 )
 

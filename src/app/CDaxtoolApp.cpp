@@ -42,6 +42,14 @@ void CDaxtoolApp::ReadStartupOptions(const std::string& commandLine, const Versi
     }
 }
 
+std::string CDaxtoolApp::VersionReport(const std::string& program) const {
+    std::string report = program + " " + m_strVersion + "\nVersion " + m_strVersion;
+    for (const std::string* line : {&m_strLegal, &m_strDate})
+        if (!line->empty())
+            report += "\n" + *line;
+    return report;
+}
+
 void CDaxtoolApp::FillDialogContext(DialogContext& context) const {
     context.testLevel = m_nTestLevel;
     context.version = m_strVersion;

@@ -112,7 +112,7 @@ int RunCli(int argc, char** argv) {
     CliOptions o;
     // The version text is needed before the options are checked (--version).
     app.ReadStartupOptions("", ReadVersionBlock());
-    if (auto exit = ParseCliOptions(argc, argv, "Version " + app.GetVersion(), o))
+    if (auto exit = ParseCliOptions(argc, argv, app.VersionReport("daxtool-cli"), o))
         return *exit;
     app.ReadStartupOptions(o.commandLine, ReadVersionBlock());
     // Drawing a pattern touches no device, so it may run beside another copy.

@@ -63,14 +63,6 @@ TEST_F(PrintJob, AlignPassesSendThePatternThreeTimesEachAfterItsSelection) {
     EXPECT_EQ(print.GetErrorText(), "");
 }
 
-TEST_F(PrintJob, WithoutAlignPassesThePatternFollowsThePrePrintOnce) {
-    CPrint print(*v, t.clock);
-    ASSERT_TRUE(print.PrintPattern(kPatternOffsetMarks));
-    const auto marks = BuiltInPattern(kPatternOffsetMarks);
-    EXPECT_EQ(t.Sequence(), PrintRun(19 + marks.size()) + " !d0C !e1C !d0C");
-    EXPECT_TRUE(t.clock.sleeps.empty());
-}
-
 TEST_F(PrintJob, AFailedPatternWriteStillOpensTheDrawerAndPollsTheStatus) {
     FakePrinter& p = WithUsbPrinter();
     printers.errorTexts[EIO] = "Input/output error";
@@ -93,15 +85,6 @@ TEST_F(PrintJob, AFailedDrawerCommandEndsTheJobBeforeTheWait) {
     EXPECT_EQ(print.GetErrorText(), printers.ErrorText(EIO));
     EXPECT_EQ(t.Sequence(), "[19]"); // no wait, no drawer over the link
     EXPECT_TRUE(std::string(p.received.begin(), p.received.end()) == Grid());
-}
-
-TEST_F(PrintJob, AFailedPrintLeavesTheDrawerShutAndSaysWhy) {
-    t.transporterSense = 5;
-    t.printerSense = 1;
-    CPrint print(*v, t.clock);
-    EXPECT_FALSE(print.PrintPattern(kPatternCalibrationGrid));
-    EXPECT_EQ(print.GetErrorText(), "Print failed - Ribbon Out");
-    EXPECT_EQ(t.Sequence(), PrintRun(19 + Grid().size()) + " !d0C !e1C");
 }
 
 TEST_F(PrintJob, APatternTheDeviceCannotGiveIsReportedAndNothingIsSent) {
