@@ -73,6 +73,8 @@ public:
     void OnSetParams();
     void OnCounterToSerial();
     void OnUpdateFlash();
+    void OnCalibrateRotator();
+    void OnCalibratePocket();
     void OnClose();      // WM_CLOSE and Exit
     void OnEndSession(); // the session ends: nothing is written
     // Right click or F1 at a screen point: the help sentence of the control there.

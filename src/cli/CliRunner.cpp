@@ -6,6 +6,7 @@
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
 #include "app/FlashLayout.h"
+#include "cli/CalibrateCommand.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
 #include "cli/CliView.h"
@@ -139,6 +140,10 @@ std::string Unavailable(const CliOptions& o, CliView& view) {
         button = IDC_SET_PARAMS;
     else if (o.command == "print-grid")
         button = IDC_PRINT_GRID;
+    else if (o.command == "calibrate-rotator")
+        button = IDC_CALIBRATE_ROTATOR;
+    else if (o.command == "calibrate-pocket")
+        button = IDC_CALIBRATE_POCKET;
     if (button == IDC_NONE)
         return {};
     std::string why = ControlUnavailableReason(view, button);
@@ -153,7 +158,8 @@ std::string PortName(const CDaxtoolDlg& dlg) {
 }
 
 // Runs the command's handler on the found device; the exit status.
-int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
+int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
+               CalibrationSummary& calibration) {
     if (o.command == "scan" || o.command == "info") {
         if (dlg.m_strStatus.empty())
             dlg.m_strStatus =
@@ -164,6 +170,10 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
         dlg.m_strStatus = why;
         return kExitFailed;
     }
+    if (o.command == "calibrate-rotator")
+        return RunCalibrateRotator(o, dlg, view, calibration);
+    if (o.command == "calibrate-pocket")
+        return RunCalibratePocket(o, dlg, view, calibration);
     if (o.command == "flash-leds") {
         dlg.OnFlashLeds();
         if (!dlg.GetTransporter()->GetErrorText().empty())
@@ -323,10 +333,13 @@ int RunCli(int argc, char** argv) {
     }
 
     int status = kExitNoTransporter;
+    CalibrationSummary calibration;
     if (dlg.GetTransporter())
-        status = RunCommand(o, dlg, view);
+        status = RunCommand(o, dlg, view, calibration);
     else
         DescribeNotFound(o, dlg, names, record, report);
+    if (!calibration.lines.empty())
+        report.SetCalibration(&calibration);
     print();
     dlg.OnClose();
     return status;
