@@ -61,7 +61,8 @@ Json OptionalText(bool present, const std::string& text) {
 Snapshot Take(const CDaxtoolDlg& dlg, DialogView& view, const DeviceNames& names) {
     Snapshot s;
     s.device = dlg.GetTransporter();
-    if (auto node = names.resolvePath(dlg.m_strPortPath))
+    // On Windows a port is its own node: nothing to add.
+    if (auto node = names.resolvePath(dlg.m_strPortPath); node && *node != dlg.m_strPortPath)
         s.node = *node;
     s.serialRead = s.device && dlg.SerialNumbersRead();
     s.printerBShown = s.device && view.IsControlVisible(IDC_PRINTER_B_SN);

@@ -12,9 +12,15 @@
 #include "platform/DeviceNames.h"
 #include "platform/Format.h"
 #include "platform/RealClock.h"
+#ifdef _WIN32
+#include "platform/win32/RegistrySettingsStore.h"
+#include "platform/win32/Win32NamedMutex.h"
+#include "platform/win32/Win32SerialDevice.h"
+#else
 #include "platform/posix/PosixNamedMutex.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/qt/QtSettingsStore.h"
+#endif
 
 #include <cstdio>
 #include <memory>
@@ -22,6 +28,18 @@
 namespace dax {
 
 namespace {
+
+// The system's side of the seams: the registry and COM ports on Windows, where the program needs
+// no Qt; the device directory and Qt's settings file elsewhere.
+#ifdef _WIN32
+using SystemMutexes = Win32NamedMutexFactory;
+using SystemSerialDevices = Win32SerialDeviceFactory;
+using SystemSettings = RegistrySettingsStore;
+#else
+using SystemMutexes = PosixNamedMutexFactory;
+using SystemSerialDevices = PosixSerialDeviceFactory;
+using SystemSettings = QtSettingsStore;
+#endif
 
 // Puts the options of set-serial and set-params into the controls, as a technician would type
 // them, so the dialog's own field exchange validates them.
@@ -98,7 +116,7 @@ int RunCli(int argc, char** argv) {
         return *exit;
     app.ReadStartupOptions(o.commandLine, ReadVersionBlock());
 
-    PosixNamedMutexFactory mutexes;
+    SystemMutexes mutexes;
     std::string refusal;
     if (!app.AcquireInstance(mutexes, refusal)) {
         std::fprintf(stderr, "%s\n", refusal.c_str());
@@ -120,8 +138,8 @@ int RunCli(int argc, char** argv) {
             return kExitUsage;
         }
     }
-    PosixSerialDeviceFactory serial(names);
-    QtSettingsStore settings;
+    SystemSerialDevices serial(names);
+    SystemSettings settings;
     CliView view;
     DialogContext context(serial, clock, settings);
     app.FillDialogContext(context);
