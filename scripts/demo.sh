@@ -7,12 +7,28 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+say() { echo "demo: $*"; }
+
+say "checking the build's Debian packages"
 bash scripts/install-deps.sh
+say "configuring the build in build/"
 cmake -S . -B build >/dev/null
 targets=(daxsim daxtool-cli)
 window=""
 [ -n "${DISPLAY:-}" ] && [ $# -eq 0 ] && window=1 && targets+=(daxtool)
-cmake --build build -j"$(nproc)" --target "${targets[@]}" >/dev/null
+say "building ${targets[*]} (the first build takes a few minutes on 2 cores)"
+# One line per file compiled, so a long first build is seen to move; all of it on a failure.
+log=$(mktemp)
+if ! cmake --build build -j"$(nproc)" --target "${targets[@]}" 2>&1 | tee "$log" |
+  sed -un 's|CMakeFiles/[^/]*\.dir/||
+           s/^\[ *\([0-9]*%\)\] Building CXX object \(.*\)\.o$/  [\1] compiling \2/p
+           s/^\[ *\([0-9]*%\)\] Linking CXX executable \(.*\)$/  [\1] linking \2/p'; then
+  cat "$log" >&2
+  rm -f "$log"
+  exit 1
+fi
+rm -f "$log"
+say "built"
 
 dir=$(mktemp -d)
 sim_pid=""

@@ -8,7 +8,9 @@ packages=(
   libgtest-dev libgmock-dev
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev
+  libpng-dev
   python3
+  help2man dpkg-dev
   "$@"
 )
 

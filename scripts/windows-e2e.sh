@@ -3,7 +3,7 @@
 # a pseudo-terminal, Wine's dosdevices/com5 links to it, and daxtool-cli.exe must list COM5 and
 # find the transporter there with `info`.
 #   bash scripts/windows-e2e.sh BUILD_DIR   (scripts/windows.sh runs it after the tests)
-# Needs the native daxsim, which it builds in build/ when it is not there.
+# Needs the native daxsim and daxtool-cli, which it builds in build/ when they are not there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -13,9 +13,9 @@ export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
 export WINEDEBUG=-all
 export DISPLAY=
 
-if [ ! -x build/sim/daxsim ]; then
+if [ ! -x build/sim/daxsim ] || [ ! -x build/src/cli/daxtool-cli ]; then
   cmake -S . -B build >/dev/null
-  cmake --build build --target daxsim -j"$(nproc)"
+  cmake --build build --target daxsim daxtool-cli -j"$(nproc)"
 fi
 
 work=$(mktemp -d "$build/e2e.XXXXXX")
@@ -47,6 +47,7 @@ ln -sfn "$pts" "$WINEPREFIX/dosdevices/com5"
 wine reg delete 'HKCU\Software\Korvix\Daxtool' /f >/dev/null 2>&1 || true
 
 fail=0
+passed=0
 check() { # name, expected text, command...
   local name=$1 want=$2 out rc
   shift 2
@@ -56,10 +57,11 @@ check() { # name, expected text, command...
   set -e
   if [ $rc -eq 0 ] && grep -q -- "$want" <<<"$out"; then
     echo "[  PASSED  ] $name"
+    passed=$((passed + 1))
   else
     echo "[  FAILED  ] $name (exit $rc)"
     echo "$out"
-    fail=1
+    fail=$((fail + 1))
   fi
 }
 # The port is named with --port: Wine knows a dosdevices link to a pseudo-terminal when it is
@@ -74,4 +76,16 @@ check "the registry keeps the next first port" "First Port.*REG_DWORD.*0x6" \
   reg query 'HKCU\Software\Korvix\Daxtool\Last Good'
 check "the registry keeps the last good rate" "Baud Rate.*REG_DWORD.*0x9600" \
   reg query 'HKCU\Software\Korvix\Daxtool\Last Good'
-exit $fail
+
+# The Windows build writes its PNG pictures without libpng: the same dots as the Linux build's.
+check "pattern grid writes a PNG" "^png: " "$cli" pattern grid --png "Z:$work/win.png"
+build/src/cli/daxtool-cli pattern grid --png "$work/linux.png" >/dev/null
+if python3 scripts/png_rows.py "$work/win.png" "$work/linux.png"; then
+  echo "[  PASSED  ] the grid's PNG has the same dots as on Linux"
+  passed=$((passed + 1))
+else
+  echo "[  FAILED  ] the grid's PNG has the same dots as on Linux"
+  fail=$((fail + 1))
+fi
+echo "wine: $passed passed, $fail failed"
+[ "$fail" -eq 0 ]

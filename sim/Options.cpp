@@ -5,10 +5,9 @@
 namespace dax::sim {
 
 const char* Usage() {
-    return "usage: daxsim --profile NAME [--set KEY=VALUE ...] [--port N] [--device-dir DIR]\n"
-           "              [--log FILE] [--usb-printer] [--print-capture FILE]\n"
-           "              [--print-pbm DIR]\n"
-           "       daxsim --list-profiles\n"
+    return "Usage: daxsim --profile NAME [--set KEY=VALUE ...] [--port N] [--device-dir DIR] "
+           "[--log FILE] [--usb-printer] [--print-capture FILE] [--print-pbm DIR]\n"
+           "  or:  daxsim --list-profiles | --help | --version\n"
            "Plays an autoloader on a pseudo-terminal linked as DIR/comN, prints\n"
            "'ready COMn /dev/pts/X' and serves until SIGTERM or SIGINT.\n"
            "DIR is --device-dir, else $DAXTOOL_DEVICE_DIR, else ~/.config/Korvix/devices.\n"
@@ -39,6 +38,8 @@ bool ParseOptions(int argc, const char* const* argv, SOptions& o, std::string& e
         };
         if (arg == "--help" || arg == "-h") {
             o.help = true;
+        } else if (arg == "--version") {
+            o.version = true;
         } else if (arg == "--list-profiles") {
             o.listProfiles = true;
         } else if (arg == "--profile") {
@@ -81,7 +82,7 @@ bool ParseOptions(int argc, const char* const* argv, SOptions& o, std::string& e
             return false;
         }
     }
-    if (!o.help && !o.listProfiles && o.profile.empty()) {
+    if (!o.help && !o.version && !o.listProfiles && o.profile.empty()) {
         error = "--profile is required (daxsim --list-profiles names them)";
         return false;
     }

@@ -16,6 +16,7 @@ struct SOptions {
     std::string printPbmDir;  // each print job's page as DIR/job-N.pbm
     bool listProfiles = false;
     bool help = false;
+    bool version = false;
 };
 
 // The command line of daxsim; on false, error says what is wrong.

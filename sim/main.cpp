@@ -37,7 +37,15 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if (options.help) {
-        std::printf("%s\nSettings for --set:\n%s", Usage(), SettingsHelp());
+        std::printf(
+            "%s\nSettings for --set:\n%s\n"
+            "Exit status: 0 stopped by a signal, 1 the pseudo-terminal, its link or the log\n"
+            "could not be made, 64 bad usage.\n",
+            Usage(), SettingsHelp());
+        return 0;
+    }
+    if (options.version) {
+        std::printf("daxsim %s\n", DAXSIM_VERSION);
         return 0;
     }
     if (options.listProfiles) {

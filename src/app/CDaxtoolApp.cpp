@@ -1,6 +1,7 @@
 #include "app/CDaxtoolApp.h"
 
 #include "app/CDaxtoolDlg.h"
+#include "platform/ProgramDirectory.h"
 
 #include <cctype>
 
@@ -41,11 +42,20 @@ void CDaxtoolApp::ReadStartupOptions(const std::string& commandLine, const Versi
     }
 }
 
+std::string CDaxtoolApp::VersionReport(const std::string& program) const {
+    std::string report = program + " " + m_strVersion + "\nVersion " + m_strVersion;
+    for (const std::string* line : {&m_strLegal, &m_strDate})
+        if (!line->empty())
+            report += "\n" + *line;
+    return report;
+}
+
 void CDaxtoolApp::FillDialogContext(DialogContext& context) const {
     context.testLevel = m_nTestLevel;
     context.version = m_strVersion;
     context.date = m_strDate;
     context.legal = m_strLegal;
+    context.programDirectory = ProgramDirectory();
 }
 
 int ParseTestLevel(const std::string& commandLine) {

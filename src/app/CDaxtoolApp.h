@@ -30,6 +30,9 @@ public:
     const std::string& GetDate() const { return m_strDate; }
     const std::string& GetLegal() const { return m_strLegal; }
     int GetTestLevel() const { return m_nTestLevel; }
+    // What --version prints: a first line naming `program` and its version, as command-line
+    // tools do, then the About box's texts (version, legal notice, revision date).
+    std::string VersionReport(const std::string& program) const;
 
     std::string m_strVersion;
     std::string m_strDate;

@@ -18,6 +18,7 @@
 namespace dax {
 
 class PortTrace;
+class PrinterDevices;
 
 // What the dialog needs from the program around it.
 struct DialogContext {
@@ -31,6 +32,10 @@ struct DialogContext {
     std::string date;
     std::string legal;
     PortTrace* trace = nullptr; // sees every byte on the transporter's port
+    // The system's USB printers (none: print data go over the transporter's link) and where the
+    // printer alignment files lie.
+    PrinterDevices* printerDevices = nullptr;
+    std::string programDirectory;
 };
 
 // The main dialog's logic: its fields, the state of its controls and every command handler. It
@@ -54,6 +59,7 @@ public:
 
     // Command handlers, one per control or command.
     void OnFlashLeds();
+    void OnPrintGrid();
     void OnTest();
     void OnExerciser();
     void OnAbout();
@@ -79,6 +85,9 @@ public:
     void StartupScan();
 
     bool StepDownTo38400();
+    // Loads a disc from bin 1, prints one of the device's built-in patterns on it and takes it
+    // out; the outcome goes into the status.
+    void PrintDevicePattern(int pattern);
 
     // Selects the Port combo's item of COMn (0: "Unknown"), as the user would; a port without
     // an item gets one. False for a number that names no port.

@@ -17,6 +17,9 @@ inline constexpr char kNoTransporterOnPort[] = "Unable to communicate with the t
 inline constexpr char kNoTransporterAnywhere[] = "Unable to find a transporter";
 inline constexpr char kUpdatingParameters[] = "Updating Flash Parameters...";
 inline constexpr char kUpdateSucceeded[] = "Parameter update succeeded";
+inline constexpr char kNoTransporterAvailable[] = "No transporter available";
+inline constexpr char kPrintingPattern[] = "Printing the selected pattern";
+inline constexpr char kPrintingCompleted[] = "Printing Completed";
 inline constexpr char kNoComeback[] =
     "Parameters sent, but the transporter did not come back after its restart";
 

@@ -66,7 +66,8 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
             // The count is kept as received; the read is bounded by the buffer.
             const uint32_t n = IdentificationLength(answer);
             m_pPort->Read(answer + kInquiryHeadLength, std::min(n, kMaxIdentification));
-            m_pTransporter = RecogniseTransporter(answer, n, m_pPort.get(), m_ctx.clock, *this);
+            m_pTransporter = RecogniseTransporter(answer, n, m_pPort.get(), m_ctx.clock, *this,
+                                                  {m_ctx.printerDevices, m_ctx.programDirectory});
             if (m_pTransporter)
                 break;
         } else if (m_pPort->GetErrorCode() == kSerialCtsOff) {

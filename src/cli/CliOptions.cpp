@@ -74,7 +74,16 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
                                               ".bin flash file");
     flash->add_option("FILE", o.flashFile, "The flash file")->required();
     flash->add_flag("--no-check", o.noCheck, "Skip the device compatibility check for this update");
+    app.add_subcommand("print-grid", "Print the calibration grid on a disc from bin 1");
     app.add_subcommand("mailbox-test", "Open and close the mailbox until a command fails");
+    auto* pattern = app.add_subcommand("pattern", "Draw what a built-in pattern prints, as a PNG "
+                                                  "picture (no device is used)");
+    pattern->add_option("NAME", o.patternName, "grid (calibration grid) or marks (offset marks)")
+        ->required()
+        ->check(CLI::IsMember({"grid", "marks"}));
+    pattern->add_option("--png", o.pngFile, "The picture to write")
+        ->required()
+        ->option_text("FILE");
 
     try {
         std::vector<std::string> reversed(args.rbegin(), args.rend() - 1);

@@ -27,6 +27,9 @@ struct CliOptions {
     // flash
     std::string flashFile;
     bool noCheck = false;
+    // pattern
+    std::string patternName;
+    std::string pngFile;
 };
 
 // Exit statuses of daxtool-cli.

@@ -8,6 +8,7 @@
 #include "cli/CliReport.h"
 #include "cli/CliView.h"
 #include "cli/FileTrace.h"
+#include "cli/PatternCommand.h"
 #include "cli/PortsCommand.h"
 #include "platform/DeviceNames.h"
 #include "platform/Format.h"
@@ -15,9 +16,11 @@
 #ifdef _WIN32
 #include "platform/win32/RegistrySettingsStore.h"
 #include "platform/win32/Win32NamedMutex.h"
+#include "platform/win32/Win32PrinterDevices.h"
 #include "platform/win32/Win32SerialDevice.h"
 #else
 #include "platform/posix/PosixNamedMutex.h"
+#include "platform/posix/PosixPrinterDevices.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/qt/QtSettingsStore.h"
 #endif
@@ -34,10 +37,12 @@ namespace {
 #ifdef _WIN32
 using SystemMutexes = Win32NamedMutexFactory;
 using SystemSerialDevices = Win32SerialDeviceFactory;
+using SystemPrinterDevices = Win32PrinterDevices;
 using SystemSettings = RegistrySettingsStore;
 #else
 using SystemMutexes = PosixNamedMutexFactory;
 using SystemSerialDevices = PosixSerialDeviceFactory;
+using SystemPrinterDevices = PosixPrinterDevices;
 using SystemSettings = QtSettingsStore;
 #endif
 
@@ -79,6 +84,16 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
                           dlg.m_strStatus == "Downloading - completed";
         return done ? kExitDone : dlg.GetTransporter() ? kExitFailed : kExitNoTransporter;
     }
+    if (o.command == "print-grid") {
+        // The window offers the button only for a printer that can take the grid.
+        const CTransporter& t = *dlg.GetTransporter();
+        if (!t.m_bGridPrintable || t.m_nPrinters <= 0) {
+            std::fprintf(stderr, "This transporter cannot print the calibration grid\n");
+            return kExitFailed;
+        }
+        dlg.OnPrintGrid();
+        return dlg.m_strStatus == kPrintingCompleted ? kExitDone : kExitFailed;
+    }
     if (o.command == "mailbox-test") {
         if (dlg.GetTestLevel() != 1) {
             std::fprintf(stderr, "mailbox-test needs -Test1\n");
@@ -112,9 +127,12 @@ int RunCli(int argc, char** argv) {
     CliOptions o;
     // The version text is needed before the options are checked (--version).
     app.ReadStartupOptions("", ReadVersionBlock());
-    if (auto exit = ParseCliOptions(argc, argv, "Version " + app.GetVersion(), o))
+    if (auto exit = ParseCliOptions(argc, argv, app.VersionReport("daxtool-cli"), o))
         return *exit;
     app.ReadStartupOptions(o.commandLine, ReadVersionBlock());
+    // Drawing a pattern touches no device, so it may run beside another copy.
+    if (o.command == "pattern")
+        return RunPatternCommand(o.patternName, o.pngFile, o.json, stdout, stderr);
 
     SystemMutexes mutexes;
     std::string refusal;
@@ -144,6 +162,8 @@ int RunCli(int argc, char** argv) {
     DialogContext context(serial, clock, settings);
     app.FillDialogContext(context);
     context.trace = trace.get();
+    SystemPrinterDevices printers(names);
+    context.printerDevices = &printers;
     CDaxtoolDlg dlg(context, view);
     if (o.port) {
         // As when the port is chosen in the Port box: only that port is probed.

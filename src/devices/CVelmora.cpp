@@ -6,8 +6,10 @@
 #include "devices/ProductRecognition.h"
 #include "devices/SenseText.h"
 #include "link/CTransporterPort.h"
+#include "printers/CUsbPool.h"
 
 #include <string_view>
+#include <utility>
 
 namespace dax {
 
@@ -54,8 +56,9 @@ constexpr std::string_view kModelDKPR22 = "DKPR22";
 
 } // namespace
 
-CVelmora::CVelmora(CTransporterPort* port, Clock& clock, Interaction& interaction)
-    : CTransporter(clock, interaction), m_pPort(port) {
+CVelmora::CVelmora(CTransporterPort* port, Clock& clock, Interaction& interaction,
+                   PrinterAccess printers)
+    : CTransporter(clock, interaction), m_pPort(port), m_printers(std::move(printers)) {
     const Identification id = SharedInquiry().View();
     if (id.HasPrinter()) {
         m_nPrinters = 1;
@@ -63,8 +66,6 @@ CVelmora::CVelmora(CTransporterPort* port, Clock& clock, Interaction& interactio
     ReadModel(id);
     ReadPrinter(id);
 }
-
-CVelmora::~CVelmora() = default;
 
 void CVelmora::ReadModel(const Identification& id) {
     for (const ModelEntry& model : kModels) {
@@ -172,8 +173,6 @@ void CVelmora::Initialize() {
     PositionMedium(kElementPrinter, kActionNone, 0);
     MatchUsbPrinter();
 }
-
-void CVelmora::MatchUsbPrinter() {}
 
 bool CVelmora::Probe(int element, int& state) {
     state = -1;

@@ -2,14 +2,19 @@
 
 #include "devices/CTransporter.h"
 #include "devices/ElementMap.h"
+#include "devices/PrinterAccess.h"
 #include "devices/ProductRecognition.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace dax {
 
 class CTransporterPort;
+class CUsbPool;
+class CUsbPrinterPort;
 class Identification;
 
 // The main transporter family, and the base of the dual-printer transporter. Construction reads
@@ -57,12 +62,32 @@ public:
     static constexpr uint32_t kMailboxFullPauseMs = 1000;
     static constexpr uint32_t kMailboxCyclePauseMs = 100;
 
+    // Print data go out in pieces of at most these sizes.
+    static constexpr uint32_t kUsbPrintPiece = 1024;
+    static constexpr uint32_t kLinkPrintPiece = 64;
+    // Write time-out of print data on the link: a constant and a per-byte part.
+    static constexpr uint32_t kPrintWriteConstantMs = 10000;
+    static constexpr uint32_t kPrintWritePerByteMs = 100;
+
+    // USB printer probe: how long the drawer takes to come out, and to go back in.
+    static constexpr uint32_t kUsbDrawerOpenMs = 5000;
+    static constexpr uint32_t kUsbDrawerCloseMs = 4000;
+
+    // The Morrane printer's end-of-print wait.
+    static constexpr uint32_t kMorranePollMs = 500;
+    static constexpr uint32_t kMorraneSenseRetryMs = 5000;
+    static constexpr uint32_t kMorraneIdlePauseMs = 2000;
+    static constexpr int kMorraneMaxPasses = 600;
+    static constexpr int kMorraneMaxCode3 = 60;
+
+    static constexpr char kGridNotOnMorrane[] =
+        "The calibration grid cannot be printed on a Morrane printer";
+
     static constexpr int kMaxBeeps = 9;
     static constexpr size_t kDisplayNameLength = 16;
 
     static constexpr char kSaveSettingsNoAnswer[] =
         "Settings sent, but the transporter did not answer after its restart";
-    static constexpr char kNotAvailableYet[] = "Not available yet";
 
     // Firmware programming. CheckFlashFile reads no further into an image than this; the
     // caller passes at least min(length, kFlashHeaderSize) bytes.
@@ -75,7 +100,8 @@ public:
         "Flash image is too large for this transporter's firmware";
     static constexpr char kFlashDataFailed[] = "Error sending flash data - ";
 
-    CVelmora(CTransporterPort* port, Clock& clock, Interaction& interaction);
+    CVelmora(CTransporterPort* port, Clock& clock, Interaction& interaction,
+             PrinterAccess printers = {});
     ~CVelmora() override;
 
     void TestMailbox() override;
@@ -140,7 +166,14 @@ public:
     // an image longer than kOldFirmwareImageLimit. Nothing is sent. BeginFlash asks it too.
     bool FitsProgrammingSize(uint32_t imageLength);
 
+    // Whether the port is this transporter's printer: its drawer is opened through it and the
+    // transporter asked whether it sees its printer drawer out. The first port that says yes
+    // becomes the device's USB printer port.
+    bool ProbeUsbPrinter(CUsbPrinterPort* port);
+
     CTransporterPort* GetPort() const { return m_pPort; }
+    // The USB printer port matched to this transporter; null: print data go over the link.
+    CUsbPrinterPort* GetUsbPrinterPort() const { return m_pUsbPrinterPort; }
 
     // Model and configuration, set by construction and Initialize; read by the dialogs and the
     // derived families.
@@ -162,11 +195,12 @@ public:
     bool m_bMorraneDKPR22 = false;
 
 protected:
-    // Where Initialize finds which USB printer belongs to this transporter (drawer opened through
-    // each USB printer port, the transporter asked whether its printer drawer is out). Printer
-    // ports are not part of this build yet, so nothing is matched here and the printer count
-    // stays as identification left it.
+    // Where Initialize finds which USB printer belongs to this transporter: every USB printer
+    // port that opens and takes the close-drawer command is probed in pool order until one
+    // matches; the printer count then becomes 1.
     virtual void MatchUsbPrinter();
+    // Writes a raw sequence to the link, no answer read; false with the port's text.
+    bool WriteRaw(const char* bytes, uint32_t length);
 
     // Exchange with the port; false with the port's text (behind `prefix`) in the error text.
     bool ExchangeOrFail(const std::string& command, void* answer, uint32_t answerLength,
@@ -175,10 +209,9 @@ protected:
     void SenseAfterRefusal();
     // Request Sense, then the command with the settings time-out.
     bool SendSetting(const std::string& command);
-    // Fails an operation that this build does not carry yet.
-    bool NotAvailableYet();
 
     CTransporterPort* m_pPort;
+    PrinterAccess m_printers;
 
 private:
     void ReadModel(const Identification& id);
@@ -199,6 +232,16 @@ private:
     bool CheckGeneralImage(const uint8_t* image, uint32_t readable, uint32_t length);
     bool OnMorranePath() const;
 
+    bool WaitForMorranePrint();
+    bool SendPrintDataUsb(const uint8_t* data, uint32_t length);
+    bool SendPrintDataLink(const uint8_t* data, uint32_t length);
+    // Moves a disc to the printer: `get` from where it comes, then PUT at PRINTER (or the
+    // rotator's load with a bin).
+    bool MoveDiscToPrinter(int getElement, int bin);
+    // The Morrane alignment file for this printer and element 270's value; 0 bytes and the
+    // reason in the error text when there is none.
+    uint32_t LoadAlignmentFile(const uint8_t** data);
+
     // The product name is the start-up firmware's own ("KORVIX BOOT     ").
     bool m_bBootProductName = false;
     // The inquiry answer this device was made from: the flash-file check compares its raw
@@ -207,6 +250,11 @@ private:
     // Bytes announced by BeginFlash (0: no limit known) and sent since.
     uint32_t m_nFlashAnnounced = 0;
     uint32_t m_nFlashSent = 0;
+
+    // Pattern data loaded from a file by GetPattern, until ReleasePattern.
+    std::vector<uint8_t> m_patternBuffer;
+    std::unique_ptr<CUsbPool> m_pUsbPool;
+    CUsbPrinterPort* m_pUsbPrinterPort = nullptr;
 };
 
 } // namespace dax

@@ -176,47 +176,4 @@ int CVelmora::GetPrinterKind() {
     return m_nPrinters == 1 ? 0 : 3;
 }
 
-bool CVelmora::WaitPrintComplete() {
-    if (m_bMorranePrinter) {
-        return NotAvailableYet();
-    }
-    return CTransporter::WaitPrintComplete();
-}
-
-bool CVelmora::NotAvailableYet() {
-    m_strError = kNotAvailableYet;
-    return false;
-}
-
-// Printing comes with the printer ports.
-bool CVelmora::LoadPrinter(int) {
-    return NotAvailableYet();
-}
-
-bool CVelmora::ReloadPrinter(int) {
-    return NotAvailableYet();
-}
-
-bool CVelmora::SendPrintData(const uint8_t*, uint32_t) {
-    return NotAvailableYet();
-}
-
-bool CVelmora::OpenPrinterDrawer() {
-    return NotAvailableYet();
-}
-
-bool CVelmora::SendPrePrint() {
-    return NotAvailableYet();
-}
-
-uint32_t CVelmora::GetPattern(int, const uint8_t** data) {
-    if (data != nullptr) {
-        *data = nullptr;
-    }
-    NotAvailableYet();
-    return 0;
-}
-
-void CVelmora::ReleasePattern() {}
-
 } // namespace dax

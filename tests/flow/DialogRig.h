@@ -37,7 +37,9 @@ public:
         path = fileToOpen;
         return true;
     }
+    void SetWaitCursor(bool wait) override { waitCursor = wait; }
     std::vector<std::string> statuses; // every status the window showed, in order
+    bool waitCursor = false;
     std::vector<std::string> fileDialogs;
     std::string fileToOpen; // empty: the dialog is cancelled
     int pumps = 0;

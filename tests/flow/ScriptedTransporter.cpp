@@ -11,6 +11,14 @@ namespace dax::flow {
 
 namespace {
 
+// What the transporter passes to its printer untouched: raster data and the printer's own
+// set-up commands. Transporter commands (inquiry, sense, elements, rates, flash, drawer, align
+// passes) begin ESC '!' and one of these letters.
+bool IsPrintData(const std::vector<uint8_t>& bytes) {
+    return bytes.size() < 3 || bytes[0] != 0x1B || bytes[1] != '!' ||
+           std::strchr("abdefgh", bytes[2]) == nullptr;
+}
+
 std::string Padded(std::string text, size_t length) {
     text.resize(length, ' ');
     return text;
@@ -67,6 +75,11 @@ void ScriptedTransporter::Listen() {
             flashExpected -= n;
             return;
         }
+        if (IsPrintData(bytes)) {
+            TakePrintData(bytes);
+            return;
+        }
+        m_bPrinting = false;
         const std::string text(bytes.begin() + (bytes[0] == 0x1B ? 1 : 0), bytes.end());
         commands.push_back(text);
         rates.push_back(l.lineState.baudRate);
@@ -89,6 +102,18 @@ void ScriptedTransporter::Listen() {
         if (auto it = silenceAfter.find(text); it != silenceAfter.end())
             silentSenses = it->second;
     };
+}
+
+void ScriptedTransporter::TakePrintData(const std::vector<uint8_t>& bytes) {
+    printWrites.emplace_back(bytes.begin(), bytes.end());
+    printed.append(bytes.begin(), bytes.end());
+    size_t run = bytes.size();
+    if (m_bPrinting && !commands.empty() && commands.back().front() == '[') {
+        run += std::strtoul(commands.back().c_str() + 1, nullptr, 10);
+        commands.pop_back();
+    }
+    commands.push_back("[" + std::to_string(run) + "]");
+    m_bPrinting = true;
 }
 
 std::optional<std::string> ScriptedTransporter::Answer(const std::string& command) {
@@ -129,7 +154,8 @@ std::optional<std::string> ScriptedTransporter::Answer(const std::string& comman
             ownRate = command == "!b11520C" ? 115200 : uint32_t(std::atoi(command.c_str() + 2));
         return "\x1B!b1C";
     }
-    if (command == "!a3H" || command == "!d1C")
+    // Drawer and align-pass commands go through to the printer: no answer.
+    if (command.compare(0, 2, "!a") == 0 || command.compare(0, 2, "!d") == 0)
         return std::nullopt;
     return "\x1B!xx1C";
 }

@@ -62,8 +62,13 @@ public:
     std::vector<uint8_t> flashData;
     size_t flashExpected = 0;
 
+    // Commands in order; a run of print data written raw (printer set-up, raster data) shows
+    // as one "[n]" with its byte count.
     std::vector<std::string> commands;
     std::vector<uint32_t> rates;
+    // Every raw print-data write as it came, and all of those bytes in order.
+    std::vector<std::string> printWrites;
+    std::string printed;
 
     std::string Sequence() const;
     // Read time-outs (ms) set for answers, drains left out.
@@ -71,6 +76,8 @@ public:
 
 private:
     void Listen();
+    void TakePrintData(const std::vector<uint8_t>& bytes);
+    bool m_bPrinting = false;
     std::optional<std::string> Answer(const std::string& command);
 };
 

@@ -93,7 +93,8 @@ public:
     daxtest::TempDir tmp;
     const std::string dir = tmp.Path() + "/dev", log = tmp.Path() + "/sim.log";
     daxtest::Background proc;
-    const std::string ready = proc.ReadLine(5000);
+    // Generous: tests run side by side, and a loaded machine may take seconds to start it.
+    const std::string ready = proc.ReadLine(20000);
     const std::string pts = ready.rfind("ready COM4 ", 0) == 0 ? ready.substr(11) : "";
 
 private:

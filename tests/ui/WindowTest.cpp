@@ -335,5 +335,21 @@ TEST(Window, ACloseRequestDuringAnOperationWaitsForItsEnd) {
     EXPECT_FALSE(w.isVisible());
 }
 
+TEST(Window, PrintCalibrationGridPrintsBehindTheWaitCursor) {
+    WindowRig rig;
+    ScriptedTransporter& t = rig.Attach(2, General());
+    DaxtoolWindow& w = rig.Start();
+    bool waitCursor = false;
+    // Seen while the print pumps messages.
+    QTimer::singleShot(0, &w, [&] { waitCursor = QApplication::overrideCursor() != nullptr; });
+    rig.Click(IDC_PRINT_GRID);
+    EXPECT_TRUE(waitCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(rig.Get<QLineEdit>(IDC_STATUS)->text().toStdString(), kPrintingCompleted);
+    EXPECT_EQ(t.commands.front(), "!e1C");
+    EXPECT_EQ(t.commands[1], "!f12002C");
+    EXPECT_GT(t.printed.size(), 53957u);
+}
+
 } // namespace
 } // namespace dax::ui

@@ -1,7 +1,10 @@
 #pragma once
 
-#include <setupapi.h>
+// setupapi.h needs windows.h before it.
+// clang-format off
 #include <windows.h>
+#include <setupapi.h>
+// clang-format on
 
 namespace dax {
 

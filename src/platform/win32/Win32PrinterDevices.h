@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/DeviceNames.h"
 #include "platform/PrinterDevices.h"
 
 namespace dax {
@@ -10,6 +11,8 @@ namespace dax {
 // are its COMMTIMEOUTS.
 class Win32PrinterDevices : public PrinterDevices {
 public:
+    // The names are the system's own and need no mapping; taken as the POSIX side takes them.
+    explicit Win32PrinterDevices(const DeviceNames& = DeviceNames()) {}
     std::vector<std::string> ListUsbPrinters() override;
     std::unique_ptr<PrinterDevice> Open(const std::string& name, uint32_t& error) override;
     // FormatMessageA in the user's language, on one line; "" for 0 or an unknown code.

@@ -84,8 +84,9 @@ void DaxtoolWindow::ConnectCommands() {
     onClick(IDC_SET_PARAMS, &CDaxtoolDlg::OnSetParams);
     onClick(IDC_TEST, &CDaxtoolDlg::OnTest);
     onClick(IDC_EXERCISER, &CDaxtoolDlg::OnExerciser);
-    // Print Calibration Grid, Calibrate Rotator and Calibrate Pocket CDs have no handler in
-    // the dialog logic yet; their buttons do nothing.
+    onClick(IDC_PRINT_GRID, &CDaxtoolDlg::OnPrintGrid);
+    // Calibrate Rotator and Calibrate Pocket CDs have no handler in the dialog logic yet; their
+    // buttons do nothing.
 
     // Only a choice the user makes starts a probe, not the window showing a port.
     auto* port = static_cast<QComboBox*>(Control(IDC_PORT));

@@ -4,13 +4,18 @@
 #include "platform/RealClock.h"
 #include "platform/VersionBlock.h"
 #include "platform/posix/PosixNamedMutex.h"
+#include "platform/posix/PosixPrinterDevices.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "ui/qt/DaxtoolWindow.h"
+#include "ui/qt/DisplayProbe.h"
 #include "ui/qt/Prompter.h"
+#include "ui/qt/WindowCommandLine.h"
 
 #include <QApplication>
 #include <QSessionManager>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 int main(int argc, char** argv) {
@@ -20,9 +25,31 @@ int main(int argc, char** argv) {
     for (int i = 0; i < argc; ++i)
         commandLine += (i ? " " : "") + std::string(argv[i]);
 
+    // Before the toolkit starts, which would abort without a display.
+    const auto environment = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value ? value : "");
+    };
+    const WindowStart start = ClassifyWindowStart(argc, argv, environment, DisplayAnswers);
+    if (start == WindowStart::Help) {
+        std::fputs(WindowHelpText().c_str(), stdout);
+        return 0;
+    }
+    if (start == WindowStart::Version) {
+        CDaxtoolApp about;
+        about.ReadStartupOptions("", ReadVersionBlock());
+        std::printf("%s\n", about.VersionReport("daxtool").c_str());
+        return 0;
+    }
+    if (start == WindowStart::NoDisplay) {
+        std::fprintf(stderr, "daxtool: %s\n", kNoDisplayMessage);
+        return 1;
+    }
+
     QApplication qapp(argc, argv);
     QApplication::setOrganizationName("Korvix");
     QApplication::setApplicationName("Daxtool");
+    QGuiApplication::setDesktopFileName("daxtool");
     QtPrompter boxes;
 
     CDaxtoolApp app;
@@ -39,6 +66,8 @@ int main(int argc, char** argv) {
     QtSettingsStore settings;
     DialogContext context(serial, clock, settings);
     app.FillDialogContext(context);
+    PosixPrinterDevices printers{DeviceNames()};
+    context.printerDevices = &printers;
 
     DaxtoolWindow window(context, &boxes);
     // The desktop session is ending: the dialog ends at once and writes nothing.

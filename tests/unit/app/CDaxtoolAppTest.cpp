@@ -30,6 +30,11 @@ TEST(StartupOptions, VersionTextJoinsTheFileVersionWithDots) {
     app.ReadStartupOptions("daxtool -Test1", VersionBlock{});
     EXPECT_EQ(app.GetVersion(), ""); // no block: the About box shows "Version " alone
     EXPECT_EQ(app.GetTestLevel(), 1);
+    EXPECT_EQ(app.VersionReport("daxtool"), "daxtool \nVersion ");
+
+    app.ReadStartupOptions("", VersionBlock{true, "1, 2, 3, 0", "2026-12-06", "Copyright (C) X"});
+    EXPECT_EQ(app.VersionReport("daxtool-cli"),
+              "daxtool-cli 1.2.3.0\nVersion 1.2.3.0\nCopyright (C) X\n2026-12-06");
 }
 
 // Mutexes that exist by name for as long as one object holds them.

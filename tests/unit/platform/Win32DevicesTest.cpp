@@ -65,7 +65,7 @@ TEST(Win32SetupApiTest, ListsUsbInterfacesAsDevicePaths) {
 }
 
 TEST(Win32PrinterDevicesTest, OpenFailuresAndTheirTexts) {
-    Win32PrinterDevices devices;
+    Win32PrinterDevices devices{DeviceNames()};
     uint32_t error = 0;
     EXPECT_EQ(devices.Open("\\\\?\\usb#vid_044e&pid_200a#NONE#{a5dcbf10-6530-11d2-901f-"
                            "00c04fb951ed}",

@@ -1,4 +1,3 @@
-#include "platform/ProgramDirectory.h"
 #include "platform/RealClock.h"
 #include "platform/VersionBlock.h"
 
@@ -7,13 +6,6 @@
 
 namespace dax {
 namespace {
-
-TEST(Win32ProgramTest, ProgramDirectoryHoldsTheRunningExecutable) {
-    const std::string dir = ProgramDirectory();
-    ASSERT_FALSE(dir.empty());
-    EXPECT_EQ(dir.back(), '\\');
-    EXPECT_NE(::GetFileAttributesA((dir + "platform_tests.exe").c_str()), INVALID_FILE_ATTRIBUTES);
-}
 
 // The version block is the executable's version resource on Windows (built into daxtool-cli.exe
 // only), where Linux builds it in from the project's version.

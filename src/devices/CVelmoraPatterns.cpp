@@ -1,0 +1,91 @@
+#include "devices/CVelmora.h"
+#include "devices/ElementMap.h"
+#include "patterns/BuiltInPatterns.h"
+#include "platform/Format.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace dax {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+} // namespace
+
+uint32_t CVelmora::GetPattern(int pattern, const uint8_t** data) {
+    if (data == nullptr) {
+        return 0;
+    }
+    *data = nullptr;
+    if (m_bMorranePrinter) {
+        if (pattern == kPatternCalibrationGrid) {
+            m_strError = kGridNotOnMorrane;
+            return 0;
+        }
+        return pattern == kPatternOffsetMarks ? LoadAlignmentFile(data) : 0;
+    }
+    const std::span<const uint8_t> builtIn = BuiltInPattern(pattern);
+    *data = builtIn.data();
+    return static_cast<uint32_t>(builtIn.size());
+}
+
+void CVelmora::ReleasePattern() {
+    m_patternBuffer = {};
+}
+
+// Morrane printers take their offset marks from a file supplied with the printer: the family
+// (DKPR22, DKPR21, the others) and element 270's last digit (0 or 1 colour, 2 monochrome) name it.
+uint32_t CVelmora::LoadAlignmentFile(const uint8_t** data) {
+    int state = 0;
+    int value = 0;
+    if (!ReadElementStatus(kElementPocket, state, &value)) {
+        return 0;
+    }
+    const char* colour = nullptr;
+    switch (value % 10) {
+    case 0:
+    case 1:
+        colour = "CMY";
+        break;
+    case 2:
+        colour = "MONO";
+        break;
+    default:
+        m_strError = Format("No alignment file for printer setting %d", value);
+        return 0;
+    }
+    const char* family = m_bMorraneDKPR22 ? "Mo3" : m_bMorraneDKPR21 ? "Mo2" : "Mo";
+    const std::string name = Format("%sAlign%s.prn", family, colour);
+    if (m_printers.programDirectory.empty()) {
+        m_strError = "Unable to find the program's directory for " + name;
+        return 0;
+    }
+    const std::string path = m_printers.programDirectory + name;
+
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        m_strError = Format("Unable to open %s - %s", path.c_str(), std::strerror(errno));
+        return 0;
+    }
+    std::vector<uint8_t> buffer;
+    uint8_t chunk[8192];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+        buffer.insert(buffer.end(), chunk, chunk + got);
+    }
+    if (std::ferror(file.get()) || buffer.empty()) {
+        m_strError = Format("Unable to read %s", path.c_str());
+        return 0;
+    }
+    m_patternBuffer = std::move(buffer);
+    *data = m_patternBuffer.data();
+    return static_cast<uint32_t>(m_patternBuffer.size());
+}
+
+} // namespace dax

@@ -1,0 +1,88 @@
+// daxtool-cli pattern: the picture a technician looks at before spending a disc.
+#include "patterns/BuiltInPatterns.h"
+#include "patterns/RasterPicture.h"
+#include "support/Process.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <png.h>
+
+namespace {
+
+using daxtest::RunResult;
+using daxtest::TempDir;
+
+uint32_t BigEndian(const std::string& s, size_t at) {
+    return uint32_t(uint8_t(s[at])) << 24 | uint32_t(uint8_t(s[at + 1])) << 16 |
+           uint32_t(uint8_t(s[at + 2])) << 8 | uint8_t(s[at + 3]);
+}
+
+class PatternPng : public ::testing::Test {
+protected:
+    RunResult Cli(std::vector<std::string> args) {
+        args.insert(args.begin(), DAXTOOL_CLI_PATH);
+        return daxtest::Run(args, {{"XDG_CONFIG_HOME", dir.Path() + "/config"},
+                                   {"XDG_RUNTIME_DIR", dir.Path()},
+                                   {"DAXTOOL_DEVICE_DIR", dir.Path()}});
+    }
+    TempDir dir;
+};
+
+TEST_F(PatternPng, GridIsDrawnFromItsPrintDataAsA1536DotWidePng) {
+    const std::string path = dir.Path() + "/grid.png";
+    const RunResult r = Cli({"pattern", "grid", "--png", path});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("bytes: 53957"), std::string::npos) << r.out;
+
+    const std::string png = daxtest::ReadFile(path);
+    ASSERT_GE(png.size(), 33u);
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1A\n");
+    EXPECT_EQ(BigEndian(png, 8), 13u); // IHDR length
+    EXPECT_EQ(png.substr(12, 4), "IHDR");
+    EXPECT_EQ(BigEndian(png, 16), 1536u);
+    EXPECT_EQ(BigEndian(png, 20), 1383u); // dot rows 0 to 1382
+    EXPECT_EQ(png[24], 1);                // one bit a dot
+    EXPECT_EQ(png[25], 0);                // grey
+
+    // Dot for dot what the block prints: black where a dot is, white elsewhere.
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size()));
+    image.format = PNG_FORMAT_GRAY;
+    std::vector<uint8_t> grey(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, grey.data(), 0, nullptr));
+    dax::RasterPicture picture;
+    std::string error;
+    ASSERT_TRUE(dax::DecodeRasterPicture(dax::BuiltInPattern(2), picture, error));
+    size_t differences = 0, dots = 0;
+    for (int y = 0; y < picture.rows; ++y)
+        for (int x = 0; x < 1536; ++x) {
+            const bool dot = picture.bits[y * 192 + x / 8] & (0x80 >> (x % 8));
+            dots += dot;
+            differences += dot != (grey[y * 1536 + x] == 0);
+        }
+    EXPECT_GT(dots, 10000u);
+    EXPECT_EQ(differences, 0u);
+}
+
+TEST_F(PatternPng, MarksJsonAndFailures) {
+    const std::string path = dir.Path() + "/marks.png";
+    RunResult r = Cli({"--json", "pattern", "marks", "--png", path});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("\"bytes\":3370"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"height\":1148"), std::string::npos) << r.out;
+    EXPECT_EQ(BigEndian(daxtest::ReadFile(path), 16), 1536u);
+
+    // Nowhere to write: exit 1 with the reason, nothing left behind.
+    const std::string missing = dir.Path() + "/no/such/dir/grid.png";
+    r = Cli({"pattern", "grid", "--png", missing});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Unable to write " + missing), std::string::npos) << r.err;
+
+    r = Cli({"pattern", "wheel", "--png", path});
+    EXPECT_EQ(r.exitCode, 64);
+    r = Cli({"pattern", "grid"});
+    EXPECT_EQ(r.exitCode, 64);
+}
+
+} // namespace
