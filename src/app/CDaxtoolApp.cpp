@@ -17,19 +17,29 @@ bool Refuses(NamedMutex::Result r) {
 } // namespace
 
 bool CDaxtoolApp::AcquireInstance(NamedMutexFactory& mutexes, std::string& refusal) {
-    m_ownMutex = mutexes.create();
-    if (Refuses(m_ownMutex->create(kOwnMutex))) {
+    std::string unguarded;
+    auto take = [&](std::unique_ptr<NamedMutex>& mutex, const char* name) {
+        mutex = mutexes.create();
+        const NamedMutex::Result r = mutex->create(name);
+        if (r == NamedMutex::Result::OtherError)
+            unguarded += (unguarded.empty() ? "" : "; ") + mutex->lastErrorText();
+        return r;
+    };
+    m_strGuardWarning.clear();
+    if (Refuses(take(m_ownMutex, kOwnMutex))) {
         m_ownMutex.reset();
         refusal = kAlreadyRunning;
         return false;
     }
-    m_jobServerMutex = mutexes.create();
-    if (Refuses(m_jobServerMutex->create(kJobServerMutex))) {
+    if (Refuses(take(m_jobServerMutex, kJobServerMutex))) {
         m_jobServerMutex.reset();
         m_ownMutex.reset();
         refusal = kJobServerRunning;
         return false;
     }
+    if (!unguarded.empty())
+        m_strGuardWarning = "Warning: starting without the single-instance guard (" + unguarded +
+                            "); another copy or the job server would go unnoticed";
     return true;
 }
 

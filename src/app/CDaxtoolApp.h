@@ -20,6 +20,9 @@ public:
     // Takes both named mutexes and keeps them for the life of this object. False, with the
     // message to show in `refusal`, when another copy or the job server runs.
     bool AcquireInstance(NamedMutexFactory& mutexes, std::string& refusal);
+    // After AcquireInstance: one line when a mutex could not be made at all, so the start went
+    // on without the guard; empty otherwise.
+    const std::string& GetGuardWarning() const { return m_strGuardWarning; }
     // Reads the -TestN option from the command line and the version texts.
     void ReadStartupOptions(const std::string& commandLine, const VersionBlock& version);
 
@@ -40,6 +43,7 @@ public:
     int m_nTestLevel = 0;
 
 private:
+    std::string m_strGuardWarning;
     std::unique_ptr<NamedMutex> m_ownMutex;
     std::unique_ptr<NamedMutex> m_jobServerMutex;
 };

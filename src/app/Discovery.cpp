@@ -36,12 +36,13 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
         m_nBaud = m_ctx.settings.GetInt(kSectionComParams, kValueBaud, 9600);
 
     m_pPort = std::make_unique<CTransporterPort>(m_ctx.serialDevices.create(), m_ctx.clock,
-                                                 m_strPortPath, uint32_t(m_nBaud));
+                                                 m_strPortPath, uint32_t(m_nBaud), m_ctx.trace);
     if (!m_pPort->IsOpen()) {
+        // The system's reason (no such node, busy, permission, ...) follows the port's name.
+        const std::string why = m_pPort->GetOpenFailureText();
         m_pPort.reset();
-        return FailProbe("Unable to open " + m_strPortPath);
+        return FailProbe("Unable to open " + (why.empty() ? m_strPortPath : why));
     }
-    m_pPort->SetTrace(m_ctx.trace);
     m_pPort->SetReadTimeout(kProbeReadTimeoutMs);
 
     bool tried[3] = {};

@@ -3,6 +3,7 @@
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
 #include "app/FlashFile.h"
+#include "app/FlashLayout.h"
 #include "platform/Format.h"
 
 #include <algorithm>
@@ -19,10 +20,6 @@ constexpr uint32_t kDownloadReadTimeoutMs = 30000;
 constexpr uint32_t kAfterDownloadWaitMs = 5000;
 constexpr uint32_t kPrinterFirmwareWaitMs = 5000;
 const std::string kSendFailed = "Error sending flash data - ";
-
-uint32_t LittleEndian32(const uint8_t* b) {
-    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-}
 
 } // namespace
 
@@ -56,57 +53,10 @@ void CDaxtoolDlg::OnUpdateFlash() {
 
 bool CDaxtoolDlg::ChooseFlashImage(FlashFile& file, const std::string& path, bool checkingDisabled,
                                    std::vector<uint8_t>& image) {
-    const char* p = path.c_str();
-    const std::string unreadable = Format("Unable to read version info from file '%s'", p);
-    if (!file.Open(path)) {
-        SetStatus(Format("Unable to open file %s", p));
-        return false;
-    }
-    uint32_t fileSize = 0;
-    if (!file.GetSize(fileSize)) {
-        SetStatus(Format("Unable to get size of file '%s'", p));
-        return false;
-    }
-    bool multi = false;
-    if (!file.IsMultiImage(fileSize, multi)) {
-        SetStatus(unreadable);
-        return false;
-    }
-
-    // Offsets are 64-bit so that no size field can wrap them; a record that claims more than
-    // the file holds is refused before the device is touched.
-    uint64_t offset = 0;
-    uint32_t size = fileSize;
-    auto readRecordSize = [&](uint64_t at) {
-        uint8_t field[4] = {};
-        uint32_t got = 0;
-        if (!file.ReadAt(at, field, 4, got) || got != 4) {
-            SetStatus(unreadable);
-            return false;
-        }
-        size = LittleEndian32(field);
-        if (size == 0 || size > fileSize - (at + 4)) {
-            SetStatus(Format("Flash file is damaged: the image at offset %llu claims %u bytes, "
-                             "the file holds %llu",
-                             static_cast<unsigned long long>(at + 4), size,
-                             static_cast<unsigned long long>(fileSize - (at + 4))));
-            return false;
-        }
-        return true;
-    };
-    if (multi) {
-        if (!readRecordSize(0))
-            return false;
-        offset = 4;
-    }
-    if (size == 0) {
-        SetStatus(Format("Flash file %s is empty", p));
-        return false;
-    }
-
-    std::vector<uint8_t> header;
-    if (!file.ReadHeaderBlock(offset, header)) {
-        SetStatus(unreadable);
+    FlashImagePlace place;
+    std::string status;
+    if (!OpenFlashFile(file, path, place, status)) {
+        SetStatus(status);
         return false;
     }
     CTransporter& t = *m_pTransporter;
@@ -115,20 +65,9 @@ bool CDaxtoolDlg::ChooseFlashImage(FlashFile& file, const std::string& path, boo
     } else {
         // Each image is judged by its own length: the file's would hide every small-image
         // rule inside a multi-image file.
-        while (!t.CheckFlashFile(header.data(), size)) {
-            if (!multi) {
-                SetStatus("Flash file is incompatible");
-                return false;
-            }
-            offset += uint64_t(size) + 4;
-            if (offset >= fileSize) {
-                SetStatus("Flash file is incompatible");
-                return false;
-            }
-            if (!readRecordSize(offset - 4))
-                return false;
-            if (!file.ReadHeaderBlock(offset, header)) {
-                SetStatus(unreadable);
+        while (!t.CheckFlashFile(place.header.data(), place.size)) {
+            if (!NextFlashRecord(file, path, place, status)) {
+                SetStatus(status);
                 return false;
             }
         }
@@ -136,10 +75,10 @@ bool CDaxtoolDlg::ChooseFlashImage(FlashFile& file, const std::string& path, boo
 
     // The whole image is in memory before programming begins: a file that cannot be read must
     // never leave the device half-programmed.
-    image.resize(size);
+    image.resize(place.size);
     uint32_t got = 0;
-    if (!file.ReadAt(offset, image.data(), size, got) || got != size) {
-        SetStatus(Format("Error reading file %s", p));
+    if (!file.ReadAt(place.offset, image.data(), place.size, got) || got != place.size) {
+        SetStatus(Format("Error reading file %s", path.c_str()));
         return false;
     }
     return true;

@@ -1,7 +1,11 @@
 #include "cli/CliOptions.h"
 
+#include "platform/DeviceNames.h"
+
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <iostream>
 #include <vector>
 
@@ -18,6 +22,74 @@ bool IsTestOption(const std::string& arg) {
         if (std::tolower(static_cast<unsigned char>(arg[1 + i])) != "test"[i])
             return false;
     return arg[0] == '-' || arg.size() <= 6;
+}
+
+// Options that go before or after the command; the ones that take a value.
+const char* const kGlobalOptions[] = {"--port",  "--json", "--device-dir",
+                                      "--trace", "--help", "--version"};
+const char* const kGlobalValueOptions[] = {"--port", "--device-dir", "--trace"};
+
+bool Contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+size_t EditDistance(const std::string& a, const std::string& b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+std::string Nearest(const std::string& wrong, const std::vector<std::string>& valid) {
+    std::string best;
+    size_t bestDistance = SIZE_MAX;
+    for (const std::string& v : valid) {
+        const size_t d = EditDistance(wrong, v);
+        if (d < bestDistance) {
+            best = v;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+int Usage(const std::string& message) {
+    std::fprintf(stderr, "%s\nRun with --help for more information.\n", message.c_str());
+    return kExitUsage;
+}
+
+int UnknownOption(const std::string& arg, const std::vector<std::string>& valid,
+                  const std::string& command) {
+    const std::string name = arg.substr(0, arg.find('='));
+    return Usage("unknown option '" + name + "'" +
+                 (command.empty() ? "" : " for '" + command + "'") + "; did you mean '" +
+                 Nearest(name, valid) + "'?");
+}
+
+std::vector<std::string> OptionNames(const CLI::App& app) {
+    std::vector<std::string> names;
+    for (const CLI::Option* opt : app.get_options())
+        for (const std::string& l : opt->get_lnames())
+            if (!Contains(names, "--" + l))
+                names.push_back("--" + l);
+    return names;
+}
+
+// "5", "COM5", "com5" or "\\.\COM5": the COM number, 1 to 256.
+std::optional<int> ParsePort(const std::string& text) {
+    if (!text.empty() &&
+        std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
+        return DeviceNames::parseComPath("COM" + text);
+    return DeviceNames::parseComPath(text);
 }
 
 } // namespace
@@ -38,29 +110,46 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
                  "Finds the transporter on a serial port and works with it.",
                  "daxtool-cli"};
     app.set_version_flag("--version", versionText);
-    app.footer("Options: -TestN sets the test level (mailbox-test needs -Test1).\n"
-               "Exit status: 0 done, 1 the operation failed, 2 no transporter found,\n"
-               "3 refused to start (another copy or the job server runs), 64 bad usage.");
+    const std::string footer =
+        "Options: -TestN sets the test level (mailbox-test needs -Test1).\n"
+        "Exit status: 0 done, 1 the operation failed, 2 no transporter found,\n"
+        "3 refused to start (another copy or the job server runs), 64 bad usage.";
+    app.footer(footer);
     app.require_subcommand(1);
-    app.add_option("--port", o.port, "Probe only COMn (1-256) instead of scanning every port")
-        ->check(CLI::Range(1, 256))
-        ->option_text("N");
-    app.add_flag("--json", o.json, "Print one JSON object instead of key: value lines");
-    app.add_option("--device-dir", o.deviceDir,
-                   "Only the entries of DIR exist as devices (comN, lpt1, lpt2, usb/...)")
-        ->option_text("DIR");
-    app.add_option("--trace", o.traceFile, "Write every byte sent and received to FILE")
-        ->option_text("FILE");
+    app.allow_extras();
+    std::optional<std::string> portText;
+    // The global options are taken before the command and after it alike.
+    auto addGlobals = [&](CLI::App* a) {
+        a->add_option("--port", portText,
+                      "Probe only this port (1-256, COM1-COM256) instead of scanning every port")
+            ->option_text("N");
+        a->add_flag("--json", o.json, "Print one JSON object instead of key: value lines");
+        a->add_option("--device-dir", o.deviceDir,
+                      "Only the entries of DIR exist as devices (comN, lpt1, lpt2, usb/...)")
+            ->option_text("DIR");
+        a->add_option("--trace", o.traceFile,
+                      "Write the port's opening, rate changes, closing and every byte to FILE")
+            ->option_text("FILE");
+    };
+    addGlobals(&app);
+    auto command = [&](const char* name, const char* description) {
+        CLI::App* sub = app.add_subcommand(name, description);
+        sub->allow_extras();
+        sub->footer(footer);
+        addGlobals(sub);
+        return sub;
+    };
 
-    app.add_subcommand("ports", "List the serial ports, USB printers and parallel ports found");
-    app.add_subcommand("scan", "Find the transporter and show where it answers");
-    app.add_subcommand("info", "Find the transporter and show everything it reports");
-    auto* serial = app.add_subcommand("set-serial", "Store serial numbers in the transporter");
+    command("ports", "List the serial ports, USB printers and parallel ports found");
+    command("scan", "Find the transporter and show where it answers");
+    command("info", "Find the transporter and show everything it reports");
+    auto* serial = command("set-serial", "Store serial numbers in the transporter");
     serial->add_option("--transporter", o.transporterSn, "Transporter serial (8 characters)")
         ->required();
-    serial->add_option("--printer", o.printerSn, "Printer serial (8 characters)")->required();
+    serial->add_option("--printer", o.printerSn,
+                       "Printer serial (8 characters); without it the printer keeps its own");
     serial->add_option("--printer-b", o.printerBSn, "Printer B serial (8 characters)");
-    auto* params = app.add_subcommand("set-params", "Store the loader parameters");
+    auto* params = command("set-params", "Store the loader parameters");
     params->add_option("--name", o.displayName, "Display name (up to 16 characters)");
     params->add_option("--override", o.overrideName, "Show the display name (0 or 1)")
         ->check(CLI::Range(0, 1));
@@ -69,21 +158,47 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
     params->add_option("--computer-name", o.useComputerName, "Show the computer name (0 or 1)")
         ->check(CLI::Range(0, 1));
     params->add_option("--beeps", o.beeps, "Beeps on a fault (0-9)");
-    app.add_subcommand("flash-leds", "Flash the transporter's lights");
-    auto* flash = app.add_subcommand("flash", "Program transporter or printer firmware from a "
-                                              ".bin flash file");
+    command("flash-leds", "Flash the transporter's lights");
+    auto* flash =
+        command("flash", "Program transporter or printer firmware from a .bin flash file");
     flash->add_option("FILE", o.flashFile, "The flash file")->required();
     flash->add_flag("--no-check", o.noCheck, "Skip the device compatibility check for this update");
-    app.add_subcommand("print-grid", "Print the calibration grid on a disc from bin 1");
-    app.add_subcommand("mailbox-test", "Open and close the mailbox until a command fails");
-    auto* pattern = app.add_subcommand("pattern", "Draw what a built-in pattern prints, as a PNG "
-                                                  "picture (no device is used)");
+    command("print-grid", "Print the calibration grid on a disc from bin 1");
+    command("mailbox-test", "Open and close the mailbox until a command fails (needs -Test1)");
+    auto* pattern = command("pattern", "Draw what a built-in pattern prints, as a PNG "
+                                       "picture (no device is used)");
     pattern->add_option("NAME", o.patternName, "grid (calibration grid) or marks (offset marks)")
         ->required()
         ->check(CLI::IsMember({"grid", "marks"}));
     pattern->add_option("--png", o.pngFile, "The picture to write")
         ->required()
         ->option_text("FILE");
+
+    // The command is the first word that is neither an option nor an option's value; a word
+    // that names none is answered before CLI11 would take it for a stray argument.
+    std::vector<std::string> commands;
+    for (const CLI::App* sub : app.get_subcommands({}))
+        commands.push_back(sub->get_name());
+    const std::vector<std::string> globals(std::begin(kGlobalOptions), std::end(kGlobalOptions));
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--")
+            break;
+        if (arg.size() > 1 && arg[0] == '-') {
+            const std::string name = arg.substr(0, arg.find('='));
+            if (!Contains(globals, name) && name != "-h")
+                return UnknownOption(arg, globals, "");
+            if (name == arg &&
+                std::find(std::begin(kGlobalValueOptions), std::end(kGlobalValueOptions), name) !=
+                    std::end(kGlobalValueOptions))
+                ++i;
+            continue;
+        }
+        if (!Contains(commands, arg))
+            return Usage("unknown command '" + arg + "'; did you mean '" + Nearest(arg, commands) +
+                         "'?");
+        break;
+    }
 
     try {
         std::vector<std::string> reversed(args.rbegin(), args.rend() - 1);
@@ -96,7 +211,18 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
         app.exit(e);
         return kExitUsage;
     }
-    o.command = app.get_subcommands().front()->get_name();
+    CLI::App* sub = app.get_subcommands().front();
+    o.command = sub->get_name();
+    for (const std::string& extra : sub->remaining()) {
+        if (extra.size() > 1 && extra[0] == '-')
+            return UnknownOption(extra, OptionNames(*sub), o.command);
+        return Usage("unexpected argument '" + extra + "' for '" + o.command + "'");
+    }
+    if (portText) {
+        o.port = ParsePort(*portText);
+        if (!o.port)
+            return Usage("--port: '" + *portText + "' names no port; give 1-256 or COM1-COM256");
+    }
     return std::nullopt;
 }
 

@@ -42,6 +42,7 @@ std::string SuffixText(int suffix) {
 // The values the report shows, taken once from the dialog and its controls.
 struct Snapshot {
     CTransporter* device = nullptr;
+    bool hasPort = false;
     std::string node;
     bool serialRead = false;
     bool printerBShown = false;
@@ -55,14 +56,14 @@ Json Counter(const std::string& text) {
 }
 
 Json OptionalText(bool present, const std::string& text) {
-    return present ? Json(text) : Json(nullptr);
+    return present ? Json(TrimPadding(text)) : Json(nullptr);
 }
 
-Snapshot Take(const CDaxtoolDlg& dlg, DialogView& view, const DeviceNames& names) {
+Snapshot Take(const CDaxtoolDlg& dlg, DialogView& view, const DeviceNames& names, bool noPort) {
     Snapshot s;
     s.device = dlg.GetTransporter();
-    // On Windows a port is its own node: nothing to add.
-    if (auto node = names.resolvePath(dlg.m_strPortPath); node && *node != dlg.m_strPortPath)
+    s.hasPort = !noPort && !dlg.m_strPortPath.empty();
+    if (auto node = names.resolvePath(dlg.m_strPortPath); node && s.hasPort)
         s.node = *node;
     s.serialRead = s.device && dlg.SerialNumbersRead();
     s.printerBShown = s.device && view.IsControlVisible(IDC_PRINTER_B_SN);
@@ -78,6 +79,12 @@ std::string DeviceClassName(const CTransporter& device) {
     return "CTransporter";
 }
 
+std::string TrimPadding(std::string text) {
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
 std::string Printable(const std::string& text) {
     std::string out;
     for (unsigned char c : text) {
@@ -90,11 +97,12 @@ std::string Printable(const std::string& text) {
 }
 
 void CliReport::PrintJson(std::FILE* out) const {
-    const Snapshot s = Take(m_dlg, m_view, m_names);
+    const Snapshot s = Take(m_dlg, m_view, m_names, m_bNoPort);
     Json j;
-    j["port"] = m_dlg.m_nPort;
-    j["baud"] = m_dlg.m_nBaud;
-    j["port_path"] = m_dlg.m_strPortPath;
+    j["port"] = s.hasPort ? Json(m_dlg.m_nPort) : Json(nullptr);
+    j["baud"] = s.hasPort ? Json(m_dlg.m_nBaud) : Json(nullptr);
+    j["port_path"] = s.hasPort ? Json(m_dlg.m_strPortPath) : Json(nullptr);
+    j["port_node"] = s.node.empty() ? Json(nullptr) : Json(s.node);
     j["status"] = m_dlg.m_strStatus;
     if (s.device) {
         const CTransporter& t = *s.device;
@@ -102,7 +110,8 @@ void CliReport::PrintJson(std::FILE* out) const {
         for (const Flag& f : kFlags)
             flags[f.key] = t.*(f.member);
         j["device"] = {{"class", DeviceClassName(t)},
-                       {"inquiry_id", t.m_strTransporterId},
+                       {"inquiry_id", TrimPadding(t.m_strTransporterId)},
+                       {"printer_id", OptionalText(!t.m_strPrinterId.empty(), t.m_strPrinterId)},
                        {"transporter_revision", t.m_nTransporterRevision},
                        {"revision_suffix", SuffixText(t.m_nRevisionSuffix)},
                        {"printer_revision", t.m_nPrinterRevision},
@@ -119,7 +128,7 @@ void CliReport::PrintJson(std::FILE* out) const {
                      {"ribbon", Counter(m_dlg.m_strCountRibbon)},
                      {"image", Counter(m_dlg.m_strCountImage)}};
     if (s.hasParams) {
-        j["params"] = {{"display_name", m_dlg.m_strDisplayName},
+        j["params"] = {{"display_name", TrimPadding(m_dlg.m_strDisplayName)},
                        {"override_name", m_dlg.m_bOverrideName},
                        {"enable_shutdown", m_dlg.m_bEnableShutdown},
                        {"use_computer_name", m_dlg.m_bUseComputerName},
@@ -137,14 +146,21 @@ void CliReport::PrintJson(std::FILE* out) const {
 }
 
 void CliReport::PrintHuman(std::FILE* out, bool brief) const {
-    const Snapshot s = Take(m_dlg, m_view, m_names);
+    const Snapshot s = Take(m_dlg, m_view, m_names, m_bNoPort);
     auto line = [out](const char* key, const std::string& value) {
         std::fprintf(out, "%s: %s\n", key, Printable(value).c_str());
     };
     auto yesNo = [](bool b) { return std::string(b ? "yes" : "no"); };
-    line("port", m_dlg.m_strPortPath.size() > 4 ? m_dlg.m_strPortPath.substr(4) : "");
-    line("port path", m_dlg.m_strPortPath + (s.node.empty() ? "" : " -> " + s.node));
-    line("baud", Format("%d", m_dlg.m_nBaud));
+    if (!s.hasPort) {
+        line("port", "none");
+    } else {
+        line("port", m_dlg.m_strPortPath.size() > 4 ? m_dlg.m_strPortPath.substr(4) : "");
+        // On Windows a port is its own node: nothing to add.
+        line("port path",
+             m_dlg.m_strPortPath +
+                 (s.node.empty() || s.node == m_dlg.m_strPortPath ? "" : " -> " + s.node));
+        line("baud", Format("%d", m_dlg.m_nBaud));
+    }
     if (s.device) {
         const CTransporter& t = *s.device;
         line("device", DeviceClassName(t));

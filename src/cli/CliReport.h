@@ -17,6 +17,10 @@ public:
     CliReport(const CDaxtoolDlg& dlg, DialogView& view, const DeviceNames& names)
         : m_dlg(dlg), m_view(view), m_names(names) {}
 
+    // The report names no port: none was probed, or every port was and the status says how
+    // each one ended.
+    void SetNoPort() { m_bNoPort = true; }
+
     // brief: where the transporter answers and what it is, without its page.
     void PrintHuman(std::FILE* out, bool brief = false) const;
     void PrintJson(std::FILE* out) const;
@@ -25,11 +29,14 @@ private:
     const CDaxtoolDlg& m_dlg;
     DialogView& m_view;
     const DeviceNames& m_names;
+    bool m_bNoPort = false;
 };
 
 // The device class of a device object, by its most derived known class.
 std::string DeviceClassName(const CTransporter& device);
 // Text fit for a terminal line: bytes outside printable ASCII as \xNN.
 std::string Printable(const std::string& text);
+// A device text without the spaces that pad it to its field's width.
+std::string TrimPadding(std::string text);
 
 } // namespace dax

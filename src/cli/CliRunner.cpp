@@ -2,14 +2,17 @@
 
 #include "app/CDaxtoolApp.h"
 #include "app/CDaxtoolDlg.h"
+#include "app/CommandGate.h"
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
+#include "app/FlashLayout.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
 #include "cli/CliView.h"
 #include "cli/FileTrace.h"
 #include "cli/PatternCommand.h"
 #include "cli/PortsCommand.h"
+#include "cli/ScanRecord.h"
 #include "platform/DeviceNames.h"
 #include "platform/Format.h"
 #include "platform/RealClock.h"
@@ -27,6 +30,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 namespace dax {
 
@@ -45,6 +51,27 @@ using SystemSerialDevices = PosixSerialDeviceFactory;
 using SystemPrinterDevices = PosixPrinterDevices;
 using SystemSettings = QtSettingsStore;
 #endif
+
+constexpr char kNeedsTestLevel[] = "mailbox-test needs -Test1";
+
+// Each option of set-serial and set-params and the control it is typed into.
+std::vector<int> OptionControls(const CliOptions& o) {
+    std::vector<int> ids;
+    const std::pair<bool, int> given[] = {
+        {bool(o.transporterSn), IDC_TRANSPORTER_SN},
+        {bool(o.printerSn), IDC_PRINTER_SN},
+        {bool(o.printerBSn), IDC_PRINTER_B_SN},
+        {bool(o.displayName), IDC_DISPLAY_NAME},
+        {bool(o.overrideName), IDC_OVERRIDE_NAME},
+        {bool(o.enableShutdown), IDC_ENABLE_SHUTDOWN},
+        {bool(o.useComputerName), IDC_USE_COMPUTER_NAME},
+        {bool(o.beeps), IDC_BEEPS},
+    };
+    for (const auto& [present, id] : given)
+        if (present)
+            ids.push_back(id);
+    return ids;
+}
 
 // Puts the options of set-serial and set-params into the controls, as a technician would type
 // them, so the dialog's own field exchange validates them.
@@ -67,13 +94,103 @@ void TypeOptions(const CliOptions& o, CliView& view) {
         view.SetControlText(IDC_BEEPS, *o.beeps);
 }
 
+// The fields a command may change, as the device gave them.
+struct DeviceFields {
+    std::string transporterSn, printerSn, printerBSn, displayName;
+    bool overrideName = false, enableShutdown = false, useComputerName = false;
+    int beeps = 0;
+
+    static DeviceFields Of(const CDaxtoolDlg& d) {
+        return {d.m_strTransporterSn, d.m_strPrinterSn,    d.m_strPrinterBSn,    d.m_strDisplayName,
+                d.m_bOverrideName,    d.m_bEnableShutdown, d.m_bUseComputerName, d.m_nBeeps};
+    }
+    void PutBack(CDaxtoolDlg& d) const {
+        d.m_strTransporterSn = transporterSn;
+        d.m_strPrinterSn = printerSn;
+        d.m_strPrinterBSn = printerBSn;
+        d.m_strDisplayName = displayName;
+        d.m_bOverrideName = overrideName;
+        d.m_bEnableShutdown = enableShutdown;
+        d.m_bUseComputerName = useComputerName;
+        d.m_nBeeps = beeps;
+    }
+};
+
+// Every option value checked as the window would check it, before any port is opened. Empty
+// when all are good; otherwise the message, already shown on stderr.
+std::string CheckOptions(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
+    std::string why;
+    if (o.command == "mailbox-test" && dlg.GetTestLevel() != 1) {
+        why = kNeedsTestLevel;
+    } else if (o.command == "flash") {
+        FlashFile file;
+        FlashImagePlace first;
+        OpenFlashFile(file, o.flashFile, first, why);
+    } else if (o.command == "set-serial" || o.command == "set-params") {
+        // The dialog's field exchange, on the empty page: its message box shows the reason.
+        // The page is left as it was, so nothing typed can pass later for the device's.
+        const DeviceFields before = DeviceFields::Of(dlg);
+        dlg.UpdateData(false);
+        TypeOptions(o, view);
+        const bool valid = dlg.UpdateData(true);
+        before.PutBack(dlg);
+        dlg.UpdateData(false);
+        if (!valid)
+            return view.messages.empty() ? "Bad option value" : view.messages.back();
+        return {};
+    }
+    if (!why.empty())
+        std::fprintf(stderr, "%s\n", why.c_str());
+    return why;
+}
+
+// The window's button for a command, and the fields its options are typed into: the command
+// runs only when the window would let them be used.
+std::string Unavailable(const CliOptions& o, CliView& view) {
+    int button = IDC_NONE;
+    if (o.command == "flash-leds")
+        button = IDC_FLASH_LEDS;
+    else if (o.command == "flash")
+        button = IDC_UPDATE_FLASH;
+    else if (o.command == "mailbox-test")
+        button = IDC_TEST;
+    else if (o.command == "set-serial")
+        button = IDC_UPDATE_SERIAL;
+    else if (o.command == "set-params")
+        button = IDC_SET_PARAMS;
+    else if (o.command == "print-grid")
+        button = IDC_PRINT_GRID;
+    if (button == IDC_NONE)
+        return {};
+    std::string why = ControlUnavailableReason(view, button);
+    for (int id : OptionControls(o))
+        if (why.empty())
+            why = ControlUnavailableReason(view, id);
+    return why;
+}
+
+std::string PortName(const CDaxtoolDlg& dlg) {
+    return dlg.m_strPortPath.size() > 4 ? dlg.m_strPortPath.substr(4) : dlg.m_strPortPath;
+}
+
 // Runs the command's handler on the found device; the exit status.
 int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
-    if (o.command == "scan" || o.command == "info")
+    if (o.command == "scan" || o.command == "info") {
+        if (dlg.m_strStatus.empty())
+            dlg.m_strStatus =
+                Format("Transporter found on %s at %d baud", PortName(dlg).c_str(), dlg.m_nBaud);
         return kExitDone;
+    }
+    if (const std::string why = Unavailable(o, view); !why.empty()) {
+        dlg.m_strStatus = why;
+        return kExitFailed;
+    }
     if (o.command == "flash-leds") {
         dlg.OnFlashLeds();
-        return dlg.GetTransporter()->GetErrorText().empty() ? kExitDone : kExitFailed;
+        if (!dlg.GetTransporter()->GetErrorText().empty())
+            return kExitFailed;
+        dlg.m_strStatus = Format("The transporter on %s flashes its lights", PortName(dlg).c_str());
+        return kExitDone;
     }
     if (o.command == "flash") {
         view.SetFileToOpen(o.flashFile);
@@ -85,39 +202,79 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
         return done ? kExitDone : dlg.GetTransporter() ? kExitFailed : kExitNoTransporter;
     }
     if (o.command == "print-grid") {
-        // The window offers the button only for a printer that can take the grid.
-        const CTransporter& t = *dlg.GetTransporter();
-        if (!t.m_bGridPrintable || t.m_nPrinters <= 0) {
-            std::fprintf(stderr, "This transporter cannot print the calibration grid\n");
-            return kExitFailed;
-        }
         dlg.OnPrintGrid();
         return dlg.m_strStatus == kPrintingCompleted ? kExitDone : kExitFailed;
     }
     if (o.command == "mailbox-test") {
-        if (dlg.GetTestLevel() != 1) {
-            std::fprintf(stderr, "mailbox-test needs -Test1\n");
-            return kExitUsage;
-        }
-        if (!dlg.GetTransporter()->m_bMailbox) {
-            std::fprintf(stderr, "This transporter has no mailbox\n");
-            return kExitFailed;
-        }
         // The test runs until a command fails; that failure is how it ends.
         dlg.OnTest();
         std::fprintf(stderr, "Mailbox test ended: %s\n",
                      dlg.GetTransporter()->GetErrorText().c_str());
         return kExitDone;
     }
-    // set-serial and set-params: the values go through the dialog's validation first.
+    // set-serial and set-params: the values go through the dialog's validation again, on the
+    // page the device filled.
+    const DeviceFields read = DeviceFields::Of(dlg);
     TypeOptions(o, view);
-    if (!dlg.UpdateData(true))
+    if (!dlg.UpdateData(true)) {
+        read.PutBack(dlg);
+        dlg.m_strStatus = view.messages.back();
         return kExitUsage;
+    }
     if (o.command == "set-serial")
         dlg.OnUpdateSerial();
     else
         dlg.OnSetParams();
-    return dlg.m_strStatus == kUpdateSucceeded ? kExitDone : kExitFailed;
+    if (dlg.m_strStatus == kUpdateSucceeded)
+        return kExitDone;
+    // What was sent did not become the device's: the report shows what it holds.
+    read.PutBack(dlg);
+    return kExitFailed;
+}
+
+// A port's node is there: on Linux a dangling link counts, as it says why the port is missing.
+bool IsThere(const DeviceNames& names, const std::string& node) {
+#ifdef _WIN32
+    return names.isPresent(node);
+#else
+    (void)names;
+    struct stat st;
+    return ::lstat(node.c_str(), &st) == 0;
+#endif
+}
+
+// The status of a scan that found nothing, naming the port (or every port) and why.
+void DescribeNotFound(const CliOptions& o, CDaxtoolDlg& dlg, const DeviceNames& names,
+                      const ScanRecord& record, CliReport& report) {
+    if (o.port) {
+        const ScanRecord::Port* p = record.Find(dlg.m_strPortPath);
+        if (p && dlg.m_strStatus == "No transporter found")
+            dlg.m_strStatus += " on " + dlg.m_strPortPath + ": " + ScanRecord::Outcome(*p);
+        return;
+    }
+    // Every port was tried: none of them is the report's port. Those that are there (a
+    // dangling link too) say how each ended.
+    report.SetNoPort();
+    std::string status;
+    for (int n = 1; n <= DeviceNames::kMaxComPort; ++n) {
+        const auto node = names.resolveCom(n);
+        const ScanRecord::Port* p = record.Find(Format("\\\\.\\COM%d", n));
+        if (!node || !p || !IsThere(names, *node))
+            continue;
+        status += (status.empty() ? ": " : "; ") +
+                  (p->openFailure.empty() ? p->path + ": " : std::string()) +
+                  ScanRecord::Outcome(*p);
+    }
+#ifdef _WIN32
+    if (status.empty())
+        status = ": the system has no serial ports";
+#endif
+    if (status.empty())
+        status = ": there are no serial ports (" +
+                 (names.directory().empty() ? std::string("no device directory")
+                                            : names.directory() + " has no comN entries") +
+                 (names.isolated() ? ")" : " and no /dev/ttyS, ttyUSB or ttyACM node)");
+    dlg.m_strStatus = "No transporter found" + status;
 }
 
 } // namespace
@@ -134,37 +291,63 @@ int RunCli(int argc, char** argv) {
     if (o.command == "pattern")
         return RunPatternCommand(o.patternName, o.pngFile, o.json, stdout, stderr);
 
+    DeviceNames names(DeviceEnvironment::fromProcess(), o.deviceDir);
+    if (o.command == "ports") {
+        // Opens no device, so it runs beside a copy that holds the ports.
+        PrintPorts(names, o.json, stdout);
+        return kExitDone;
+    }
+
+    RealClock clock;
+    std::unique_ptr<FileTrace> file;
+    if (o.traceFile) {
+        file = std::make_unique<FileTrace>(*o.traceFile, clock, [&names](const std::string& path) {
+            return names.resolvePath(path).value_or("");
+        });
+        if (!file->IsOpen()) {
+            std::fprintf(stderr, "Unable to write the trace file %s\n", o.traceFile->c_str());
+            return kExitUsage;
+        }
+    }
+    ScanRecord record(file.get());
+    SystemSerialDevices serial(names);
+    SystemSettings settings;
+    CliView view;
+    DialogContext context(serial, clock, settings);
+    app.FillDialogContext(context);
+    context.trace = &record;
+    SystemPrinterDevices printers(names);
+    context.printerDevices = &printers;
+    CDaxtoolDlg dlg(context, view);
+    CliReport report(dlg, view, names);
+    auto print = [&] {
+        view.ClearProgress();
+        if (o.json)
+            report.PrintJson(stdout);
+        else
+            report.PrintHuman(stdout, o.command == "scan");
+    };
+
+    // Bad values end the run before any port is opened or setting written.
+    if (const std::string why = CheckOptions(o, dlg, view); !why.empty()) {
+        dlg.m_strStatus = why;
+        report.SetNoPort();
+        print();
+        return kExitUsage;
+    }
+
     SystemMutexes mutexes;
     std::string refusal;
     if (!app.AcquireInstance(mutexes, refusal)) {
         std::fprintf(stderr, "%s\n", refusal.c_str());
         return kExitRefused;
     }
-
-    DeviceNames names(DeviceEnvironment::fromProcess(), o.deviceDir);
-    if (o.command == "ports") {
-        PrintPorts(names, o.json, stdout);
-        return kExitDone;
+    if (const std::string& warning = app.GetGuardWarning(); !warning.empty()) {
+        std::fprintf(stderr, "%s\n", warning.c_str());
+        if (file)
+            file->Note(warning);
     }
 
-    RealClock clock;
-    std::unique_ptr<FileTrace> trace;
-    if (o.traceFile) {
-        trace = std::make_unique<FileTrace>(*o.traceFile, clock);
-        if (!trace->IsOpen()) {
-            std::fprintf(stderr, "Unable to write the trace file %s\n", o.traceFile->c_str());
-            return kExitUsage;
-        }
-    }
-    SystemSerialDevices serial(names);
-    SystemSettings settings;
-    CliView view;
-    DialogContext context(serial, clock, settings);
-    app.FillDialogContext(context);
-    context.trace = trace.get();
-    SystemPrinterDevices printers(names);
-    context.printerDevices = &printers;
-    CDaxtoolDlg dlg(context, view);
     if (o.port) {
         // As when the port is chosen in the Port box: only that port is probed.
         dlg.OnInitDialog(false);
@@ -178,14 +361,8 @@ int RunCli(int argc, char** argv) {
     if (dlg.GetTransporter())
         status = RunCommand(o, dlg, view);
     else
-        PrintPermissionHints(names, o.port.value_or(0), stderr);
-
-    view.ClearProgress();
-    CliReport report(dlg, view, names);
-    if (o.json)
-        report.PrintJson(stdout);
-    else
-        report.PrintHuman(stdout, o.command == "scan");
+        DescribeNotFound(o, dlg, names, record, report);
+    print();
     dlg.OnClose();
     return status;
 }

@@ -4,7 +4,6 @@
 #include "platform/Format.h"
 #include "printers/CUsbPool.h"
 
-#include <cerrno>
 #include <nlohmann/json.hpp>
 #include <unistd.h>
 
@@ -67,17 +66,6 @@ void PrintPorts(const DeviceNames& names, bool json, std::FILE* out) {
         std::fprintf(out, "%s: %s\n", name.c_str(), node.c_str());
     if (com.empty() && usb.empty() && lpt.empty())
         std::fprintf(out, "no ports found\n");
-}
-
-void PrintPermissionHints(const DeviceNames& names, int onlyPort, std::FILE* err) {
-    for (const auto& p : names.listComPorts()) {
-        if (onlyPort > 0 && p.number != onlyPort)
-            continue;
-        if (access(p.node.c_str(), R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM)) {
-            const std::string path = Format("\\\\.\\COM%d", p.number);
-            std::fprintf(err, "%s\n", DeviceNames::describeOpenError(path, p.node, errno).c_str());
-        }
-    }
 }
 
 } // namespace dax

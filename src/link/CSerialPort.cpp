@@ -24,12 +24,17 @@ void CSerialPort::Open(const std::string& path, uint32_t baud, uint8_t dataBits,
                        uint8_t stopBits) {
     SetError(kSerialOk, 0);
     m_nBaudRate = baud;
+    m_strPath = path;
 
     m_bOpen = m_pDevice->open(path);
     if (!m_bOpen) {
         SetError(kSerialOpenFailed, m_pDevice->lastError());
+        if (m_pTrace)
+            m_pTrace->openFailed(path, m_pDevice->describeOpenFailure());
         return;
     }
+    if (m_pTrace)
+        m_pTrace->opened(path, baud);
 
     // From here on a failure leaves the port open; only the error code tells.
     if (!m_pDevice->setTimeouts(kOpenTimeouts)) {
@@ -65,6 +70,8 @@ void CSerialPort::Close() {
     m_pDevice->clearDtr();
     m_pDevice->purge();
     m_pDevice->close();
+    if (m_pTrace)
+        m_pTrace->closed(m_strPath);
 }
 
 bool CSerialPort::Write(const void* data, uint32_t length) {

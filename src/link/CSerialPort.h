@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/SerialDevice.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
-
-#include "platform/SerialDevice.h"
 
 namespace dax {
 
@@ -51,6 +51,9 @@ public:
     bool SetWriteTimeouts(uint32_t constantMs, uint32_t perByteMs);
     // Valid until the next call.
     const char* GetErrorText();
+    // Why the last Open failed, naming the port and what stood in the way; empty when the
+    // system can tell no more than the error number.
+    std::string GetOpenFailureText() const { return m_pDevice->describeOpenFailure(); }
 
     bool IsOpen() const { return m_bOpen; }
     uint32_t GetErrorCode() const { return m_nError; }
@@ -62,6 +65,8 @@ public:
     void SetTrace(PortTrace* trace) { m_pTrace = trace; }
 
 protected:
+    PortTrace* Trace() const { return m_pTrace; }
+    const std::string& Path() const { return m_strPath; }
     SerialDevice& Device() { return *m_pDevice; }
     void SetError(uint32_t code, uint32_t systemError) {
         m_nError = code;
@@ -72,6 +77,7 @@ protected:
 
 private:
     std::unique_ptr<SerialDevice> m_pDevice;
+    std::string m_strPath;
     bool m_bOpen = false;
     uint32_t m_nError = 0;
     uint32_t m_nSystemError = 0;

@@ -1,5 +1,7 @@
 #include "link/CTransporterPort.h"
 
+#include "link/PortTrace.h"
+
 #include <algorithm>
 
 namespace dax {
@@ -32,8 +34,9 @@ SerialLineState LineStateFromFlags(uint32_t flags, const SerialLineState& base) 
 }
 
 CTransporterPort::CTransporterPort(std::unique_ptr<SerialDevice> device, Clock& clock,
-                                   const std::string& path, uint32_t baud)
+                                   const std::string& path, uint32_t baud, PortTrace* trace)
     : CSerialPort(std::move(device)), m_clock(clock), m_strPortName(path) {
+    SetTrace(trace);
     Open(path, baud, 8, kNoParity, kOneStopBit);
     m_nDataBits = 8;
     m_nStopBits = kOneStopBit;
@@ -124,6 +127,8 @@ bool CTransporterPort::ChangeBaudRate(uint32_t baud) {
         return false;
     }
     SetBaudRateField(baud);
+    if (Trace())
+        Trace()->rateChanged(Path(), baud);
     return true;
 }
 

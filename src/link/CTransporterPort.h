@@ -1,12 +1,12 @@
 #pragma once
 
+#include "link/CSerialPort.h"
+#include "platform/Clock.h"
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
-
-#include "link/CSerialPort.h"
-#include "platform/Clock.h"
 
 namespace dax {
 
@@ -26,8 +26,9 @@ public:
     static constexpr uint32_t kDrainMs = 50;
     static constexpr uint32_t kDrainBytes = 64;
 
+    // `trace`, when given, sees the port open, change rate and close, and every byte.
     CTransporterPort(std::unique_ptr<SerialDevice> device, Clock& clock, const std::string& path,
-                     uint32_t baud);
+                     uint32_t baud, PortTrace* trace = nullptr);
 
     // Sends a command and reads its fixed-length answer (answerLength 0: no answer is read).
     bool Exchange(const void* command, uint32_t commandLength, void* answer, uint32_t answerLength,

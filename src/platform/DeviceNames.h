@@ -83,6 +83,10 @@ public:
     // of permission it says how to get access.
     static std::string describeOpenError(const std::string& windowsPath, const std::string& node,
                                          int err);
+    // The same, telling apart what only the device directory knows: a number with no entry, a
+    // node that is missing and a link whose target is.
+    std::string describeOpenFailure(const std::string& windowsPath, const std::string& node,
+                                    int err) const;
 
 private:
     std::optional<std::string> entry(const std::string& name) const;

@@ -13,12 +13,15 @@ public:
     enum class Result { Created, AlreadyExists, AccessDenied, OtherError };
 
     virtual ~NamedMutex() = default;
-    // Takes the mutex. AlreadyExists: another holder has it; AccessDenied: it exists but cannot
-    // be opened by us. Either means another copy is running. OtherError: it could not be made.
+    // Takes the mutex. AlreadyExists: another holder has it; AccessDenied: something that is not
+    // ours stands in its place. Either refuses the start. OtherError: it could not be made or
+    // opened, which says nothing about another copy.
     virtual Result create(const std::string& name) = 0;
     virtual void release() = 0;
     // The system error number of the last create() that did not give Created.
     virtual int lastError() const = 0;
+    // The same failure in words, naming where the mutex lives when that helps.
+    virtual std::string lastErrorText() const { return "error " + std::to_string(lastError()); }
 };
 
 class NamedMutexFactory {

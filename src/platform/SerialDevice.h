@@ -82,6 +82,9 @@ public:
     virtual void clearDtr() = 0;
     virtual void close() = 0;
     virtual uint32_t lastError() const = 0;
+    // Why the last open() failed, naming the port ("\\.\COM5 (/dev/ttyS4): in use by another
+    // program"); empty when the device cannot say more than its error number.
+    virtual std::string describeOpenFailure() const { return {}; }
 };
 
 // Makes a new, closed serial device for each port the program tries.

@@ -31,6 +31,7 @@ bool CUsbPrinterPort::Open() {
     m_pDevice = m_pDevices->Open(m_strDevicePath, error);
     if (!m_pDevice)
         return Fail(error);
+    m_pDevice->SetWriteTimeout(kWriteMsPerByte, kWriteConstantMs);
     return true;
 }
 

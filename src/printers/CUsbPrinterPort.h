@@ -32,6 +32,10 @@ public:
     const std::string& GetDevicePath() const { return m_strDevicePath; }
 
     static constexpr uint32_t kShortWriteError = 29;
+    // A printer that stops taking data must not hold the program for ever: a piece it has not
+    // taken within this time ends as a short write. Generous, since a busy printer pauses.
+    static constexpr uint32_t kWriteConstantMs = 60000;
+    static constexpr uint32_t kWriteMsPerByte = 5;
 
 private:
     bool Fail(uint32_t error);

@@ -32,6 +32,7 @@ protected:
         sim = std::make_unique<Background>(args, std::map<std::string, std::string>{});
         const std::string ready = sim->ReadLine(10000);
         ASSERT_EQ(ready.rfind("ready COM" + std::to_string(port) + " ", 0), 0u) << ready;
+        simNode = ready.substr(ready.rfind(' ') + 1);
     }
 
     RunResult Cli(std::vector<std::string> args) {
@@ -80,6 +81,7 @@ protected:
 
     TempDir dir;
     std::unique_ptr<Background> sim;
+    std::string simNode; // the pseudo-terminal the simulator serves
 };
 
 int Count(const std::vector<std::string>& v, const std::string& s) {
@@ -102,7 +104,7 @@ TEST_F(CliAgainstSim, HuntsTheRateFromTheRememberedOneAndRemembersWhatItFound) {
     EXPECT_NE(settings.find("First%20Port=4"), std::string::npos) << settings;
 }
 
-TEST_F(CliAgainstSim, SerialNumbersGoInAndComeBack) {
+TEST_F(CliAgainstSim, SerialNumbersGoInAndComeBackWithoutTheirPadding) {
     StartSim("basic", {"reboot_ms=200"});
     RunResult r = Cli({"set-serial", "--transporter", "TS123", "--printer", "PS45678"});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
@@ -112,9 +114,13 @@ TEST_F(CliAgainstSim, SerialNumbersGoInAndComeBack) {
     EXPECT_EQ(Count(cmds, "h1C"), 1);
     EXPECT_EQ(Count(cmds, "g1C"), 1);
 
-    Json j = CliJson({"info"});
-    EXPECT_EQ(j["serial"]["transporter"], "TS123   ");
-    EXPECT_EQ(j["serial"]["printer"], "PS45678 ");
+    // Global options after the command, as before it.
+    Json j = CliJson({"info", "--json"});
+    EXPECT_EQ(j["serial"]["transporter"], "TS123");
+    EXPECT_EQ(j["serial"]["printer"], "PS45678");
+    EXPECT_EQ(j["device"]["inquiry_id"], "DISC TRANSPORTERVERSION 3.25 A");
+    EXPECT_EQ(j["device"]["printer_id"], "DISC PRINTER    DP4000  3.50 A");
+    EXPECT_EQ(j["port_node"], simNode);
 }
 
 TEST_F(CliAgainstSim, LoaderParametersGoInAndComeBack) {
@@ -123,7 +129,7 @@ TEST_F(CliAgainstSim, LoaderParametersGoInAndComeBack) {
                        "--computer-name", "1", "--beeps", "7"});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     Json j = CliJson({"info"});
-    EXPECT_EQ(j["params"]["display_name"], "LINE 4          ");
+    EXPECT_EQ(j["params"]["display_name"], "LINE 4");
     EXPECT_EQ(j["params"]["override_name"], true);
     EXPECT_EQ(j["params"]["enable_shutdown"], false);
     EXPECT_EQ(j["params"]["use_computer_name"], true);
@@ -135,36 +141,153 @@ TEST_F(CliAgainstSim, ARefusalIsReportedWithItsSenseText) {
     Json j = CliJson({"set-serial", "--transporter", "X1", "--printer", "Y1"}, 1);
     EXPECT_EQ(j["status"], "Transporter: Illegal Request");
     EXPECT_EQ(Count(ReceivedCommands(), "h1C"), 0);
+    // What the device holds, not what it refused.
+    EXPECT_EQ(j["serial"]["transporter"], "TS100001");
+    EXPECT_EQ(j["serial"]["printer"], "PS200001");
 }
 
-TEST_F(CliAgainstSim, BadValuesAreRefusedBeforeAnythingIsSent) {
-    StartSim("basic");
+TEST_F(CliAgainstSim, CommandsTheWindowWouldNotRunAreRefusedAndNothingIsSent) {
+    StartSim("basic"); // no loader parameters
+    Json j = CliJson({"set-params", "--name", "LINE 4"}, 1);
+    EXPECT_EQ(j["status"], "Set Params is not available on this transporter");
+    EXPECT_EQ(j["device"]["class"], "CVelmora");
+    EXPECT_TRUE(j["params"]["display_name"].is_null());
+
+    sim.reset();
+    StartSim("old-firmware"); // its settings cannot be written: Update Serial #s is disabled
+    RunResult r = Cli({"set-serial", "--transporter", "TS1", "--printer", "PS1"});
+    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+    EXPECT_NE(r.out.find("status: Update Serial #s is not available on this transporter\n"),
+              std::string::npos)
+        << r.out;
+    for (const std::string& cmd : ReceivedCommands())
+        EXPECT_TRUE(cmd.rfind("f9", 0) != 0 && cmd != "h1C" && cmd != "g1C") << cmd;
+}
+
+TEST_F(CliAgainstSim, BadValuesAreRefusedBeforeAnyPortOpens) {
+    StartSim("qt6400");
     RunResult r = Cli({"set-serial", "--transporter", "123456789", "--printer", "1"});
     EXPECT_EQ(r.exitCode, 64);
     EXPECT_NE(r.err.find("Please enter no more than 8 characters."), std::string::npos);
-    EXPECT_EQ(Count(ReceivedCommands(), "f9000C"), 0);
-    EXPECT_EQ(Cli({"info", "--bogus"}).exitCode, 64);
+    // The JSON names the reason and shows nothing as the device's.
+    Json j = CliJson({"set-params", "--name", "SEVENTEEN CHARS.."}, 64);
+    EXPECT_EQ(j["status"], "Please enter no more than 16 characters.");
+    EXPECT_TRUE(j["device"].is_null());
+    EXPECT_TRUE(j["port"].is_null());
+    EXPECT_TRUE(j["params"]["display_name"].is_null());
+    EXPECT_EQ(CliJson({"set-params", "--beeps", "10"}, 64)["status"],
+              "Please enter an integer between 0 and 9.");
+    EXPECT_EQ(CliJson({"set-params", "--name", "LINE\t4"}, 64)["status"],
+              "Please enter only letters, digits, spaces and the punctuation of plain ASCII "
+              "(characters 0x20 to 0x7E).");
+
+    // A multi-image file whose first record claims more than the file holds.
+    const std::string damaged = dir.Path() + "/damaged.bin";
+    std::string file(70000, '\0');
+    file.replace(0, 4, std::string("\xff\xff\xff\x00", 4));
+    file.replace(164, 16, "DISC TRANSPORTER");
+    std::ofstream(damaged, std::ios::binary) << file;
+    r = Cli({"flash", damaged});
+    EXPECT_EQ(r.exitCode, 64);
+    EXPECT_NE(r.out.find("status: Flash file is damaged: the image at offset 4 claims 16777215 "
+                         "bytes, the file holds 69996\n"),
+              std::string::npos)
+        << r.out;
+    r = Cli({"flash", dir.Path() + "/none.bin"});
+    EXPECT_EQ(r.exitCode, 64);
+    EXPECT_NE(r.out.find("status: Unable to open file " + dir.Path() + "/none.bin"),
+              std::string::npos)
+        << r.out;
+    r = Cli({"mailbox-test"});
+    EXPECT_EQ(r.exitCode, 64);
+    EXPECT_NE(r.err.find("mailbox-test needs -Test1"), std::string::npos) << r.err;
+
+    EXPECT_TRUE(ReceivedBytes().empty()); // no port was opened
+    EXPECT_EQ(Settings(), "");            // nor a setting written
     EXPECT_EQ(Cli({"--port", "0", "info"}).exitCode, 64);
+}
+
+TEST_F(CliAgainstSim, GlobalOptionsGoAnywhereAndWrongNamesAreAnsweredWithTheNearest) {
+    StartSim("basic", {}, 5);
+    for (const char* port : {"5", "COM5", "com5"}) {
+        Json j = CliJson({"scan", "--port", port});
+        EXPECT_EQ(j["port"], 5) << port;
+        EXPECT_EQ(j["status"], "Transporter found on COM5 at 38400 baud");
+    }
+    RunResult r = Cli({"inf"});
+    EXPECT_EQ(r.exitCode, 64);
+    EXPECT_NE(r.err.find("unknown command 'inf'; did you mean 'info'?"), std::string::npos)
+        << r.err;
+    r = Cli({"info", "--jsno"});
+    EXPECT_EQ(r.exitCode, 64);
+    EXPECT_NE(r.err.find("unknown option '--jsno' for 'info'; did you mean '--json'?"),
+              std::string::npos)
+        << r.err;
+    r = Cli({"set-serial", "--transporter", "A", "--printr", "B"});
+    EXPECT_NE(r.err.find("unknown option '--printr' for 'set-serial'; did you mean '--printer'?"),
+              std::string::npos)
+        << r.err;
+    r = Cli({"--port", "COM0", "scan"});
+    EXPECT_EQ(r.exitCode, 64);
+    EXPECT_NE(r.err.find("'COM0' names no port"), std::string::npos) << r.err;
+    r = Cli({"flash-leds", "--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    for (const char* option : {"--port", "--json", "--device-dir", "--trace"})
+        EXPECT_NE(r.out.find(option), std::string::npos) << option << r.out;
 }
 
 TEST_F(CliAgainstSim, ADeviceThatAnswersGarbageIsNotTakenForATransporter) {
     StartSim("basic", {"garbage=e0C"}, 2);
     Json j = CliJson({"--port", "2", "scan"}, 2);
     EXPECT_TRUE(j["device"].is_null());
-    EXPECT_EQ(j["status"], "No transporter found");
+    EXPECT_EQ(j["port"], 2);
+    EXPECT_EQ(j["status"], "No transporter found on \\\\.\\COM2: no transporter's answer at 9600, "
+                           "38400 and 115200 baud");
     // Asked once at each of the three rates; garbage at its own, silence at the others.
     EXPECT_EQ(Count(ReceivedBytes(), "\x1b!e0C"), 3);
     EXPECT_NE(Settings().find("First%20Port=3"), std::string::npos);
 }
 
-TEST_F(CliAgainstSim, NothingThereMeansExitTwoAndAClearMessage) {
+TEST_F(CliAgainstSim, NothingThereMeansExitTwoAndAReasonForTheSamePort) {
     StartSim("basic");
+    const std::string devices = dir.Path() + "/dev";
     RunResult r = Cli({"--port", "7", "info"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("Unable to communicate with the transporter on \\\\.\\COM7"),
               std::string::npos)
         << r.err;
-    EXPECT_NE(r.out.find("status: Unable to open \\\\.\\COM7"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("port: COM7\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("status: Unable to open \\\\.\\COM7: no such port (" + devices +
+                         " has no com7)\n"),
+              std::string::npos)
+        << r.out;
+
+    std::filesystem::create_symlink(dir.Path() + "/gone", devices + "/com3");
+    std::ofstream(devices + "/com4") << "not a device";
+    Json j = CliJson({"--port", "3", "info"}, 2);
+    EXPECT_EQ(j["port"], 3);
+    EXPECT_EQ(j["port_path"], "\\\\.\\COM3");
+    EXPECT_EQ(j["status"], "Unable to open \\\\.\\COM3 (" + devices + "/com3): dangling link to " +
+                               dir.Path() + "/gone, which does not exist");
+    EXPECT_EQ(CliJson({"--port", "4", "info"}, 2)["status"],
+              "Unable to open \\\\.\\COM4 (" + devices + "/com4): not a serial device");
+
+    // A whole scan that finds nothing names no port and says how each one that is there ended.
+    sim.reset();
+    j = CliJson({"scan"}, 2);
+    EXPECT_TRUE(j["port"].is_null());
+    EXPECT_TRUE(j["port_path"].is_null());
+    EXPECT_EQ(j["status"], "No transporter found: \\\\.\\COM3 (" + devices +
+                               "/com3): dangling link to " + dir.Path() +
+                               "/gone, which does not exist; \\\\.\\COM4 (" + devices +
+                               "/com4): not a serial device");
+    std::filesystem::create_directory(dir.Path() + "/empty");
+    r = daxtest::Run({DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/empty", "scan"}, Env());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.out.find("status: No transporter found: there are no serial ports (" + dir.Path() +
+                         "/empty has no comN entries)"),
+              std::string::npos)
+        << r.out;
 }
 
 TEST_F(CliAgainstSim, RefusesToStartBesideAnotherCopyOrTheJobServer) {
@@ -181,18 +304,51 @@ TEST_F(CliAgainstSim, RefusesToStartBesideAnotherCopyOrTheJobServer) {
         RunResult r = Cli({"info"});
         EXPECT_EQ(r.exitCode, 3);
         EXPECT_EQ(r.err, std::string(message) + "\n");
+        // Listing the ports opens none of them: it runs beside the other copy.
+        r = Cli({"ports"});
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_NE(r.out.find("COM1: " + simNode), std::string::npos) << r.out;
         close(fd);
     }
     EXPECT_TRUE(ReceivedCommands().empty()); // nothing was opened
 }
 
-TEST_F(CliAgainstSim, TraceShowsEveryByteBothWays) {
+TEST_F(CliAgainstSim, ALockThatCannotBeMadeOnlyWarnsOnce) {
+    StartSim("basic");
+    auto env = Env();
+    env["XDG_RUNTIME_DIR"] = "/sys"; // no file can be made there, not even by root
+    const std::string trace = dir.Path() + "/trace.txt";
+    RunResult r = daxtest::Run(
+        {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "--trace", trace, "scan"}, env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string warning = "Warning: starting without the single-instance guard";
+    ASSERT_NE(r.err.find(warning), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find(warning, r.err.find(warning) + 1), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(daxtest::ReadFile(trace).find("* " + warning), std::string::npos);
+}
+
+TEST_F(CliAgainstSim, TraceShowsThePortsLifeAndEveryByteBothWays) {
     StartSim("basic");
     const std::string trace = dir.Path() + "/trace.txt";
     ASSERT_EQ(Cli({"--trace", trace, "scan"}).exitCode, 0);
     const std::string text = daxtest::ReadFile(trace);
     EXPECT_NE(text.find("> 1b 21 65 30 43  |.!e0C|"), std::string::npos) << text;
     EXPECT_NE(text.find("< 1b 21 65 30 30 36 34"), std::string::npos) << text;
+    // No rate remembered: 9600 first, then the simulator's 38400.
+    const std::string open = "* open \\\\.\\COM1 -> " + simNode + " at 9600 baud\n";
+    const std::string rate = "* rate \\\\.\\COM1 38400 baud\n";
+    const std::string closed = "* close \\\\.\\COM1\n";
+    ASSERT_NE(text.find(open), std::string::npos) << text;
+    EXPECT_LT(text.find(open), text.find(rate)) << text;
+    EXPECT_LT(text.find(rate), text.find(closed)) << text;
+    EXPECT_EQ(text.find("COM2"), std::string::npos) << text; // ports that are not there
+
+    // A command with no text of its own confirms it was done.
+    RunResult r = Cli({"flash-leds"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("status: The transporter on COM1 flashes its lights\n"), std::string::npos)
+        << r.out;
 }
 
 // A general image for the simulator's transporters: identification, revision and family.

@@ -4,6 +4,8 @@
 #include "flow/DialogRig.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace dax::flow {
@@ -167,6 +169,17 @@ TEST(DialogDiscovery, PortChangeProbesOnlyTheChosenPortAndSaysWhenNothingIsThere
     EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueBaudRate, 0), 38400);
 }
 
+TEST(DialogDiscovery, APortThatWillNotOpenShowsTheSystemsReason) {
+    DialogRig rig;
+    rig.devices.attach("\\\\.\\COM3")->openErrno = EACCES;
+    rig.Dialog().m_nPort = 3;
+    EXPECT_FALSE(rig.Dialog().ScanPort(false));
+    const std::string expected =
+        "Unable to open \\\\.\\COM3: " + std::string(std::strerror(EACCES));
+    EXPECT_EQ(rig.Dialog().m_strStatus, expected);
+    EXPECT_EQ(rig.view.GetControlText(IDC_STATUS), expected);
+}
+
 TEST(DialogDiscovery, PortsBeyondCom8AreListedAndChosenByTheirNumber) {
     DialogRig rig;
     rig.Attach(12, Inquiry{});
@@ -215,10 +228,11 @@ TEST(DialogDiscovery, AFailedPortChangeShowsItsReasonNotTheLastProgress) {
     rig.devices.attach("\\\\.\\COM3"); // silent at every rate
     rig.devices.attach("\\\\.\\COM4")->ctsOn = false;
     rig.Dialog().OnInitDialog(false);
-    const std::pair<int, std::string> cases[] = {{3, "No transporter found"},
-                                                 {4, "CTS is off"},
-                                                 {5, "Unable to open \\\\.\\COM5"},
-                                                 {0, kNoTransporterAnywhere}};
+    const std::pair<int, std::string> cases[] = {
+        {3, "No transporter found"},
+        {4, "CTS is off"},
+        {5, "Unable to open \\\\.\\COM5: " + std::string(std::strerror(ENOENT))},
+        {0, kNoTransporterAnywhere}};
     for (const auto& [port, reason] : cases) {
         rig.view.SetComboSelection(IDC_PORT, port);
         rig.Dialog().OnPortChange();

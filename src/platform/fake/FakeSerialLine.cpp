@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <limits>
 
 namespace dax {
@@ -34,16 +35,22 @@ size_t FakeSerialLine::takeInput(uint8_t* buffer, size_t length) {
     return n;
 }
 
+bool FakeSerialDevice::failOpen(const std::string& path, uint32_t err) {
+    openFailure_ = path + ": " + std::strerror(int(err));
+    return fail(err);
+}
+
 bool FakeSerialDevice::open(const std::string& path) {
+    openFailure_.clear();
     if (resolver_)
         line_ = resolver_(path);
     if (!line_)
-        return fail(ENOENT);
+        return failOpen(path, ENOENT);
     line_->openCount++;
     if (line_->openErrno)
-        return fail(line_->openErrno);
+        return failOpen(path, line_->openErrno);
     if (line_->open)
-        return fail(EBUSY);
+        return failOpen(path, EBUSY);
     line_->open = true;
     line_->openedPath = path;
     line_->dtrCleared = false;

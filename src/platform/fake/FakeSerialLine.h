@@ -94,16 +94,19 @@ public:
     void clearDtr() override;
     void close() override;
     uint32_t lastError() const override { return lastError_; }
+    std::string describeOpenFailure() const override { return openFailure_; }
 
 private:
     bool fail(uint32_t err) {
         lastError_ = err;
         return false;
     }
+    bool failOpen(const std::string& path, uint32_t err);
     bool usable() const { return line_ && line_->open; }
     std::shared_ptr<FakeSerialLine> line_;
     Resolver resolver_;
     uint32_t lastError_ = 0;
+    std::string openFailure_;
 };
 
 // Hands out fake devices; a path with a line attached opens onto it, any other path fails as a

@@ -304,10 +304,32 @@ std::string DeviceNames::describeOpenError(const std::string& windowsPath, const
     case EBUSY:
         return text + ": in use by another program";
     case ENOTTY:
-        return text + ": not a serial port";
+        return text + ": not a serial device";
     default:
         return text + ": " + std::error_code(err, std::generic_category()).message();
     }
+}
+
+std::string DeviceNames::describeOpenFailure(const std::string& windowsPath,
+                                             const std::string& node, int err) const {
+    if (err != ENOENT)
+        return describeOpenError(windowsPath, node, err);
+    if (node.empty()) {
+        const auto com = parseComPath(windowsPath);
+        if (com && !m_strDir.empty())
+            return windowsPath + ": no such port (" + m_strDir + " has no com" +
+                   std::to_string(*com) + ")";
+        return windowsPath + ": no such port";
+    }
+    struct stat st;
+    char target[PATH_MAX];
+    if (::lstat(node.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        const ssize_t n = ::readlink(node.c_str(), target, sizeof target - 1);
+        target[n > 0 ? n : 0] = '\0';
+        return windowsPath + " (" + node + "): dangling link to " + target +
+               ", which does not exist";
+    }
+    return windowsPath + " (" + node + "): no such device node";
 }
 
 } // namespace dax

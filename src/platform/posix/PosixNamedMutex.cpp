@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -57,9 +58,10 @@ NamedMutex::Result PosixNamedMutex::create(const std::string& name) {
             fd = ::open(m_strPath.c_str(), flags);
     }
     if (fd < 0) {
+        // A link planted at the path refuses; a file we may not create or open (an unwritable
+        // runtime directory, a file left by another user) tells nothing of a running copy.
         const int err = errno;
-        const bool denied = err == EACCES || err == EPERM || err == ELOOP;
-        return fail(denied ? Result::AccessDenied : Result::OtherError, err);
+        return fail(err == ELOOP ? Result::AccessDenied : Result::OtherError, err);
     }
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -77,6 +79,10 @@ NamedMutex::Result PosixNamedMutex::create(const std::string& name) {
     }
     m_fd = fd;
     return Result::Created;
+}
+
+std::string PosixNamedMutex::lastErrorText() const {
+    return m_strPath + ": " + std::strerror(m_nError);
 }
 
 void PosixNamedMutex::release() {

@@ -23,6 +23,7 @@ public:
     Result create(const std::string& name) override;
     void release() override;
     int lastError() const override { return m_nError; }
+    std::string lastErrorText() const override;
 
     const std::string& path() const { return m_strPath; }
 

@@ -118,6 +118,21 @@ bool PosixSerialDevice::failIfClosed() {
 }
 
 bool PosixSerialDevice::open(const std::string& path) {
+    m_strOpenPath = path;
+    m_nOpenError = 0;
+    if (openNode(path))
+        return true;
+    m_nOpenError = int(m_nError);
+    return false;
+}
+
+std::string PosixSerialDevice::describeOpenFailure() const {
+    if (m_nOpenError == 0)
+        return {};
+    return m_names.describeOpenFailure(m_strOpenPath, m_strNode, m_nOpenError);
+}
+
+bool PosixSerialDevice::openNode(const std::string& path) {
     close();
     m_strNode.clear();
     const std::optional<std::string> node = m_names.resolvePath(path);

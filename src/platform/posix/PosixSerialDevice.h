@@ -36,11 +36,13 @@ public:
     void clearDtr() override;
     void close() override;
     uint32_t lastError() const override { return m_nError; }
+    std::string describeOpenFailure() const override;
 
     // The node the last open() resolved to (empty when the name mapped to nothing).
     const std::string& node() const { return m_strNode; }
 
 private:
+    bool openNode(const std::string& path);
     void adopt(int fd, uint64_t lockKey);
     bool fail(int err);
     bool failIfClosed();
@@ -48,6 +50,8 @@ private:
 
     DeviceNames m_names;
     std::string m_strNode;
+    std::string m_strOpenPath;
+    int m_nOpenError = 0;
     int m_fd = -1;
     uint64_t m_nLockKey = 0;
     uint32_t m_nError = 0;

@@ -140,4 +140,10 @@ std::string DeviceNames::describeOpenError(const std::string& windowsPath, const
     }
 }
 
+std::string DeviceNames::describeOpenFailure(const std::string& windowsPath,
+                                             const std::string& node, int err) const {
+    // No device directory to tell more: the system's word is all there is.
+    return describeOpenError(windowsPath, node, err);
+}
+
 } // namespace dax

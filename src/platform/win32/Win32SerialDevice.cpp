@@ -40,14 +40,25 @@ bool Win32SerialDevice::failIfClosed() {
 bool Win32SerialDevice::open(const std::string& path) {
     close();
     m_nError = 0;
+    m_strOpenPath = path;
+    m_nOpenError = 0;
     HANDLE h = ::CreateFileA(DevicePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                              OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return fail();
+    if (h == INVALID_HANDLE_VALUE) {
+        fail();
+        m_nOpenError = m_nError;
+        return false;
+    }
     // Queues of one write piece each way; drivers may keep larger ones, so the result is advice.
     ::SetupComm(h, 512, 512);
     m_hPort = h;
     return true;
+}
+
+std::string Win32SerialDevice::describeOpenFailure() const {
+    if (m_nOpenError == 0)
+        return {};
+    return DeviceNames::describeOpenError(m_strOpenPath, "", int(m_nOpenError));
 }
 
 bool Win32SerialDevice::getLineState(SerialLineState& state) {

@@ -34,6 +34,8 @@ public:
     void clearDtr() override;
     void close() override;
     uint32_t lastError() const override { return m_nError; }
+    // "\\.\COM5: no such port", "\\.\COM5: in use by another program"; empty after a good open.
+    std::string describeOpenFailure() const override;
 
 private:
     bool fail();
@@ -43,6 +45,8 @@ private:
 
     void* m_hPort = nullptr; // HANDLE; null while closed
     uint32_t m_nError = 0;
+    std::string m_strOpenPath;
+    uint32_t m_nOpenError = 0;
 };
 
 // The COM ports the system knows of (QueryDosDevice), a new closed device for each try.

@@ -59,6 +59,8 @@ int main(int argc, char** argv) {
         boxes.MessageBox(nullptr, refusal, MessageBoxType::Ok);
         return 3;
     }
+    if (!app.GetGuardWarning().empty())
+        std::fprintf(stderr, "%s\n", app.GetGuardWarning().c_str());
     app.ReadStartupOptions(commandLine, ReadVersionBlock());
 
     RealClock clock;

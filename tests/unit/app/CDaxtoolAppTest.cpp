@@ -47,6 +47,8 @@ public:
         Result create(const std::string& name) override {
             if (m_all.denied.count(name))
                 return Result::AccessDenied;
+            if (m_all.broken.count(name))
+                return Result::OtherError;
             if (m_all.held[name]++ > 0)
                 return Result::AlreadyExists;
             m_name = name;
@@ -58,6 +60,7 @@ public:
             m_name.clear();
         }
         int lastError() const override { return 0; }
+        std::string lastErrorText() const override { return "no lock here"; }
 
     private:
         FakeMutexes& m_all;
@@ -66,6 +69,7 @@ public:
     std::unique_ptr<NamedMutex> create() override { return std::make_unique<Mutex>(*this); }
     std::map<std::string, int> held;
     std::set<std::string> denied;
+    std::set<std::string> broken; // cannot be made at all
 };
 
 TEST(StartupGuard, ASecondCopyAndTheJobServerAreRefusedWithTheirMessages) {
@@ -87,6 +91,21 @@ TEST(StartupGuard, ASecondCopyAndTheJobServerAreRefusedWithTheirMessages) {
     withJobServer.denied.clear();
     CDaxtoolApp fourth;
     EXPECT_TRUE(fourth.AcquireInstance(withJobServer, refusal));
+}
+
+TEST(StartupGuard, AMutexThatCannotBeMadeLetsTheProgramStartWithOneWarning) {
+    FakeMutexes mutexes;
+    mutexes.broken = {CDaxtoolApp::kOwnMutex, CDaxtoolApp::kJobServerMutex};
+    std::string refusal;
+    CDaxtoolApp app;
+    EXPECT_TRUE(app.AcquireInstance(mutexes, refusal));
+    EXPECT_EQ(app.GetGuardWarning(),
+              "Warning: starting without the single-instance guard (no lock here; no lock here); "
+              "another copy or the job server would go unnoticed");
+    mutexes.broken.clear();
+    CDaxtoolApp guarded;
+    EXPECT_TRUE(guarded.AcquireInstance(mutexes, refusal));
+    EXPECT_EQ(guarded.GetGuardWarning(), "");
 }
 
 } // namespace

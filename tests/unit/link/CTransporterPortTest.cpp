@@ -1,8 +1,10 @@
 #include "link/CTransporterPort.h"
 
+#include "link/PortTrace.h"
 #include "platform/fake/FakeSerialLine.h"
 
 #include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -136,4 +138,41 @@ TEST_F(TransporterPortTest, BaudRateChangeTouchesOnlyTheRate) {
     EXPECT_FALSE(port->ChangeBaudRate(115200));
     EXPECT_EQ(port->GetErrorCode(), kSerialSetStateFailed);
     EXPECT_EQ(port->GetBaudRate(), 9600u);
+}
+
+namespace {
+// The port's life as the trace sees it, one text per event.
+struct EventTrace : PortTrace {
+    std::vector<std::string> events;
+    void sent(const uint8_t*, size_t) override {}
+    void received(const uint8_t*, size_t) override {}
+    void opened(const std::string& path, uint32_t baud) override {
+        events.push_back("open " + path + " " + std::to_string(baud));
+    }
+    void openFailed(const std::string& path, const std::string& why) override {
+        events.push_back("failed " + path + " | " + why);
+    }
+    void rateChanged(const std::string& path, uint32_t baud) override {
+        events.push_back("rate " + path + " " + std::to_string(baud));
+    }
+    void closed(const std::string& path) override { events.push_back("close " + path); }
+};
+} // namespace
+
+TEST_F(TransporterPortTest, TheTraceSeesOpenRateChangesAndCloseAndWhyAnOpenFailed) {
+    EventTrace trace;
+    port = std::make_unique<CTransporterPort>(std::make_unique<FakeSerialDevice>(line), clock,
+                                              "\\\\.\\COM5", 9600, &trace);
+    ASSERT_TRUE(port->ChangeBaudRate(38400));
+    line->setStateErrno = EIO;
+    EXPECT_FALSE(port->ChangeBaudRate(115200)); // not changed: not traced
+    port.reset();
+    line->openErrno = EBUSY;
+    CTransporterPort busy(std::make_unique<FakeSerialDevice>(line), clock, "\\\\.\\COM6", 9600,
+                          &trace);
+    EXPECT_EQ(busy.GetOpenFailureText(), "\\\\.\\COM6: " + std::string(std::strerror(EBUSY)));
+    const std::vector<std::string> expected = {
+        "open \\\\.\\COM5 9600", "rate \\\\.\\COM5 38400", "close \\\\.\\COM5",
+        "failed \\\\.\\COM6 | \\\\.\\COM6: " + std::string(std::strerror(EBUSY))};
+    EXPECT_EQ(trace.events, expected);
 }

@@ -157,3 +157,19 @@ TEST(DeviceNames, OpenErrorsSayWhatToDo) {
     EXPECT_EQ(DeviceNames::describeOpenError("\\\\.\\COM5", node, ENOENT),
               "\\\\.\\COM5 (" + node + "): no such port");
 }
+
+TEST(DeviceNames, AFailedOpenSaysWhichKindOfMissingItIs) {
+    FakeSystem sys;
+    sys.link(kConfig + "/com9", sys.path("dev/ttyUSB7"));
+    DeviceNames names(sys.env);
+    const std::string dir = sys.path(kConfig);
+    EXPECT_EQ(names.describeOpenFailure("\\\\.\\COM200", "", ENOENT),
+              "\\\\.\\COM200: no such port (" + dir + " has no com200)");
+    EXPECT_EQ(names.describeOpenFailure("\\\\.\\COM2", sys.dev("ttyS1"), ENOENT),
+              "\\\\.\\COM2 (" + sys.dev("ttyS1") + "): no such device node");
+    EXPECT_EQ(names.describeOpenFailure("\\\\.\\COM9", *names.resolveCom(9), ENOENT),
+              "\\\\.\\COM9 (" + dir + "/com9): dangling link to " + sys.dev("ttyUSB7") +
+                  ", which does not exist");
+    EXPECT_EQ(names.describeOpenFailure("\\\\.\\COM1", sys.dev("ttyS0"), ENOTTY),
+              "\\\\.\\COM1 (" + sys.dev("ttyS0") + "): not a serial device");
+}

@@ -3,10 +3,12 @@
 #include "support/Process.h"
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace dax;
 using Result = NamedMutex::Result;
@@ -53,4 +55,19 @@ TEST(PosixNamedMutex, NamesStayInsideTheDirectory) {
     EXPECT_EQ(PosixNamedMutex::fileNameFor(".."), "_..");
     EXPECT_EQ(PosixNamedMutex::fileNameFor(""), "_");
     EXPECT_EQ(PosixNamedMutex(dir.Path() + "/no-such-dir").create("x"), Result::OtherError);
+}
+
+TEST(PosixNamedMutex, ALockFileThatCannotBeMadeIsNoSignOfAnotherCopy) {
+    // A directory nobody may create files in; root may write anywhere but in sysfs.
+    daxtest::TempDir dir;
+    std::string unwritable = dir.Path() + "/ro";
+    if (::geteuid() == 0)
+        unwritable = "/sys";
+    else if (fs::create_directory(unwritable))
+        fs::permissions(unwritable, fs::perms::owner_read | fs::perms::owner_exec);
+    PosixNamedMutex m(unwritable);
+    EXPECT_EQ(m.create("Kvx_DaxtoolIsLaunchedMutex"), Result::OtherError);
+    EXPECT_EQ(m.lastError(), EACCES);
+    EXPECT_EQ(m.lastErrorText(),
+              unwritable + "/Kvx_DaxtoolIsLaunchedMutex.lock: " + std::strerror(EACCES));
 }

@@ -37,6 +37,7 @@ TEST(Win32SerialDeviceTest, FailuresCarryTheSystemsErrorNumbers) {
     EXPECT_FALSE(device.open("\\\\.\\COM256"));
     EXPECT_FALSE(device.isOpen());
     EXPECT_EQ(device.lastError(), uint32_t(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(device.describeOpenFailure(), "\\\\.\\COM256: no such port");
 }
 
 TEST(Win32SetupApiTest, BindsSetupapiAndNamesWhatIsMissing) {

@@ -58,6 +58,8 @@ TEST(CUsbPrinterPort, ClosesOnceAndRefusesWritesWhenClosed) {
 
     // A moved port keeps the device; only the new owner closes it.
     ASSERT_TRUE(port.Open());
+    // A printer that stops reading cannot hold a write for ever.
+    EXPECT_GT(printer.constantMs, 0u);
     CUsbPrinterPort moved = std::move(port);
     EXPECT_TRUE(moved.IsOpen());
     EXPECT_TRUE(moved.Close());
