@@ -161,7 +161,10 @@ void CliReport::PrintHuman(std::FILE* out, bool brief) const {
         line("port", "none");
     } else {
         line("port", m_dlg.m_strPortPath.size() > 4 ? m_dlg.m_strPortPath.substr(4) : "");
-        line("port path", m_dlg.m_strPortPath + (s.node.empty() ? "" : " -> " + s.node));
+        // On Windows a port is its own node: nothing to add.
+        line("port path",
+             m_dlg.m_strPortPath +
+                 (s.node.empty() || s.node == m_dlg.m_strPortPath ? "" : " -> " + s.node));
         line("baud", Format("%d", m_dlg.m_nBaud));
     }
     if (s.device) {
