@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Takes docs/screenshot.png: daxtool on a virtual X display, connected to the simulator on a
-# private COM3 (profile "printer", as the demo). Builds what is needed first.
+# private COM3 (profile "printer", as the demo); then opens the two calibration dialogs from it
+# with their buttons' keys and takes docs/rotational-calibration.png and
+# docs/pocket-calibration.png. Builds what is needed first.
 #   BUILD_DIR=build-x JOBS=2 bash scripts/screenshot.sh    another build directory, fewer jobs
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # With the virtual display and the tools that find and grab the window.
-bash scripts/install-deps.sh xvfb x11-utils imagemagick
+bash scripts/install-deps.sh xvfb x11-utils imagemagick xdotool
 
 build=${BUILD_DIR:-build}
 cmake -S . -B "$build" >/dev/null
@@ -70,3 +72,30 @@ sleep 1 # let it paint
 mkdir -p docs
 import -window "$window" docs/screenshot.png
 echo "docs/screenshot.png ($(identify -format '%wx%h' docs/screenshot.png))"
+
+# A dialog opened by a key of the main window, taken, then left with Escape (its Exit).
+shoot_dialog() {
+  local key=$1 title=$2 file=$3 dialog=""
+  xdotool windowfocus --sync "$window" key --window "$window" "$key"
+  for _ in $(seq 100); do
+    dialog=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1 || true)
+    [ -n "$dialog" ] && break
+    sleep 0.1
+  done
+  if [ -z "$dialog" ]; then
+    echo "the $title dialog did not show; daxtool's output:" >&2
+    cat "$dir/daxtool.log" >&2
+    exit 1
+  fi
+  sleep 1
+  import -window "$dialog" "$file"
+  echo "$file ($(identify -format '%wx%h' "$file"))"
+  # The dialog goes on the key press: the release may find no window left.
+  xdotool windowfocus --sync "$dialog" key --window "$dialog" Escape 2>/dev/null || true
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+}
+shoot_dialog alt+c "Rotational Calibration" docs/rotational-calibration.png
+shoot_dialog alt+k "Pocket CD Calibration" docs/pocket-calibration.png

@@ -261,9 +261,10 @@ std::optional<CCommandParser::SItem> CCommandParser::Next() {
     if (partial)
         return cut || tooLong ? std::optional(TakeJunk(region.size())) : std::nullopt;
 
-    // No grammar fits: an unknown command, which ends with its closing letter.
+    // No grammar fits: an unknown command, which ends with its closing letter within
+    // kMaxPending bytes. A longer run is junk however it arrives: whole, or bit by bit.
     const std::size_t close = text.find_first_of("CH");
-    if (close == std::string::npos)
+    if (close == std::string::npos || 2 + close + 1 > kMaxPending)
         return cut || tooLong ? std::optional(TakeJunk(region.size())) : std::nullopt;
     SItem item;
     item.command.kind = ECommand::Unknown;

@@ -85,7 +85,7 @@ SReply CSimTransporter::InkSetting(const SCommand& c) {
         return r;
     }
     int* fields[4] = {&m_working.leftMargin, &m_working.topMargin, &m_working.rotationalOffset,
-                      &m_working.pocketOffset};
+                      &m_working.pocketOffsets[0]}; // one pocket offset, whatever the media
     *fields[c.element] = static_cast<int>(c.number);
     // The printer keeps its settings at once; nothing waits for a store command.
     m_stored = m_working;

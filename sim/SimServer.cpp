@@ -116,6 +116,7 @@ void CSimServer::OnTimers(Clock::time_point now) {
             m_device.FlashFailed();
         m_bFlashFailed = false;
         LogRestarted();
+        LogSettings("restarted");
     } else if (m_state == EState::Programming &&
                now - m_lastRx >= std::chrono::milliseconds(m_config.flashTimeoutMs)) {
         // The host stopped sending: programming fails and the old firmware stays.
@@ -227,6 +228,8 @@ void CSimServer::Process(const SCommand& c, Clock::time_point now) {
             Send(reply.answer, c, fault.kind == EFault::Refuse ? "refused" : nullptr);
         }
     }
+    if (reply.settingsChanged)
+        LogSettings(c.kind == ECommand::StoreSettings ? "stored" : "set");
     if (reply.newBaud != 0) {
         m_device.SetBaud(reply.newBaud);
         m_log.Write("event", CJsonLine().Add("event", "baud").Add("baud", reply.newBaud));
@@ -309,6 +312,20 @@ void CSimServer::LogRestarted() {
     if (c.printer != EPrinter::None)
         line.Add("printer_revision", c.printerRevision);
     m_log.Write("event", line);
+}
+
+void CSimServer::LogSettings(const char* why) {
+    const SSettings& s = m_device.Working();
+    m_log.Write("event", CJsonLine()
+                             .Add("event", "settings")
+                             .Add("why", why)
+                             .Add("media_size", s.mediaSize)
+                             .Add("rotational_offset", s.rotationalOffset)
+                             .Add("pocket_offset_63", s.pocketOffsets[0])
+                             .Add("pocket_offset_61", s.pocketOffsets[1])
+                             .Add("pocket_offset_58", s.pocketOffsets[2])
+                             .Add("left_margin", s.leftMargin)
+                             .Add("top_margin", s.topMargin));
 }
 
 void CSimServer::StartRestart(Clock::time_point now, const char* why) {

@@ -56,6 +56,8 @@ private:
     std::size_t PaceChunk() const;
     void Carry(std::size_t count, Clock::time_point now);
     void LogRestarted();
+    // The calibration settings in use after `why` ("set", "stored", "restarted").
+    void LogSettings(const char* why);
     bool ReadPrinterPort(CPrinterPort& port);
     void DrainPrinterPorts();
     void TakeSerialPrint(const SPrintCommand& command);

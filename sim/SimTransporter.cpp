@@ -13,7 +13,6 @@ constexpr int kNoPrinter = 9;
 constexpr int kPrinterInvalidData = 8;
 constexpr int kNotReady = 2;
 constexpr int kPrinterBusy = 2;
-constexpr int kDefaultRotationalOffset = 32;
 
 std::string Padded(const std::string& text, std::size_t width) {
     std::string out = text.substr(0, width);
@@ -204,10 +203,17 @@ SReply CSimTransporter::Handle(const SCommand& c) {
         return Ack(c, hasPrinter ? m_elements.LoadFromBin(static_cast<int>(c.number)) : kNoPrinter);
     case ECommand::RotationalOffset:
         if (hasPrinter && c.number == 100) {
-            m_working.rotationalOffset = kDefaultRotationalOffset;
-            return Ack(c, 0);
+            m_working.Offset() = SSettings::kDefaultOffset;
+            r = Ack(c, 0);
+            r.settingsChanged = true;
+        } else {
+            r = Setting(c, 0, 64, m_working.Offset());
         }
-        return Setting(c, 0, 64, m_working.rotationalOffset);
+        // A pocket disc's offset goes to the firmware's memory as it is set; only the plain
+        // disc's settings wait for ESC "!h1C".
+        if (r.settingsChanged && m_working.mediaSize >= 4)
+            m_stored.pocketOffsets[m_working.mediaSize - 4] = m_working.Offset();
+        return r;
     case ECommand::LeftMargin:
         return Setting(c, 0, 10, m_working.leftMargin);
     case ECommand::TopMargin:
@@ -246,7 +252,9 @@ SReply CSimTransporter::Handle(const SCommand& c) {
         return r;
     case ECommand::StoreSettings:
         m_stored = m_working;
-        return Ack(c, 0);
+        r = Ack(c, 0);
+        r.settingsChanged = true;
+        return r;
     case ECommand::Restart:
         r = Ack(c, 0);
         r.restart = true;
@@ -297,7 +305,9 @@ SReply CSimTransporter::Setting(const SCommand& c, long low, long high, int& val
     if (c.number < low || c.number > high)
         return Ack(c, kIllegalRequest);
     value = static_cast<int>(c.number);
-    return Ack(c, 0);
+    SReply r = Ack(c, 0);
+    r.settingsChanged = true;
+    return r;
 }
 
 SReply CSimTransporter::Counter(const SCommand& c) {

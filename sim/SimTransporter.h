@@ -21,6 +21,21 @@ struct SReply {
     std::size_t flashBytes = 0; // this many raw bytes of firmware follow
     EFlashTarget flashTarget = EFlashTarget::Transporter;
     bool flashChecksummed = false; // the old firmware's fixed frame with its checksum
+    bool settingsChanged = false;  // an offset, margin or media size was taken, or stored
+};
+
+// The printer's calibration settings. ESC "!f4%03dC" sets the offset of the media size in use:
+// the rotational offset for plain discs (media 0), the pocket disc's own for media 4, 5 and 6
+// (63, 61 and 58 mm), which the firmware keeps at once; the others are kept by ESC "!h1C".
+struct SSettings {
+    static constexpr int kDefaultOffset = 32;
+    int rotationalOffset = kDefaultOffset;
+    int pocketOffsets[3] = {kDefaultOffset, kDefaultOffset, kDefaultOffset}; // media 4, 5, 6
+    int leftMargin = 5;
+    int topMargin = 75;
+    int mediaSize = 0;
+
+    int& Offset() { return mediaSize >= 4 ? pocketOffsets[mediaSize - 4] : rotationalOffset; }
 };
 
 // The transporter firmware and the printer behind it, as the host sees them through the command
@@ -52,6 +67,10 @@ public:
     // The firmware before 3.00 takes images only in the checksummed frame; the start-up firmware
     // takes them as announced whatever its revision.
     bool OldFirmware() const;
+
+    // The settings in use, and those stored with ESC "!h1C" that a restart goes back to.
+    const SSettings& Working() const { return m_working; }
+    const SSettings& Stored() const { return m_stored; }
 
     // The identification and features of the firmware now running.
     const SDeviceConfig& Config() const { return m_config; }
@@ -87,14 +106,6 @@ private:
     void SetSense(int transporterSense, int printerSense);
     bool NormalPrinter() const { return m_config.printer == EPrinter::Normal; }
     void RunNewFirmware();
-
-    struct SSettings {
-        int rotationalOffset = 32;
-        int leftMargin = 5;
-        int topMargin = 75;
-        int mediaSize = 0;
-        int pocketOffset = 0;
-    };
 
     SDeviceConfig m_config;
     CElements m_elements;

@@ -14,6 +14,13 @@ namespace dax {
 CDaxtoolDlg::CDaxtoolDlg(DialogContext context, DialogView& view)
     : m_ctx(std::move(context)), m_view(view), m_portList(m_ctx.serialDevices.existingPorts()) {
     m_nBaud = m_ctx.settings.GetInt(kSectionLastGood, kValueBaudRate, kNoRate);
+    // Any other rate would make every port refuse to open, and be written back at close.
+    if (!IsTransporterRate(m_nBaud))
+        m_nBaud = kNoRate;
+}
+
+bool CDaxtoolDlg::IsTransporterRate(int baud) {
+    return baud == 9600 || baud == 38400 || baud == 115200;
 }
 
 CDaxtoolDlg::~CDaxtoolDlg() {

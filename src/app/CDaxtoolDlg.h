@@ -46,6 +46,8 @@ public:
     static constexpr int kMaxPort = PortList::kMaxPort;
 
     CDaxtoolDlg(DialogContext context, DialogView& view);
+    // 9600, 38400 or 115200: the rates a transporter answers at.
+    static bool IsTransporterRate(int baud);
     ~CDaxtoolDlg() override;
     CDaxtoolDlg(const CDaxtoolDlg&) = delete;
     CDaxtoolDlg& operator=(const CDaxtoolDlg&) = delete;
@@ -71,6 +73,8 @@ public:
     void OnSetParams();
     void OnCounterToSerial();
     void OnUpdateFlash();
+    void OnCalibrateRotator();
+    void OnCalibratePocket();
     void OnClose();      // WM_CLOSE and Exit
     void OnEndSession(); // the session ends: nothing is written
     // Right click or F1 at a screen point: the help sentence of the control there.
@@ -151,6 +155,16 @@ private:
     bool ChooseFlashImage(class FlashFile& file, const std::string& path, bool checkingDisabled,
                           std::vector<uint8_t>& image);
     bool ProgramFlashImage(const std::vector<uint8_t>& image);
+    // After the re-probe: the first sense of the restarted transporter decides the outcome.
+    bool CheckFlashedTransporter();
+    // The COM number whose firmware update did not finish (0: none), kept in the settings so
+    // that a later run that finds nothing there can say why.
+    void RememberUnfinishedUpdate(int port);
+    int UnfinishedUpdatePort();
+    // A probe's failure text, with the warning when that port's firmware update did not finish.
+    std::string WithUnfinishedUpdate(const std::string& reason, int port);
+    // After a scan of every port found nothing.
+    void ReportUnfinishedUpdate();
     void SetStatus(const std::string& text);
     // Ends a failed probe: the reason shown at once, the device commands disabled.
     bool FailProbe(const std::string& reason);

@@ -46,6 +46,32 @@ enum AboutControlId : int {
     IDC_ABOUT_LEGAL = 1037,
 };
 
+// The calibration dialogs: templates, the pocket-disc picture, and their controls.
+enum CalibrationDialogId : int {
+    IDD_POCKET = 132,
+    IDB_POCKET_DISC = 133,
+    IDD_ROTATIONAL = 134,
+};
+
+enum CalibrationControlId : int {
+    IDC_CAL_EXIT = IDOK,
+    IDC_LEFT_OFFSET = 1004,
+    IDC_RIGHT_OFFSET = 1005,
+    IDC_LEFT_MARGIN = 1016,
+    IDC_TOP_MARGIN = 1017,
+    IDC_CAL_TEST = 1023,
+    IDC_CAL_STATUS = 1024,
+    IDC_SIZE_58 = 1025, // first of the CD Size group
+    IDC_SIZE_61 = 1026,
+    IDC_SIZE_63 = 1027,
+    IDC_ANGLE = 1028,
+    IDC_ANGLE_SPIN = 1029,
+    IDC_SAVE_OFFSET = 1031,
+    IDC_RESTORE_DEFAULT = 1032,
+    IDC_PRINTER_A = 1033, // first of the printer group
+    IDC_PRINTER_B = 1034,
+};
+
 // Commands that come from the keyboard and the window menu.
 enum CommandId : int {
     ID_COUNTER_TO_SERIAL = 32772, // Ctrl+P

@@ -15,6 +15,7 @@ inline constexpr char kWaitBoxMessage[] = "Scanning serial ports for transporter
 inline constexpr char kNoTransporterAtStart[] = "Unable to communicate with a transporter";
 inline constexpr char kNoTransporterOnPort[] = "Unable to communicate with the transporter on ";
 inline constexpr char kNoTransporterAnywhere[] = "Unable to find a transporter";
+inline constexpr char kNoTransporterFound[] = "No transporter found";
 inline constexpr char kUpdatingParameters[] = "Updating Flash Parameters...";
 inline constexpr char kUpdateSucceeded[] = "Parameter update succeeded";
 inline constexpr char kNoTransporterAvailable[] = "No transporter available";
@@ -27,6 +28,14 @@ inline constexpr char kNoComeback[] =
 inline constexpr char kFlashDialogTitle[] = "Select file to load flash from";
 inline constexpr char kFlashFilterName[] = "Flash Files(*.bin)";
 inline constexpr char kFlashFilterPattern[] = "*.bin";
+inline constexpr char kFlashSucceeded[] = "Flash update succeeded";
+inline constexpr char kMayBeProgramming[] =
+    "the transporter may be left in programming mode: switch it off and on, then run the update "
+    "again";
+
+// A firmware update that did not finish, remembered by its COM number (0: none).
+inline constexpr char kSectionFirmwareUpdate[] = "Firmware Update";
+inline constexpr char kValueUnfinishedPort[] = "Unfinished Port";
 
 // Field validation messages.
 inline constexpr char kTooManyCharacters[] = "Please enter no more than %d characters.";

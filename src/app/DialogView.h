@@ -5,6 +5,9 @@
 
 namespace dax {
 
+class CRotationalDlg;
+class CPocketDlg;
+
 enum class MessageBoxType { Ok, YesNo, RetryCancel };
 enum class MessageBoxResult { Ok, Cancel, Yes, No, Retry };
 
@@ -49,6 +52,11 @@ public:
     // The modal About box.
     virtual void ShowAboutBox(const std::string& version, const std::string& legal,
                               const std::string& date) = 0;
+
+    // The calibration dialogs, modal: the view attaches their window, runs their OnInitDialog
+    // and hands them every command until they end the run.
+    virtual void RunRotationalDialog(CRotationalDlg& dlg) = 0;
+    virtual void RunPocketDialog(CPocketDlg& dlg) = 0;
 
     // Ends the dialog's run (the close sequence or the end of the session).
     virtual void EndDialog(int result) = 0;

@@ -16,6 +16,7 @@ constexpr int kRates[] = {9600, 38400, 115200};
 constexpr uint32_t kInquiryBufferSize = 103;
 constexpr uint32_t kMaxIdentification = kInquiryBufferSize - kInquiryHeadLength;
 constexpr uint32_t kProbeReadTimeoutMs = 1000;
+constexpr int kDefaultRate = 9600; // "COM Params"/"Baud" when absent or not a transporter rate
 
 // The length of the identification that follows the inquiry head: the digits from byte 4 up
 // to the first non-digit.
@@ -32,11 +33,20 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     DropDevice();
     m_bSerialsRead = false;
     m_strPortPath = Format("\\\\.\\COM%d", m_nPort);
-    if (m_nBaud == kNoRate)
-        m_nBaud = m_ctx.settings.GetInt(kSectionComParams, kValueBaud, 9600);
+    if (m_nBaud == kNoRate) {
+        m_nBaud = m_ctx.settings.GetInt(kSectionComParams, kValueBaud, kDefaultRate);
+        if (!IsTransporterRate(m_nBaud))
+            m_nBaud = kDefaultRate;
+    }
 
     m_pPort = std::make_unique<CTransporterPort>(m_ctx.serialDevices.create(), m_ctx.clock,
                                                  m_strPortPath, uint32_t(m_nBaud), m_ctx.trace);
+    if (!m_pPort->IsOpen() && m_pPort->GetErrorCode() == kSerialSetStateFailed) {
+        // The node opened; it is the line settings, the rate above all, that were refused.
+        m_pPort.reset();
+        return FailProbe(Format("Unable to open %s at %d Baud: the port refused the rate",
+                                m_strPortPath.c_str(), m_nBaud));
+    }
     if (!m_pPort->IsOpen()) {
         // The system's reason (no such node, busy, permission, ...) follows the port's name.
         const std::string why = m_pPort->GetOpenFailureText();
@@ -72,7 +82,7 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
             if (m_pTransporter)
                 break;
         } else if (m_pPort->GetErrorCode() == kSerialCtsOff) {
-            return FailProbe("CTS is off");
+            return FailProbe(WithUnfinishedUpdate("CTS is off", m_nPort));
         }
 
         int next = -1;
@@ -80,7 +90,7 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
             if (!tried[i])
                 next = i;
         if (next < 0)
-            return FailProbe("No transporter found");
+            return FailProbe(WithUnfinishedUpdate(kNoTransporterFound, m_nPort));
         if (!m_pPort->ChangeBaudRate(uint32_t(kRates[next]))) {
             // The third text is the dialog's own, rate and all.
             const int shown = kRates[next] == 115200 ? 115300 : kRates[next];
@@ -92,6 +102,8 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     }
 
     m_pTransporter->Initialize();
+    if (m_nPort == UnfinishedUpdatePort())
+        RememberUnfinishedUpdate(0); // it answers: whatever the update left, it is not stuck
     AddPortItem(m_nPort);
     SetStatus("");
     m_strBaudText = Format("Current Baud Rate: %d", m_nBaud);
@@ -133,7 +145,14 @@ bool CDaxtoolDlg::ScanAllPorts() {
         if (ScanPort(false))
             return true;
     m_nPort = 1;
+    ReportUnfinishedUpdate();
     return false;
+}
+
+void CDaxtoolDlg::ReportUnfinishedUpdate() {
+    // The last port's reason would hide why the transporter may not answer anywhere.
+    if (const int port = UnfinishedUpdatePort())
+        SetStatus(WithUnfinishedUpdate(kNoTransporterFound, port));
 }
 
 void CDaxtoolDlg::StartupScan() {
@@ -148,6 +167,7 @@ void CDaxtoolDlg::StartupScan() {
         if (ScanPort(true))
             return;
     m_nPort = first;
+    ReportUnfinishedUpdate();
 }
 
 void CDaxtoolDlg::OnPortChange() {

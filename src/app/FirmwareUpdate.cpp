@@ -4,6 +4,7 @@
 #include "app/DialogStrings.h"
 #include "app/FlashFile.h"
 #include "app/FlashLayout.h"
+#include "devices/SenseText.h"
 #include "platform/Format.h"
 
 #include <algorithm>
@@ -101,8 +102,18 @@ bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
     const uint32_t total = t.m_bOldFirmware ? kOldFirmwareTotal : size;
     if (!StepDownTo38400())
         return false;
+    // From here the transporter may be in programming mode, taking every byte as image data;
+    // until it is found again the settings say so, for this run and the next.
+    RememberUnfinishedUpdate(m_nPort);
     if (!t.BeginFlash(size)) {
-        SetStatus(Format("Failed to send Update Flash command - %s", t.GetErrorText().c_str()));
+        const std::string why =
+            Format("Failed to send Update Flash command - %s", t.GetErrorText().c_str());
+        if (t.m_bProgrammingStateUnknown) {
+            SetStatus(why + "; " + kMayBeProgramming);
+        } else {
+            RememberUnfinishedUpdate(0);
+            SetStatus(why);
+        }
         return false;
     }
     m_pPort->SetReadTimeout(kDownloadReadTimeoutMs);
@@ -112,7 +123,8 @@ bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
             return true;
         // The device's text may already say so; the status says it once.
         const std::string& why = t.GetErrorText();
-        SetStatus(why.rfind(kSendFailed, 0) == 0 ? why : kSendFailed + why);
+        SetStatus((why.rfind(kSendFailed, 0) == 0 ? why : kSendFailed + why) + "; " +
+                  kMayBeProgramming);
         return false;
     };
     auto progress = [&](uint32_t sent, uint32_t base) {
@@ -149,15 +161,42 @@ bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
     m_ctx.clock.sleep(kAfterDownloadWaitMs);
 
     if (t.m_bPrinterFirmwareFile) {
+        RememberUnfinishedUpdate(0);
         m_ctx.clock.sleep(kPrinterFirmwareWaitMs);
         return true;
     }
     const int delay = t.GetRebootDelay();
     DropDevice();
     m_ctx.clock.sleep(uint32_t(std::max(delay, 0)) * 1000);
-    if (!ScanPort(false))
+    return ScanPort(false) && CheckFlashedTransporter();
+}
+
+bool CDaxtoolDlg::CheckFlashedTransporter() {
+    // Answering again only means it restarted: a transporter that refused the image restarts
+    // with its old firmware and reports the failure in its first sense.
+    CTransporter& t = *m_pTransporter;
+    uint16_t sense = t.m_nStartTransporterSense;
+    if (!t.m_bStartSenseRead && !t.RequestSense(CTransporter::kDefaultTimeout, &sense, nullptr)) {
+        const std::string why =
+            t.GetErrorText().empty() ? m_pPort->GetErrorText() : t.GetErrorText();
+        SetStatus("Flash update: the transporter's state after its restart cannot be read - " +
+                  why);
         return false;
-    SetStatus("Flash update succeeded");
+    }
+    if (sense != 0) {
+        t.m_nTransporterSense = sense;
+        SetStatus("Flash update failed - " +
+                  FormatSenseErrorText(t.GetSenseText(), std::string(), sense, 0));
+        UpdateData(false);
+        return false;
+    }
+    const int r = t.m_nTransporterRevision;
+    std::string now = r % 10 == 0 ? Format("%d.%02d", r / 1000, r % 1000 / 10)
+                                  : Format("%d.%03d", r / 1000, r % 1000);
+    if (t.m_nRevisionSuffix > ' ' && t.m_nRevisionSuffix < 0x7F)
+        now += Format(" %c", char(t.m_nRevisionSuffix));
+    SetStatus(std::string(kFlashSucceeded) + " - now " + now);
+    UpdateData(false);
     return true;
 }
 

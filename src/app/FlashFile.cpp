@@ -1,7 +1,11 @@
 #include "app/FlashFile.h"
 
+#include "platform/Format.h"
+
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace dax {
 
@@ -11,8 +15,25 @@ FlashFile::~FlashFile() {
 
 bool FlashFile::Open(const std::string& path) {
     Close();
-    m_file = std::fopen(path.c_str(), "rb");
-    return m_file != nullptr;
+    m_strPath = path;
+    m_strFailure = Format("Unable to open file %s", path.c_str());
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        m_strFailure = Format("Unable to open file %s: not a regular file", path.c_str());
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    m_file = ::fdopen(fd, "rb");
+    if (!m_file) {
+        ::close(fd);
+        return false;
+    }
+    m_strFailure.clear();
+    return true;
 }
 
 void FlashFile::Close() {
@@ -23,9 +44,15 @@ void FlashFile::Close() {
 
 bool FlashFile::GetSize(uint32_t& size) {
     struct stat st {};
-    if (!m_file || fstat(fileno(m_file), &st) != 0 || !S_ISREG(st.st_mode) ||
-        st.st_size > 0xFFFFFFFFLL)
+    if (!m_file || fstat(fileno(m_file), &st) != 0 || !S_ISREG(st.st_mode)) {
+        m_strFailure = Format("Unable to get size of file '%s'", m_strPath.c_str());
         return false;
+    }
+    if (st.st_size > off_t(kMaxFileSize)) {
+        m_strFailure = Format("Flash file %s is too large: %lld bytes, a flash file has at most %u",
+                              m_strPath.c_str(), static_cast<long long>(st.st_size), kMaxFileSize);
+        return false;
+    }
     size = uint32_t(st.st_size);
     return true;
 }

@@ -50,12 +50,9 @@ bool OpenFlashFile(FlashFile& file, const std::string& path, FlashImagePlace& fi
                    std::string& status) {
     const char* p = path.c_str();
     first = FlashImagePlace{};
-    if (!file.Open(path)) {
-        status = Format("Unable to open file %s", p);
-        return false;
-    }
-    if (!file.GetSize(first.fileSize)) {
-        status = Format("Unable to get size of file '%s'", p);
+    // The file says why it was refused: not there, not a regular file, too large.
+    if (!file.Open(path) || !file.GetSize(first.fileSize)) {
+        status = file.GetFailure();
         return false;
     }
     if (!file.IsMultiImage(first.fileSize, first.multi)) {

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "app/CPocketDlg.h"
+#include "app/CRotationalDlg.h"
+#include "app/CalibrationPanelView.h"
 #include "app/ControlPanel.h"
 #include "app/DialogView.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,6 +64,16 @@ public:
     void ShowAboutBox(const std::string& version, const std::string&, const std::string&) override {
         aboutBoxes.push_back(version);
     }
+    // The calibration dialogs run on in-memory controls: `onRotational` and `onPocket` do what
+    // the person at them would; whoever leaves one open has it closed with Exit.
+    void RunRotationalDialog(CRotationalDlg& dlg) override {
+        ++rotationalRuns;
+        RunCalibration(dlg, rotationalPanel, onRotational);
+    }
+    void RunPocketDialog(CPocketDlg& dlg) override {
+        ++pocketRuns;
+        RunCalibration(dlg, pocketPanel, onPocket);
+    }
     void EndDialog(int result) override { endResult = result; }
     // No window, so no control is under any point; texts measure in a nominal 6 x 13 pixel
     // cell per character; the last popup shown is kept.
@@ -73,6 +87,13 @@ public:
     }
     void HideHelpPopup() override { helpPopup.shown = false; }
 
+    std::function<void(CRotationalDlg&)> onRotational;
+    std::function<void(CPocketDlg&)> onPocket;
+    CalibrationPanelView rotationalPanel; // the controls of the last run of each
+    CalibrationPanelView pocketPanel;
+    int rotationalRuns = 0;
+    int pocketRuns = 0;
+
     std::vector<std::string> messages;
     int beeps = 0;
     std::vector<std::string> aboutBoxes; // the version line of each About box
@@ -84,6 +105,18 @@ public:
     } helpPopup;
 
 private:
+    template <class Dlg>
+    static void RunCalibration(Dlg& dlg, CalibrationPanelView& panel,
+                               const std::function<void(Dlg&)>& person) {
+        panel = CalibrationPanelView();
+        dlg.Attach(panel);
+        dlg.OnInitDialog();
+        if (person)
+            person(dlg);
+        if (!panel.ended)
+            dlg.OnExit();
+    }
+
     ControlPanel m_panel;
     int m_nFocus = IDC_NONE;
 };

@@ -164,6 +164,42 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
     flash->add_option("FILE", o.flashFile, "The flash file")->required();
     flash->add_flag("--no-check", o.noCheck, "Skip the device compatibility check for this update");
     command("print-grid", "Print the calibration grid on a disc from bin 1");
+    auto* rotator = command("calibrate-rotator",
+                            "One Test round of the rotational offset and margin calibration: "
+                            "the offset marks printed on the calibration disc in bin 1");
+    rotator->add_option("--printer", o.printer, "Printer A or B (two-printer transporters)")
+        ->option_text("A|B")
+        ->check(CLI::IsMember({"A", "B"}));
+    rotator->add_option("--left", o.leftOffset, "Left rotational offset (0-64)")
+        ->option_text("N")
+        ->required();
+    rotator->add_option("--right", o.rightOffset, "Right rotational offset (0-64)")
+        ->option_text("N")
+        ->required();
+    rotator->add_option("--left-margin", o.leftMargin, "Left margin (0-10)")
+        ->option_text("N")
+        ->required();
+    rotator->add_option("--top-margin", o.topMargin, "Top margin (0-150)")
+        ->option_text("N")
+        ->required();
+    rotator->add_flag("--restore-default", o.restoreDefault,
+                      "Ask for the default rotational offset instead of the one given");
+    rotator->add_flag("--save", o.save, "Save Offset after a good round");
+    auto* pocket =
+        command("calibrate-pocket", "One Test round of the pocket disc calibration: the disc "
+                                    "loaded with the offset for the angle it came to rest at");
+    pocket->add_option("--size", o.sizeMm, "Pocket disc size in mm (58, 61 or 63)")
+        ->option_text("58|61|63")
+        ->check(CLI::IsMember({58, 61, 63}))
+        ->required();
+    pocket->add_option("--angle", o.angle, "Angle the disc came to rest at (0-180, 90 is ideal)")
+        ->option_text("N")
+        ->required();
+    pocket->add_flag("--restore-default", o.restoreDefault,
+                     "Ask for the default pocket offset instead of the angle's");
+    pocket->add_flag("--save", o.save, "Save Offset after a good round");
+    pocket->add_flag("--assume-loaded", o.assumeLoaded,
+                     "Answer Yes to \"Is the disc on the printer?\" when the load fails");
     command("mailbox-test", "Open and close the mailbox until a command fails (needs -Test1)");
     auto* pattern = command("pattern", "Draw what a built-in pattern prints, as a PNG "
                                        "picture (no device is used)");

@@ -27,6 +27,17 @@ struct CliOptions {
     // flash
     std::string flashFile;
     bool noCheck = false;
+    // calibrate-rotator and calibrate-pocket: values as typed into the dialog's fields
+    std::string printer; // "A", "B" or empty
+    std::string leftOffset;
+    std::string rightOffset;
+    std::string leftMargin;
+    std::string topMargin;
+    int sizeMm = 0;
+    std::string angle;
+    bool restoreDefault = false;
+    bool save = false;
+    bool assumeLoaded = false;
     // pattern
     std::string patternName;
     std::string pngFile;

@@ -1,6 +1,7 @@
 #include "cli/CliReport.h"
 
 #include "app/ControlIds.h"
+#include "cli/CalibrateCommand.h"
 #include "devices/CInkographer.h"
 #include "devices/CVelmora.h"
 #include "platform/DeviceNames.h"
@@ -143,6 +144,11 @@ void CliReport::PrintJson(std::FILE* out) const {
                        {"use_computer_name", nullptr},
                        {"beeps", nullptr}};
     }
+    if (m_pCalibration) {
+        j["calibration"] = m_pCalibration->json;
+        if (m_pCalibration->status)
+            j["status"] = *m_pCalibration->status;
+    }
     // Texts from the device may hold bytes that are not UTF-8 (an unprogrammed serial number).
     const std::string text = j.dump(-1, ' ', false, Json::error_handler_t::replace);
     std::fprintf(out, "%s\n", text.c_str());
@@ -158,7 +164,10 @@ void CliReport::PrintHuman(std::FILE* out, bool brief) const {
         line("port", "none");
     } else {
         line("port", m_dlg.m_strPortPath.size() > 4 ? m_dlg.m_strPortPath.substr(4) : "");
-        line("port path", m_dlg.m_strPortPath + (s.node.empty() ? "" : " -> " + s.node));
+        // On Windows a port is its own node: nothing to add.
+        line("port path",
+             m_dlg.m_strPortPath +
+                 (s.node.empty() || s.node == m_dlg.m_strPortPath ? "" : " -> " + s.node));
         line("baud", Format("%d", m_dlg.m_nBaud));
     }
     if (s.device) {
@@ -198,6 +207,18 @@ void CliReport::PrintHuman(std::FILE* out, bool brief) const {
         }
     } else {
         line("device", "none");
+    }
+    if (m_pCalibration) {
+        m_pCalibration->PrintHuman(out);
+        if (m_pCalibration->status) {
+            // The dialog's status has several lines; the report keeps it on one.
+            std::string status = *m_pCalibration->status;
+            for (char& c : status)
+                if (c == '\n')
+                    c = ' ';
+            line("status", status);
+            return;
+        }
     }
     line("status", m_dlg.m_strStatus);
 }

@@ -9,6 +9,7 @@
 namespace dax {
 
 class DeviceNames;
+struct CalibrationSummary;
 
 // What the program found and the outcome, as the command line prints it: key: value lines with
 // the status last, or one JSON object.
@@ -24,11 +25,14 @@ public:
     // brief: where the transporter answers and what it is, without its page.
     void PrintHuman(std::FILE* out, bool brief = false) const;
     void PrintJson(std::FILE* out) const;
+    // A calibration round's fields go before the status, which becomes the dialog's own.
+    void SetCalibration(const CalibrationSummary* summary) { m_pCalibration = summary; }
 
 private:
     const CDaxtoolDlg& m_dlg;
     DialogView& m_view;
     const DeviceNames& m_names;
+    const CalibrationSummary* m_pCalibration = nullptr;
     bool m_bNoPort = false;
 };
 

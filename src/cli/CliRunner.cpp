@@ -6,6 +6,7 @@
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
 #include "app/FlashLayout.h"
+#include "cli/CalibrateCommand.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
 #include "cli/CliView.h"
@@ -16,10 +17,17 @@
 #include "platform/DeviceNames.h"
 #include "platform/Format.h"
 #include "platform/RealClock.h"
+#ifdef _WIN32
+#include "platform/win32/RegistrySettingsStore.h"
+#include "platform/win32/Win32NamedMutex.h"
+#include "platform/win32/Win32PrinterDevices.h"
+#include "platform/win32/Win32SerialDevice.h"
+#else
 #include "platform/posix/PosixNamedMutex.h"
 #include "platform/posix/PosixPrinterDevices.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/qt/QtSettingsStore.h"
+#endif
 
 #include <cstdio>
 #include <memory>
@@ -30,6 +38,20 @@
 namespace dax {
 
 namespace {
+
+// The system's side of the seams: the registry and COM ports on Windows, where the program needs
+// no Qt; the device directory and Qt's settings file elsewhere.
+#ifdef _WIN32
+using SystemMutexes = Win32NamedMutexFactory;
+using SystemSerialDevices = Win32SerialDeviceFactory;
+using SystemPrinterDevices = Win32PrinterDevices;
+using SystemSettings = RegistrySettingsStore;
+#else
+using SystemMutexes = PosixNamedMutexFactory;
+using SystemSerialDevices = PosixSerialDeviceFactory;
+using SystemPrinterDevices = PosixPrinterDevices;
+using SystemSettings = QtSettingsStore;
+#endif
 
 constexpr char kNeedsTestLevel[] = "mailbox-test needs -Test1";
 
@@ -139,6 +161,10 @@ std::string Unavailable(const CliOptions& o, CliView& view) {
         button = IDC_SET_PARAMS;
     else if (o.command == "print-grid")
         button = IDC_PRINT_GRID;
+    else if (o.command == "calibrate-rotator")
+        button = IDC_CALIBRATE_ROTATOR;
+    else if (o.command == "calibrate-pocket")
+        button = IDC_CALIBRATE_POCKET;
     if (button == IDC_NONE)
         return {};
     std::string why = ControlUnavailableReason(view, button);
@@ -153,7 +179,8 @@ std::string PortName(const CDaxtoolDlg& dlg) {
 }
 
 // Runs the command's handler on the found device; the exit status.
-int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
+int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
+               CalibrationSummary& calibration) {
     if (o.command == "scan" || o.command == "info") {
         if (dlg.m_strStatus.empty())
             dlg.m_strStatus =
@@ -164,6 +191,10 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
         dlg.m_strStatus = why;
         return kExitFailed;
     }
+    if (o.command == "calibrate-rotator")
+        return RunCalibrateRotator(o, dlg, view, calibration);
+    if (o.command == "calibrate-pocket")
+        return RunCalibratePocket(o, dlg, view, calibration);
     if (o.command == "flash-leds") {
         dlg.OnFlashLeds();
         if (!dlg.GetTransporter()->GetErrorText().empty())
@@ -176,7 +207,7 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
         view.SetCheck(IDC_DISABLE_CHECK, o.noCheck);
         dlg.OnUpdateFlash();
         // Printer firmware ends at "completed": the printer restarts on its own.
-        const bool done = dlg.m_strStatus == "Flash update succeeded" ||
+        const bool done = dlg.m_strStatus.rfind(kFlashSucceeded, 0) == 0 ||
                           dlg.m_strStatus == "Downloading - completed";
         return done ? kExitDone : dlg.GetTransporter() ? kExitFailed : kExitNoTransporter;
     }
@@ -211,6 +242,17 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
     return kExitFailed;
 }
 
+// A port's node is there: on Linux a dangling link counts, as it says why the port is missing.
+bool IsThere(const DeviceNames& names, const std::string& node) {
+#ifdef _WIN32
+    return names.isPresent(node);
+#else
+    (void)names;
+    struct stat st;
+    return ::lstat(node.c_str(), &st) == 0;
+#endif
+}
+
 // The status of a scan that found nothing, naming the port (or every port) and why.
 void DescribeNotFound(const CliOptions& o, CDaxtoolDlg& dlg, const DeviceNames& names,
                       const ScanRecord& record, CliReport& report) {
@@ -226,14 +268,17 @@ void DescribeNotFound(const CliOptions& o, CDaxtoolDlg& dlg, const DeviceNames& 
     std::string status;
     for (int n = 1; n <= DeviceNames::kMaxComPort; ++n) {
         const auto node = names.resolveCom(n);
-        struct stat st;
         const ScanRecord::Port* p = record.Find(Format("\\\\.\\COM%d", n));
-        if (!node || ::lstat(node->c_str(), &st) != 0 || !p)
+        if (!node || !p || !IsThere(names, *node))
             continue;
         status += (status.empty() ? ": " : "; ") +
                   (p->openFailure.empty() ? p->path + ": " : std::string()) +
                   ScanRecord::Outcome(*p);
     }
+#ifdef _WIN32
+    if (status.empty())
+        status = ": the system has no serial ports";
+#endif
     if (status.empty())
         status = ": there are no serial ports (" +
                  (names.directory().empty() ? std::string("no device directory")
@@ -275,13 +320,13 @@ int RunCli(int argc, char** argv) {
         }
     }
     ScanRecord record(file.get());
-    PosixSerialDeviceFactory serial(names);
-    QtSettingsStore settings;
+    SystemSerialDevices serial(names);
+    SystemSettings settings;
     CliView view;
     DialogContext context(serial, clock, settings);
     app.FillDialogContext(context);
     context.trace = &record;
-    PosixPrinterDevices printers(names);
+    SystemPrinterDevices printers(names);
     context.printerDevices = &printers;
     CDaxtoolDlg dlg(context, view);
     CliReport report(dlg, view, names);
@@ -301,7 +346,7 @@ int RunCli(int argc, char** argv) {
         return kExitUsage;
     }
 
-    PosixNamedMutexFactory mutexes;
+    SystemMutexes mutexes;
     std::string refusal;
     if (!app.AcquireInstance(mutexes, refusal)) {
         std::fprintf(stderr, "%s\n", refusal.c_str());
@@ -323,10 +368,13 @@ int RunCli(int argc, char** argv) {
     }
 
     int status = kExitNoTransporter;
+    CalibrationSummary calibration;
     if (dlg.GetTransporter())
-        status = RunCommand(o, dlg, view);
+        status = RunCommand(o, dlg, view, calibration);
     else
         DescribeNotFound(o, dlg, names, record, report);
+    if (!calibration.lines.empty())
+        report.SetCalibration(&calibration);
     print();
     dlg.OnClose();
     return status;

@@ -1,5 +1,7 @@
 #include "cli/FileTrace.h"
 
+#include "platform/DeviceNames.h"
+
 #include <sys/stat.h>
 
 namespace dax {
@@ -14,6 +16,21 @@ FileTrace::~FileTrace() {
         std::fclose(m_file);
 }
 
+namespace {
+
+// A dangling link is there too on Linux: it says why the port is missing. On Windows the node
+// is the port's own name, there when the system has it.
+bool NodeIsThere(const std::string& node) {
+#ifdef _WIN32
+    return DeviceNames().isPresent(node);
+#else
+    struct stat st;
+    return ::lstat(node.c_str(), &st) == 0;
+#endif
+}
+
+} // namespace
+
 void FileTrace::opened(const std::string& path, uint32_t baud) {
     const std::string node = m_nodeOf ? m_nodeOf(path) : std::string();
     Event("open " + path + (node.empty() ? "" : " -> " + node) + " at " + std::to_string(baud) +
@@ -23,8 +40,7 @@ void FileTrace::opened(const std::string& path, uint32_t baud) {
 void FileTrace::openFailed(const std::string& path, const std::string& why) {
     // A scan tries every number; only ports that are there are worth a line.
     const std::string node = m_nodeOf ? m_nodeOf(path) : std::string();
-    struct stat st;
-    if (m_nodeOf && (node.empty() || ::lstat(node.c_str(), &st) != 0))
+    if (m_nodeOf && (node.empty() || !NodeIsThere(node)))
         return;
     // The reason names the port itself.
     Event(why.empty() ? "open " + path + " failed" : "open failed: " + why);

@@ -26,7 +26,7 @@ void PrintPorts(const DeviceNames& names, bool json, std::FILE* out) {
     const auto usb = names.listUsbPrinters();
     std::vector<std::pair<std::string, std::string>> lpt;
     for (int n = 1; n <= 2; ++n)
-        if (auto node = names.resolveLpt(n); node && access(node->c_str(), F_OK) == 0)
+        if (auto node = names.resolveLpt(n); node && names.isPresent(*node))
             lpt.emplace_back(Format("LPT%d", n), *node);
 
     if (json) {
@@ -49,8 +49,9 @@ void PrintPorts(const DeviceNames& names, bool json, std::FILE* out) {
             j.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
         return;
     }
-    std::fprintf(out, "device dir: %s%s\n", names.directory().c_str(),
-                 names.isolated() ? " (only its entries)" : "");
+    if (!names.directory().empty())
+        std::fprintf(out, "device dir: %s%s\n", names.directory().c_str(),
+                     names.isolated() ? " (only its entries)" : "");
     for (const auto& p : com)
         std::fprintf(out, "COM%d: %s\n", p.number, p.node.c_str());
     for (size_t i = 0; i < usb.size(); ++i) {

@@ -104,6 +104,13 @@ public:
     uint16_t m_nTransporterSense = 0;
     uint16_t m_nPrinterSense = 0;
     uint16_t m_nFlashChecksum = 0;
+    // The transporter code of the first Request Sense that Initialize made, when it made one:
+    // after a restart it says whether the firmware just programmed was taken.
+    bool m_bStartSenseRead = false;
+    uint16_t m_nStartTransporterSense = 0;
+    // A failed BeginFlash whose command may have been taken: its answer was lost or unreadable
+    // and nothing answered after it, so the device may be waiting for image data.
+    bool m_bProgrammingStateUnknown = false;
 
 protected:
     Clock& m_clock;

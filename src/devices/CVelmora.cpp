@@ -146,7 +146,9 @@ void CVelmora::Initialize() {
         return;
     }
 
-    RequestSense(kDefaultTimeout, nullptr, nullptr);
+    // The first sense after a restart tells whether the firmware just programmed was taken.
+    m_bStartSenseRead = RequestSense(kDefaultTimeout, nullptr, nullptr);
+    m_nStartTransporterSense = m_nTransporterSense;
     if (!m_bLoaderModel && !m_bOldFirmwareModel) {
         ProbeConfiguration();
     }
@@ -289,14 +291,17 @@ bool CVelmora::ExchangeOrFail(const std::string& command, void* answer, uint32_t
     return false;
 }
 
-void CVelmora::SenseAfterRefusal() {
+bool CVelmora::SenseAfterRefusal() {
     m_strError.clear();
     if (RequestSense(kDefaultTimeout, nullptr, nullptr)) {
         FormatSenseError();
-    } else if (m_strError.empty()) {
+        return true;
+    }
+    if (m_strError.empty()) {
         // The reason of the refusal cannot be read; the link's own message says why.
         m_strError = m_pPort->GetErrorText();
     }
+    return false;
 }
 
 bool CVelmora::SendCommand(const std::string& command, uint32_t seconds) {

@@ -88,6 +88,10 @@ public:
 
     static constexpr char kSaveSettingsNoAnswer[] =
         "Settings sent, but the transporter did not answer after its restart";
+    static constexpr char kSerialNotPrintable[] =
+        "SetSerialNumbers failed - serial numbers may hold only printable ASCII characters";
+    static constexpr char kNameNotPrintable[] =
+        "SetVaultekParams failed - the display name may hold only printable ASCII characters";
 
     // Firmware programming. CheckFlashFile reads no further into an image than this; the
     // caller passes at least min(length, kFlashHeaderSize) bytes.
@@ -205,8 +209,9 @@ protected:
     // Exchange with the port; false with the port's text (behind `prefix`) in the error text.
     bool ExchangeOrFail(const std::string& command, void* answer, uint32_t answerLength,
                         uint32_t seconds, const std::string& prefix = {});
-    // After a refusal: Request Sense and, when it answered, the sense text as error text.
-    void SenseAfterRefusal();
+    // After a refusal: Request Sense and, when it answered, the sense text as error text. False
+    // when the sense could not be read.
+    bool SenseAfterRefusal();
     // Request Sense, then the command with the settings time-out.
     bool SendSetting(const std::string& command);
 
@@ -232,6 +237,11 @@ private:
     bool CheckGeneralImage(const uint8_t* image, uint32_t readable, uint32_t length);
     bool OnMorranePath() const;
 
+    // Texts as the device last reported them: they may go back unchanged.
+    std::string m_strReadTransporterSerial;
+    std::string m_strReadPrinterSerial;
+    std::string m_strReadDisplayName;
+
     bool WaitForMorranePrint();
     bool SendPrintDataUsb(const uint8_t* data, uint32_t length);
     bool SendPrintDataLink(const uint8_t* data, uint32_t length);
@@ -247,7 +257,9 @@ private:
     // The inquiry answer this device was made from: the flash-file check compares its raw
     // identification bytes, whichever transporter the shared buffer describes later.
     const InquiryBuffer m_inquiry = SharedInquiry();
-    // Bytes announced by BeginFlash (0: no limit known) and sent since.
+    // Bytes announced by BeginFlash and sent since; image bytes go out only while the last
+    // BeginFlash was acknowledged.
+    bool m_bFlashOpen = false;
     uint32_t m_nFlashAnnounced = 0;
     uint32_t m_nFlashSent = 0;
 

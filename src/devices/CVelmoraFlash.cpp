@@ -273,6 +273,8 @@ bool CVelmora::BeginFlash(uint32_t length) {
     m_nFlashChecksum = 0;
     m_nFlashSent = 0;
     m_nFlashAnnounced = 0;
+    m_bFlashOpen = false;
+    m_bProgrammingStateUnknown = false;
     if (!FitsProgrammingSize(length)) {
         return false;
     }
@@ -282,14 +284,30 @@ bool CVelmora::BeginFlash(uint32_t length) {
     m_pPort->Read(stale, kFlashDrainBytes);
 
     std::string command;
+    uint32_t announced = kPrinterImageSize;
     if (m_bPrinterFirmwareFile) {
         command = Command(kCmdBeginPrinterFlash);
     } else {
-        const uint32_t announced = m_bOldFirmware ? kOldFirmwareFlashSize : length;
+        announced = m_bOldFirmware ? kOldFirmwareFlashSize : length;
         command = Command(kCmdBeginFlash, static_cast<int>(announced));
-        m_nFlashAnnounced = announced;
     }
-    return SendCommand(command, kBeginFlashSeconds);
+    uint8_t answer[kAckLength] = {};
+    if (!ExchangeOrFail(command, answer, kAckLength, kBeginFlashSeconds)) {
+        // Unless the line stopped it before the command went out, the device may have taken
+        // it and be waiting for the image.
+        const uint32_t code = m_pPort->GetErrorCode();
+        m_bProgrammingStateUnknown = code != kSerialCtsOff && code != kSerialModemStatusFailed;
+        return false;
+    }
+    if (!IsAcknowledged(answer, kAckLength)) {
+        // A device that answers the sense is not in programming mode; one that does not may
+        // be taking the sense command as image data.
+        m_bProgrammingStateUnknown = !SenseAfterRefusal();
+        return false;
+    }
+    m_bFlashOpen = true;
+    m_nFlashAnnounced = announced;
+    return true;
 }
 
 bool CVelmora::SendFlashData(const uint8_t* data, uint32_t length) {
@@ -300,8 +318,13 @@ bool CVelmora::SendFlashData(const uint8_t* data, uint32_t length) {
         m_strError = std::string(kFlashDataFailed) + "no data";
         return false;
     }
+    // Outside programming mode, image bytes would be taken as commands.
+    if (!m_bFlashOpen) {
+        m_strError = std::string(kFlashDataFailed) + "programming mode was not entered";
+        return false;
+    }
     // Bytes past the announced size would be taken as commands.
-    if (m_nFlashAnnounced != 0 && uint64_t(m_nFlashSent) + length > m_nFlashAnnounced) {
+    if (uint64_t(m_nFlashSent) + length > m_nFlashAnnounced) {
         m_strError = std::string(kFlashDataFailed) + "more data than the " +
                      std::to_string(m_nFlashAnnounced) + " bytes announced";
         return false;

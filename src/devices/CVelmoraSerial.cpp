@@ -16,6 +16,11 @@ constexpr size_t kParamOverride = 1;
 constexpr size_t kParamBeeps = 3;
 constexpr size_t kParamComputerName = 4;
 
+// Printable ASCII, or exactly what the device reported, as long as no control byte is in it.
+bool MaySend(const std::string& text, const std::string& reported) {
+    return IsWireText(text) || (text == reported && HasNoControlBytes(text));
+}
+
 } // namespace
 
 CVelmora::StoredRead CVelmora::ReadStoredText(int area, uint32_t seconds, const std::string& prefix,
@@ -58,10 +63,15 @@ bool CVelmora::GetSerialNumbers(std::string& transporterSerial, std::string& pri
                        transporterSerial) != StoredRead::Read) {
         return false;
     }
+    m_strReadTransporterSerial = transporterSerial;
     if (m_nPrinters >= 1 && !m_bBuiltInPrinterModel) {
         // A printer that refuses leaves its field empty; the transporter serial still counts.
-        return ReadStoredText(kAreaPrinterSerial, kReadStoredTextSeconds, "Get Printer SN - ",
-                              printerSerial) != StoredRead::LinkFailed;
+        const bool read =
+            ReadStoredText(kAreaPrinterSerial, kReadStoredTextSeconds, "Get Printer SN - ",
+                           printerSerial) != StoredRead::LinkFailed;
+        m_strReadTransporterSerial = transporterSerial;
+        m_strReadPrinterSerial = printerSerial;
+        return read;
     }
     return true;
 }
@@ -74,6 +84,12 @@ bool CVelmora::SetSerialNumbers(const std::string& transporterSerial,
     }
     if (!m_bBootCapableModel && m_nTransporterRevision < kRevisionSerialNumbers) {
         m_strError = "SetSerialNumbers failed - low revision firmware";
+        return false;
+    }
+    // Checked before anything goes out, whether or not the printer serial is sent.
+    if (!MaySend(transporterSerial, m_strReadTransporterSerial) ||
+        !MaySend(printerSerial, m_strReadPrinterSerial)) {
+        m_strError = kSerialNotPrintable;
         return false;
     }
     RequestSense(kDefaultTimeout, nullptr, nullptr);
@@ -108,6 +124,11 @@ bool CVelmora::SetVaultekParams(const std::string& displayName, bool enableShutd
     }
     if (!m_bMoltrianLoader && m_nTransporterRevision < kRevisionLoaderParams) {
         m_strError = "SetVaultekParams failed - low revision firmware";
+        return false;
+    }
+    // The name goes out only with the override; then it is checked before anything is sent.
+    if (overrideName && !MaySend(displayName, m_strReadDisplayName)) {
+        m_strError = kNameNotPrintable;
         return false;
     }
     RequestSense(kDefaultTimeout, nullptr, nullptr);
@@ -169,6 +190,7 @@ bool CVelmora::GetVaultekParams(std::string& displayName, bool& enableShutdown, 
         return false;
     }
     displayName = first + second;
+    m_strReadDisplayName = displayName;
     return true;
 }
 

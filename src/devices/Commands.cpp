@@ -29,4 +29,22 @@ std::string BaudCommand(uint32_t baud) {
     return Command(kCmdSetBaud, static_cast<int>(baud));
 }
 
+bool HasNoControlBytes(const std::string& text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsWireText(const std::string& text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace dax

@@ -12,11 +12,19 @@ namespace dax {
 inline constexpr char kEsc = '\x1B';
 
 // 0x1B followed by the printf-formatted text; no terminator, no length limit.
-std::string Command(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Command(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
 
 // The baud-change command: 115200 goes as ESC "!b11520C" (five digits), any other rate as
 // ESC "!b%dC".
 std::string BaudCommand(uint32_t baud);
+
+// True when every byte of `text` is printable ASCII (0x20-0x7E). Text that goes inside a command
+// must be: an ESC would start a second command on the device, other control bytes would corrupt
+// the one sent.
+bool IsWireText(const std::string& text);
+// True when `text` holds no control byte (below 0x20, or 0x7F): bytes above 0x7E cannot start a
+// command, so text the device itself reported (an erased area reads 0xFF) may go back as it was.
+bool HasNoControlBytes(const std::string& text);
 
 // ---- Transporter (CVelmora, and CHalcyra where it inherits) ----
 

@@ -41,6 +41,9 @@ struct UsbPrinterNode {
 //    /dev/ttyACM0..31, LPT1/LPT2 /dev/lp0 and /dev/lp1.
 // Entries are comN (1..256), lpt1, lpt2 and usb/<interface path tail>, each a node or a
 // symbolic link to one.
+// On Windows the names are the system's own: COMn resolves to \\.\COMn, a port exists when
+// the system has that device name, USB printers are the system's USB device interfaces, and
+// there is no device directory (directory() is empty and the environment is not read).
 class DeviceNames {
 public:
     static constexpr int kMaxComPort = 256;
@@ -63,6 +66,8 @@ public:
     // USB printer interface path as listUsbPrinters() gives it. None when it names nothing.
     std::optional<std::string> resolvePath(const std::string& windowsPath) const;
 
+    // True when the node a name resolved to is there now.
+    bool isPresent(const std::string& node) const;
     // Every COM number whose node is present, in number order.
     std::vector<ComPortNode> listComPorts() const;
     // The system's USB printers (sysfs usbmisc/lp*; not when isolated), then the directory's

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using daxtest::Background;
@@ -102,6 +103,17 @@ TEST_F(CliAgainstSim, HuntsTheRateFromTheRememberedOneAndRemembersWhatItFound) {
     const std::string settings = Settings();
     EXPECT_NE(settings.find("Baud%20Rate=115200"), std::string::npos) << settings;
     EXPECT_NE(settings.find("First%20Port=4"), std::string::npos) << settings;
+}
+
+TEST_F(CliAgainstSim, ARememberedRateNoTransporterHasCountsAsNone) {
+    StartSim("basic", {"baud=9600"});
+    for (const std::string bad : {"12345", "0", "-1", "2147483647"}) {
+        WriteSettings("[Last%20Good]\nBaud%20Rate=" + bad + "\n[COM%20Params]\nBaud=-5\n");
+        Json j = CliJson({"info"});
+        EXPECT_EQ(j["baud"], 9600) << bad;
+        EXPECT_EQ(j["device"]["class"], "CVelmora") << bad;
+        EXPECT_NE(Settings().find("Baud%20Rate=9600"), std::string::npos) << Settings();
+    }
 }
 
 TEST_F(CliAgainstSim, SerialNumbersGoInAndComeBackWithoutTheirPadding) {
@@ -380,7 +392,7 @@ TEST_F(CliAgainstSim, FlashesTheImageOfAMultiImageFileThatFitsAndFindsTheTranspo
     RunResult r = Cli({"--json", "flash", path});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     Json j = Json::parse(r.out, nullptr, false);
-    EXPECT_EQ(j["status"], "Flash update succeeded");
+    EXPECT_EQ(j["status"], "Flash update succeeded - now 3.31 B");
     EXPECT_EQ(j["device"]["transporter_revision"], 3310);
     EXPECT_EQ(j["device"]["revision_suffix"], "B");
     EXPECT_EQ(Count(ReceivedCommands(), "g09000C"), 1);
@@ -396,6 +408,75 @@ TEST_F(CliAgainstSim, FlashesTheImageOfAMultiImageFileThatFitsAndFindsTheTranspo
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("status: Flash file is incompatible"), std::string::npos) << r.out;
     EXPECT_EQ(Count(ReceivedCommands(), "g05000C"), 0);
+}
+
+std::string WriteImage(const std::string& path, const std::vector<uint8_t>& image) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+    return path;
+}
+
+TEST_F(CliAgainstSim, AnImageTheTransporterGaveUpOnIsAFailure) {
+    // Firmware data that pauses for 5 ms is given up: the old firmware stays, sense 16.
+    StartSim("basic", {"reboot_ms=200", "flash_timeout_ms=5", "pace=1"});
+    const std::string path = WriteImage(dir.Path() + "/fw.bin", Image(20000, "3.40 C", "Velmora"));
+    RunResult r = Cli({"--json", "flash", path});
+    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+    Json j = Json::parse(r.out, nullptr, false);
+    EXPECT_EQ(j["status"], "Flash update failed - Transporter: Prog Flash Failure");
+    EXPECT_EQ(j["device"]["transporter_revision"], 3250);
+}
+
+TEST_F(CliAgainstSim, AGarbledAnswerToTheProgrammingCommandIsSaidAndRememberedForTheNextRun) {
+    // The device takes the command, the host cannot read the answer; the device then waits for
+    // the image for ten minutes.
+    StartSim("basic", {"garbage=g0", "seed=3", "flash_timeout_ms=600000"});
+    const std::string path = WriteImage(dir.Path() + "/fw.bin", Image(20000, "3.40 C", "Velmora"));
+    RunResult r = Cli({"flash", path});
+    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+    const std::string advice = "the transporter may be left in programming mode: switch it off "
+                               "and on, then run the update again";
+    EXPECT_NE(r.out.find("status: Failed to send Update Flash command - "), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("; " + advice + "\n"), std::string::npos) << r.out;
+    // Nothing of the image went out: the device received only commands.
+    int flashBytes = 0;
+    std::istringstream log(daxtest::ReadFile(LogPath()));
+    for (std::string line; std::getline(log, line);) {
+        Json e = Json::parse(line, nullptr, false);
+        if (!e.is_discarded() && e.contains("flash_bytes"))
+            flashBytes = std::max(flashBytes, e["flash_bytes"].get<int>());
+    }
+    EXPECT_LT(flashBytes, 64) << daxtest::ReadFile(LogPath());
+
+    r = Cli({"--port", "1", "info"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.out.find("status: No transporter found - the firmware update on \\\\.\\COM1 did "
+                         "not finish: " +
+                         advice),
+              std::string::npos)
+        << r.out;
+}
+
+TEST_F(CliAgainstSim, HugeAndSpecialFlashFilesAreRefusedAtOnce) {
+    StartSim("basic");
+    const std::string huge = dir.Path() + "/huge.bin";
+    std::ofstream(huge).close();
+    std::filesystem::resize_file(huge, uint64_t(1536) << 20);
+    const std::string fifo = dir.Path() + "/fifo.bin";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {huge, "Flash file " + huge +
+                   " is too large: 1610612736 bytes, a flash file has at most "
+                   "16777216"},
+        {fifo, "Unable to open file " + fifo + ": not a regular file"}};
+    for (const auto& [path, status] : cases) {
+        RunResult r = daxtest::Run(
+            {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "flash", path}, Env(), 20000);
+        EXPECT_EQ(r.exitCode, 64) << r.out << r.err;
+        EXPECT_NE(r.out.find("status: " + status + "\n"), std::string::npos) << r.out << r.err;
+    }
+    EXPECT_EQ(Count(ReceivedCommands(), "g0"), 0);
 }
 
 } // namespace

@@ -128,7 +128,7 @@ TEST_F(InkographerCli, SerialNumberAndFirmwareGoInAndComeBack) {
     r = Cli({"--json", "flash", path});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     Json j = Json::parse(r.out, nullptr, false);
-    EXPECT_EQ(j["status"], "Flash update succeeded");
+    EXPECT_EQ(j["status"], "Flash update succeeded - now 5.30 B");
     EXPECT_EQ(j["device"]["transporter_revision"], 5300);
     EXPECT_EQ(j["serial"]["printer"], "PS777");
 

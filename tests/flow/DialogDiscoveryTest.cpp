@@ -62,17 +62,27 @@ TEST(DialogDiscovery, OutOfRangeFirstPortsStillScanEveryPortOnce) {
 TEST(DialogDiscovery, RatesAreHuntedFromTheRememberedOneOnward) {
     struct Case {
         int remembered;
+        int comParams; // 0: absent
         uint32_t deviceRate;
         std::vector<uint32_t> tried;
     } cases[] = {
-        {9600, 115200, {9600, 38400, 115200}},
-        {38400, 115200, {38400, 9600, 115200}},
-        {1200, 9600, {9600}}, // nothing remembered: "COM Params" default
-        {19200, 38400, {19200, 9600, 38400}},
+        {9600, 0, 115200, {9600, 38400, 115200}},
+        {38400, 0, 115200, {38400, 9600, 115200}},
+        {1200, 0, 9600, {9600}},          // nothing remembered: "COM Params" default
+        {1200, 38400, 38400, {38400}},    // nothing remembered: "COM Params"
+        {1200, -5, 38400, {9600, 38400}}, // a "COM Params" rate no transporter has: default
+        // A remembered rate that no transporter has counts as none.
+        {19200, 0, 38400, {9600, 38400}},
+        {12345, 0, 38400, {9600, 38400}},
+        {0, 0, 38400, {9600, 38400}},
+        {-1, 0, 38400, {9600, 38400}},
+        {2147483647, 38400, 38400, {38400}},
     };
     for (const Case& c : cases) {
         DialogRig rig;
         rig.settings.WriteInt(kSectionLastGood, kValueBaudRate, c.remembered);
+        if (c.comParams != 0)
+            rig.settings.WriteInt(kSectionComParams, kValueBaud, c.comParams);
         rig.settings.WriteInt(kSectionLastGood, kValueFirstPort, 3);
         ScriptedTransporter& t = rig.Attach(3, Inquiry{}, c.deviceRate);
         rig.Dialog().OnInitDialog();
@@ -81,9 +91,8 @@ TEST(DialogDiscovery, RatesAreHuntedFromTheRememberedOneOnward) {
         EXPECT_EQ(rig.Dialog().m_nBaud, int(c.deviceRate));
         EXPECT_EQ(rig.view.GetControlText(IDC_BAUD_TEXT),
                   "Current Baud Rate: " + std::to_string(c.deviceRate));
-        EXPECT_EQ(rig.view.waitBoxMessages.front(),
-                  "Looking for a transporter on COM3 at " +
-                      std::to_string(c.remembered == 1200 ? 9600 : c.remembered) + " baud");
+        EXPECT_EQ(rig.view.waitBoxMessages.front(), "Looking for a transporter on COM3 at " +
+                                                        std::to_string(c.tried.front()) + " baud");
         EXPECT_TRUE(rig.view.messages.empty());
     }
 }
@@ -122,6 +131,16 @@ TEST(DialogDiscovery, EachFailureLeavesItsReasonAndDisablesTheCommands) {
         rig.Dialog().m_nPort = 4;
         EXPECT_FALSE(rig.Dialog().ScanPort(false));
         EXPECT_EQ(rig.Dialog().m_strStatus, "Unable to change to 115300 Baud on \\\\.\\COM4");
+    }
+    { // The node opens but refuses the rate: the status says so.
+        DialogRig rig;
+        auto line = rig.devices.attach("\\\\.\\COM4");
+        line->setStateErrno = 22;
+        rig.Dialog().m_nPort = 4;
+        EXPECT_FALSE(rig.Dialog().ScanPort(false));
+        EXPECT_EQ(rig.Dialog().m_strStatus,
+                  "Unable to open \\\\.\\COM4 at 9600 Baud: the port refused the rate");
+        EXPECT_EQ(rig.Dialog().GetPort(), nullptr);
     }
     { // An answer of another product is no transporter, however long its count.
         DialogRig rig;

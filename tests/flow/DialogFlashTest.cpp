@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace dax::flow {
 namespace {
@@ -93,7 +94,7 @@ TEST(DialogFlash, AnImageGoesInBlocksWithProgressAndTheTransporterIsFoundAgain) 
     EXPECT_EQ(rig.Progress(), (std::vector<std::string>{"Downloading - 49%", "Downloading - 98%",
                                                         "Downloading - completed"}));
     EXPECT_EQ(rig.view.statuses.front(), "Erasing...");
-    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded");
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
     ASSERT_NE(rig.Dialog().GetTransporter(), nullptr);
     EXPECT_FALSE(rig.view.GetCheck(IDC_DISABLE_CHECK));
     // 5 s after the download, then the reboot delay, before the re-probe.
@@ -105,6 +106,63 @@ TEST(DialogFlash, AnImageGoesInBlocksWithProgressAndTheTransporterIsFoundAgain) 
     rig.Flash(Pattern(8192)); // two full blocks: one progress message, 50
     EXPECT_EQ(rig.Progress(),
               (std::vector<std::string>{"Downloading - 50%", "Downloading - completed"}));
+}
+
+TEST(DialogFlash, AnImageTheTransporterRejectedIsAFailureWithItsSense) {
+    FlashRig rig;
+    rig.t.senseAfterImage = 16; // it restarts with its old firmware and says why
+    rig.Flash(Pattern(5000));
+    EXPECT_EQ(rig.t.flashData.size(), 5000u);
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update failed - Transporter: Prog Flash Failure");
+    ASSERT_NE(rig.Dialog().GetTransporter(), nullptr); // found again: exit 1, not 2
+    EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, -1), 0);
+
+    rig.t.transporterSense = 6; // any code after the restart means the update failed
+    rig.t.senseAfterImage = 0;
+    rig.Flash(Pattern(5000));
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update failed - Transporter: Unit Attention(door)");
+}
+
+// The programming command's answer lost or garbled: the device may be waiting for the image.
+TEST(DialogFlash, AProgrammingStateNobodyKnowsIsSaidAndRememberedAndGetsNoImage) {
+    const std::string advice = "; the transporter may be left in programming mode: switch it off "
+                               "and on, then run the update again";
+    for (const std::string answer : {"", "\x1B!g0?C"}) {
+        FlashRig rig;
+        rig.t.programmingAnswer = answer;
+        const auto image = Pattern(6000, 0x55);
+        rig.Flash(image);
+        EXPECT_EQ(rig.Dialog().m_strStatus,
+                  "Failed to send Update Flash command - Receive timeout" + advice);
+        EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, 0), 2);
+        // Asked again in the same run: the command is swallowed too, and still no image byte.
+        rig.Flash(image);
+        const std::string swallowed(rig.t.flashData.begin(), rig.t.flashData.end());
+        EXPECT_EQ(swallowed, answer.empty() ? "\x1B!g06000C" : "\x1B!e1C\x1B!e1C\x1B!g06000C");
+        EXPECT_EQ(std::search(rig.t.flashData.begin(), rig.t.flashData.end(), image.begin(),
+                              image.begin() + 8),
+                  rig.t.flashData.end());
+
+        // The next run finds nothing there and says why.
+        rig.dlg.reset();
+        rig.Dialog().OnInitDialog();
+        EXPECT_EQ(rig.Dialog().m_strStatus,
+                  "No transporter found - the firmware update on \\\\.\\COM2 did not finish" +
+                      std::string(":") + advice.substr(1));
+        // Switched off and on: found, and the warning is gone.
+        rig.t.flashExpected = 0;
+        rig.dlg.reset();
+        rig.Dialog().OnInitDialog();
+        ASSERT_NE(rig.Dialog().GetTransporter(), nullptr);
+        EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, -1), 0);
+    }
+    // A clean refusal leaves the device as it was: no warning, nothing remembered.
+    FlashRig rig;
+    rig.t.refusals["!g06000C"] = {5, 0};
+    rig.Flash(Pattern(6000));
+    EXPECT_EQ(rig.Dialog().m_strStatus,
+              "Failed to send Update Flash command - Transporter: Illegal Request");
+    EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, -1), 0);
 }
 
 TEST(DialogFlash, OldFirmwareGetsTheFillAndTheChecksum) {
@@ -156,12 +214,34 @@ TEST(DialogFlash, DamagedOrUnreadableFilesNeverReachTheDevice) {
                   std::string::npos)
             << rig.Dialog().m_strStatus;
     }
-    rig.view.fileToOpen = rig.dir.string(); // a folder opens but cannot be read as a file
-    rig.Dialog().OnUpdateFlash();
-    EXPECT_TRUE(rig.t.commands.empty());
     rig.view.fileToOpen = (rig.dir / "missing.bin").string();
     rig.Dialog().OnUpdateFlash();
     EXPECT_EQ(rig.Dialog().m_strStatus, "Unable to open file " + rig.view.fileToOpen);
+}
+
+TEST(DialogFlash, HugeAndSpecialFilesAreRefusedBeforeAnyRead) {
+    FlashRig rig;
+    // Sparse files: their size costs no disk, reading them would cost seconds to minutes.
+    for (const uint64_t size :
+         {uint64_t(16u << 20) + 1, uint64_t(1536) << 20, uint64_t(0xFFFFFFFF), uint64_t(5) << 30}) {
+        const std::string path = rig.File({});
+        fs::resize_file(path, size);
+        rig.view.fileToOpen = path;
+        rig.Dialog().OnUpdateFlash();
+        EXPECT_EQ(rig.Dialog().m_strStatus, "Flash file " + path +
+                                                " is too large: " + std::to_string(size) +
+                                                " bytes, a flash file has at most 16777216");
+    }
+    // A FIFO with no writer would block the open for ever; a device or a folder is no file.
+    const std::string fifo = (rig.dir / "fifo.bin").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), rig.dir.string()}) {
+        rig.view.fileToOpen = path;
+        rig.Dialog().OnUpdateFlash();
+        EXPECT_EQ(rig.Dialog().m_strStatus, "Unable to open file " + path + ": not a regular file");
+    }
+    EXPECT_TRUE(rig.t.commands.empty());
+    EXPECT_FALSE(rig.Dialog().IsBusy());
 }
 
 TEST(DialogFlash, WithCheckingOffTheFirstImageOfAMultiImageFileIsTaken) {
@@ -237,7 +317,7 @@ TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
     bin4F();
     rig.Flash(tessan, false);
     EXPECT_EQ(rig.t.commands.front(), "!g060000C"); // alone
-    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded");
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
 
     bin4F();
     rig.t.commands.clear();
@@ -246,7 +326,7 @@ TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
     ASSERT_FALSE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;
     EXPECT_EQ(rig.t.commands.front(), "!g060000C"); // the second record
     EXPECT_EQ(rig.t.flashData, tessan);
-    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded");
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
 }
 
 TEST(DialogFlash, APrinterImageInsideAMultiImageFileIsTaken) {

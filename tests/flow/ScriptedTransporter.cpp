@@ -81,6 +81,8 @@ void ScriptedTransporter::Listen() {
             const size_t n = std::min(flashExpected, bytes.size());
             flashData.insert(flashData.end(), bytes.begin(), bytes.begin() + long(n));
             flashExpected -= n;
+            if (flashExpected == 0 && senseAfterImage != 0)
+                transporterSense = senseAfterImage;
             return;
         }
         if (IsPrintData(bytes, inkographer)) {
@@ -93,6 +95,13 @@ void ScriptedTransporter::Listen() {
         rates.push_back(l.lineState.baudRate);
         if (ownRate != 0 && l.lineState.baudRate != ownRate)
             return;
+        unsigned size = 0;
+        const bool programming = std::sscanf(text.c_str(), "!g0%uC", &size) == 1 || text == "!h0C";
+        if (programming && programmingAnswer) {
+            l.queueInput(*programmingAnswer);
+            flashExpected = text == "!h0C" ? 65536 : size;
+            return;
+        }
         auto answer = Answer(text);
         if (auto it = refusals.find(text); it != refusals.end() && !answer)
             std::tie(transporterSense, printerSense) = it->second;
@@ -102,13 +111,8 @@ void ScriptedTransporter::Listen() {
         }
         if (answer)
             l.queueInput(*answer);
-        if (answer && (*answer)[4] == '1') {
-            unsigned size = 0;
-            if (std::sscanf(text.c_str(), "!g0%uC", &size) == 1)
-                flashExpected = size;
-            else if (text == "!h0C")
-                flashExpected = 65536;
-        }
+        if (answer && (*answer)[4] == '1' && programming)
+            flashExpected = text == "!h0C" ? 65536 : size;
         if (auto it = silenceAfter.find(text); it != silenceAfter.end())
             silentSenses = it->second;
     };

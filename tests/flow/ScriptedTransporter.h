@@ -66,6 +66,11 @@ public:
     // Firmware data taken after an accepted "!g0nC" or "!h0C" (65536 bytes), never commands.
     std::vector<uint8_t> flashData;
     size_t flashExpected = 0;
+    // When set, what a programming command is answered (empty: nothing); the device enters
+    // programming mode all the same.
+    std::optional<std::string> programmingAnswer;
+    // Transporter sense once the announced image has arrived (a rejected image).
+    uint16_t senseAfterImage = 0;
 
     // Commands in order; a run of print data written raw (printer set-up, raster data) shows
     // as one "[n]" with its byte count.

@@ -227,3 +227,36 @@ TEST(VelmoraFlash, SendFlashDataKeepsTheChecksumSinceBeginFlash) {
     EXPECT_EQ(d.v->GetErrorText(), "Error sending flash data - CTS signal is off");
     EXPECT_EQ(d.v->GetFlashChecksum(), 0);
 }
+
+// Image bytes go out only after an acknowledged programming command; a failed one says whether
+// the device may nevertheless be in programming mode.
+TEST(VelmoraFlash, NoImageByteWithoutProgrammingModeAndAnUnknownStateIsSaid) {
+    const std::vector<uint8_t> data(100, 0x5A);
+    struct Case {
+        std::optional<std::string> answer; // none: the scripted device's own
+        bool ctsOff;
+        bool unknown;
+    } cases[] = {
+        {"", false, true},           // answer lost
+        {"\x1B!g0?C", false, true},  // garbled, and the sense goes unanswered
+        {std::nullopt, true, false}, // nothing left the port
+        {"\x1B!g00C", false, false}, // refused: the sense is answered
+    };
+    for (const Case& c : cases) {
+        Device d(kGeneral);
+        EXPECT_FALSE(d.v->SendFlashData(data.data(), 100)); // never begun
+        if (c.answer && !c.answer->empty() && (*c.answer)[4] == '0')
+            d.t.refusals["!g0100C"] = {5, 0};
+        else
+            d.t.programmingAnswer = c.answer;
+        d.t.line->ctsOn = !c.ctsOff;
+        EXPECT_FALSE(d.v->BeginFlash(100));
+        EXPECT_EQ(d.v->m_bProgrammingStateUnknown, c.unknown) << d.v->GetErrorText();
+        d.t.line->ctsOn = true;
+        const size_t before = d.t.line->written.size();
+        EXPECT_FALSE(d.v->SendFlashData(data.data(), 100));
+        EXPECT_EQ(d.v->GetErrorText(),
+                  "Error sending flash data - programming mode was not entered");
+        EXPECT_EQ(d.t.line->written.size(), before);
+    }
+}

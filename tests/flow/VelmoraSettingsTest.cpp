@@ -121,3 +121,37 @@ TEST_F(Settings, LoaderParametersOnTheWire) {
     EXPECT_TRUE(v->GetVaultekParams(name, shutdown, override, computer, beeps));
     EXPECT_EQ(std::tuple(name, override, beeps), std::tuple("LOADER 1        ", 1, 5));
 }
+
+// Text that would put a control byte on the wire (an ESC starts a second command) is refused
+// before anything is sent, whichever field holds it.
+TEST_F(Settings, TextWithControlOrNonAsciiBytesNeverReachesTheWire) {
+    auto v = Make({.product = "KORVIX 6800", .revision = "6.10 ", .count = 64});
+    for (const std::string& bad :
+         std::vector<std::string>{"AB\x1B!g1C", std::string("A\0B", 3), "TAB\t", "DEL\x7F",
+                                  "\xC3\xA9t\xC3\xA9", "\x80", "LF\n"}) {
+        t->line->written.clear();
+        EXPECT_FALSE(v->SetSerialNumbers(bad, "P1"));
+        EXPECT_EQ(v->GetErrorText(), CVelmora::kSerialNotPrintable);
+        EXPECT_FALSE(v->SetSerialNumbers("T1", bad));
+        EXPECT_FALSE(v->SetVaultekParams(bad, false, true, false, 0));
+        EXPECT_EQ(v->GetErrorText(), CVelmora::kNameNotPrintable);
+        EXPECT_TRUE(t->line->written.empty()) << bad;
+    }
+    // The whole printable range goes out; a name that is not sent is not looked at.
+    EXPECT_TRUE(v->SetSerialNumbers(" ~AZaz09", "!}"));
+    EXPECT_TRUE(v->SetVaultekParams("\x1B", false, false, false, 0));
+    EXPECT_EQ(Sent(), "!e1C !f9000C ~AZaz09 !f9260C!}       !e1C !f9099C00000000");
+
+    // What the device itself reported goes back unchanged (an erased area reads 0xFF), unless
+    // it holds a control byte.
+    const std::string erased(8, '\xFF'), withEsc = "AB\x1B!g1C ";
+    t->stored = {{0, erased}, {260, withEsc}};
+    std::string transporter, printer;
+    ASSERT_TRUE(v->GetSerialNumbers(transporter, printer));
+    Sent();
+    EXPECT_TRUE(v->SetSerialNumbers(erased, "P1"));
+    EXPECT_EQ(Sent(), "!e1C !f9000C" + erased + " !f9260CP1      ");
+    ASSERT_EQ(printer, withEsc);
+    EXPECT_FALSE(v->SetSerialNumbers(erased, withEsc));
+    EXPECT_EQ(Sent(), "");
+}

@@ -1,7 +1,9 @@
 #include "ui/qt/DaxtoolWindow.h"
 
 #include "app/ControlIds.h"
+#include "ui/qt/PocketWindow.h"
 #include "ui/qt/ProgramIcon.h"
+#include "ui/qt/RotationalWindow.h"
 #include "ui/qt/SpinButtons.h"
 
 #include <QAbstractButton>
@@ -85,8 +87,8 @@ void DaxtoolWindow::ConnectCommands() {
     onClick(IDC_TEST, &CDaxtoolDlg::OnTest);
     onClick(IDC_EXERCISER, &CDaxtoolDlg::OnExerciser);
     onClick(IDC_PRINT_GRID, &CDaxtoolDlg::OnPrintGrid);
-    // Calibrate Rotator and Calibrate Pocket CDs have no handler in the dialog logic yet; their
-    // buttons do nothing.
+    onClick(IDC_CALIBRATE_ROTATOR, &CDaxtoolDlg::OnCalibrateRotator);
+    onClick(IDC_CALIBRATE_POCKET, &CDaxtoolDlg::OnCalibratePocket);
 
     // Only a choice the user makes starts a probe, not the window showing a port.
     auto* port = static_cast<QComboBox*>(Control(IDC_PORT));
@@ -257,6 +259,18 @@ void DaxtoolWindow::CloseWaitBox() {
 void DaxtoolWindow::ShowAboutBox(const std::string& version, const std::string& legal,
                                  const std::string& date) {
     m_prompter.About(BoxParent(), version, legal, date);
+}
+
+void DaxtoolWindow::RunRotationalDialog(CRotationalDlg& dlg) {
+    RotationalWindow window(dlg, m_prompter, this);
+    window.exec();
+}
+
+void DaxtoolWindow::RunPocketDialog(CPocketDlg& dlg) {
+    // The pocket dialog has no owner window; it is modal all the same.
+    PocketWindow window(dlg, m_prompter, nullptr);
+    window.setWindowModality(Qt::ApplicationModal);
+    window.exec();
 }
 
 void DaxtoolWindow::EndDialog(int result) {

@@ -58,6 +58,8 @@ public:
     void CloseWaitBox() override;
     void ShowAboutBox(const std::string& version, const std::string& legal,
                       const std::string& date) override;
+    void RunRotationalDialog(CRotationalDlg& dlg) override;
+    void RunPocketDialog(CPocketDlg& dlg) override;
     void EndDialog(int result) override;
     int ControlAtPoint(int x, int y) override;
     void MeasureText(const std::string& text, int& width, int& height) override;

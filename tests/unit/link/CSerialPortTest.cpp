@@ -26,6 +26,7 @@ class SerialPortTest : public ::testing::Test {
 protected:
     FakeClock clock;
     std::shared_ptr<FakeSerialLine> line = std::make_shared<FakeSerialLine>(clock);
+    RecordingTrace trace; // outlives the port, which reports its close to it
     Probe port{std::make_unique<FakeSerialDevice>(line)};
     void open(uint8_t dataBits = 8, uint8_t stopBits = kOneStopBit) {
         port.Open("\\\\.\\COM3", 38400, dataBits, kEvenParity, stopBits);
@@ -84,7 +85,6 @@ TEST_F(SerialPortTest, ClosedPortRefusesEvenEmptyTransfersAndOpenOneSkipsThem) {
 }
 
 TEST_F(SerialPortTest, WritesGoOutInQueueSizedPieces) {
-    RecordingTrace trace;
     port.SetTrace(&trace);
     open();
     std::vector<uint8_t> data(1300);

@@ -199,6 +199,10 @@ std::optional<std::string> DeviceNames::resolvePath(const std::string& windowsPa
     return std::nullopt;
 }
 
+bool DeviceNames::isPresent(const std::string& node) const {
+    return present(node);
+}
+
 std::vector<ComPortNode> DeviceNames::listComPorts() const {
     std::vector<ComPortNode> ports;
     for (int n = 1; n <= kMaxComPort; ++n) {

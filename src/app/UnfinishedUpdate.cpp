@@ -1,0 +1,25 @@
+#include "app/CDaxtoolDlg.h"
+#include "app/DialogStrings.h"
+#include "platform/Format.h"
+
+namespace dax {
+
+void CDaxtoolDlg::RememberUnfinishedUpdate(int port) {
+    // Written at once: the run may never reach the close sequence.
+    if (UnfinishedUpdatePort() != port)
+        m_ctx.settings.WriteInt(kSectionFirmwareUpdate, kValueUnfinishedPort, port);
+}
+
+int CDaxtoolDlg::UnfinishedUpdatePort() {
+    const int port = m_ctx.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, 0);
+    return port >= 1 && port <= kMaxPort ? port : 0;
+}
+
+std::string CDaxtoolDlg::WithUnfinishedUpdate(const std::string& reason, int port) {
+    if (port == 0 || port != UnfinishedUpdatePort())
+        return reason;
+    return Format("%s - the firmware update on \\\\.\\COM%d did not finish: %s", reason.c_str(),
+                  port, kMayBeProgramming);
+}
+
+} // namespace dax
