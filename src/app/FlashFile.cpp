@@ -5,7 +5,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace dax {
 
@@ -17,6 +21,20 @@ bool FlashFile::Open(const std::string& path) {
     Close();
     m_strPath = path;
     m_strFailure = Format("Unable to open file %s", path.c_str());
+#ifdef _WIN32
+    // Windows has no FIFOs to block an open: look at the kind of file first, then open it.
+    struct _stat64 st {};
+    if (::_stat64(path.c_str(), &st) != 0)
+        return false;
+    if ((st.st_mode & _S_IFMT) != _S_IFREG) {
+        m_strFailure = Format("Unable to open file %s: not a regular file", path.c_str());
+        return false;
+    }
+    m_file = std::fopen(path.c_str(), "rb");
+    if (!m_file)
+        return false;
+#else
+    // Non-blocking, so a FIFO cannot hold the open; the kind of file is checked on what was opened.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -32,6 +50,7 @@ bool FlashFile::Open(const std::string& path) {
         ::close(fd);
         return false;
     }
+#endif
     m_strFailure.clear();
     return true;
 }
@@ -43,12 +62,19 @@ void FlashFile::Close() {
 }
 
 bool FlashFile::GetSize(uint32_t& size) {
+#ifdef _WIN32
+    struct _stat64 st {};
+    const bool known =
+        m_file && ::_fstat64(_fileno(m_file), &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFREG;
+#else
     struct stat st {};
-    if (!m_file || fstat(fileno(m_file), &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool known = m_file && fstat(fileno(m_file), &st) == 0 && S_ISREG(st.st_mode);
+#endif
+    if (!known) {
         m_strFailure = Format("Unable to get size of file '%s'", m_strPath.c_str());
         return false;
     }
-    if (st.st_size > off_t(kMaxFileSize)) {
+    if (uint64_t(st.st_size) > uint64_t(kMaxFileSize)) {
         m_strFailure = Format("Flash file %s is too large: %lld bytes, a flash file has at most %u",
                               m_strPath.c_str(), static_cast<long long>(st.st_size), kMaxFileSize);
         return false;
@@ -59,7 +85,11 @@ bool FlashFile::GetSize(uint32_t& size) {
 
 bool FlashFile::ReadAt(uint64_t offset, uint8_t* buffer, uint32_t length, uint32_t& got) {
     got = 0;
+#ifdef _WIN32
+    if (!m_file || _fseeki64(m_file, int64_t(offset), SEEK_SET) != 0)
+#else
     if (!m_file || fseeko(m_file, off_t(offset), SEEK_SET) != 0)
+#endif
         return false;
     got = uint32_t(std::fread(buffer, 1, length, m_file));
     return !std::ferror(m_file);
