@@ -5,6 +5,7 @@
 #include "app/CalibrationPanelView.h"
 #include "app/CalibrationStrings.h"
 #include "app/ControlIds.h"
+#include "app/IntegerField.h"
 #include "platform/RealClock.h"
 
 namespace dax {
@@ -63,6 +64,24 @@ template <class Dlg, class Typing> std::string CheckFields(Dlg&& check, const Ty
 }
 
 } // namespace
+
+std::string CheckCalibrationValues(const CliOptions& o) {
+    int value = 0;
+    if (o.command == "calibrate-pocket")
+        return ReadIntegerField(o.angle, 0, CPocketDlg::kMaxAngle, value);
+    if (o.command != "calibrate-rotator")
+        return {};
+    const std::pair<const std::string*, int> fields[] = {
+        {&o.leftOffset, CRotationalDlg::kMaxOffset},
+        {&o.rightOffset, CRotationalDlg::kMaxOffset},
+        {&o.leftMargin, CRotationalDlg::kMaxLeftMargin},
+        {&o.topMargin, CRotationalDlg::kMaxTopMargin},
+    };
+    for (const auto& [text, upper] : fields)
+        if (std::string message = ReadIntegerField(*text, 0, upper, value); !message.empty())
+            return message;
+    return {};
+}
 
 void CalibrationSummary::PrintHuman(std::FILE* out) const {
     for (const auto& [key, value] : lines)

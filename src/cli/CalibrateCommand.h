@@ -25,6 +25,10 @@ struct CalibrationSummary {
 // exchange before anything is sent, then the main dialog's button opens the dialog and one
 // Test (or Restore Default) round runs in it, Save Offset after a good round when asked, and
 // Exit. The exit status.
+// The calibration values against the dialogs' own limits and messages, before any port is
+// opened: the message, or empty.
+std::string CheckCalibrationValues(const CliOptions& o);
+
 int RunCalibrateRotator(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
                         CalibrationSummary& summary);
 int RunCalibratePocket(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,

@@ -127,6 +127,8 @@ std::string CheckOptions(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
         FlashFile file;
         FlashImagePlace first;
         OpenFlashFile(file, o.flashFile, first, why);
+    } else if (o.command == "calibrate-rotator" || o.command == "calibrate-pocket") {
+        why = CheckCalibrationValues(o);
     } else if (o.command == "set-serial" || o.command == "set-params") {
         // The dialog's field exchange, on the empty page: its message box shows the reason.
         // The page is left as it was, so nothing typed can pass later for the device's.

@@ -172,11 +172,8 @@ TEST_F(CalibrateAgainstSim, ValuesOutOfRangeSendNothing) {
     EXPECT_NE(r.err.find("Please enter an integer between 0 and 64."), std::string::npos) << r.err;
     Calibrate({"calibrate-pocket", "--size", "63", "--angle", "181"}, 64, &r);
     EXPECT_NE(r.err.find("Please enter an integer between 0 and 180."), std::string::npos) << r.err;
-    // Discovery ran; no setting, move or rate change followed it.
-    for (const std::string& cmd : Commands()) {
-        for (const char* prefix : {"f4", "f6", "f7", "e4", "f3", "f12002", "b"})
-            EXPECT_NE(cmd.rfind(prefix, 0), 0u) << cmd;
-    }
+    // The values are refused before any port is opened: not even discovery reaches the device.
+    EXPECT_TRUE(Commands().empty());
 }
 
 } // namespace
