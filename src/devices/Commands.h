@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Format.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,7 +14,7 @@ namespace dax {
 inline constexpr char kEsc = '\x1B';
 
 // 0x1B followed by the printf-formatted text; no terminator, no length limit.
-std::string Command(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
+std::string Command(const char* format, ...) DAX_PRINTF_FORMAT(1, 2);
 
 // The baud-change command: 115200 goes as ESC "!b11520C" (five digits), any other rate as
 // ESC "!b%dC".
