@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(line->written.empty());
         return 0;
     }
-    bool known = false;
+    // A known transporter product, or the stand-alone printer's own identification.
+    bool known = IsInkographerInquiry(answer, count);
     for (const KnownProduct& p : KnownTransporterProducts())
         known |= std::memcmp(answer + 7, p.name.data(), p.compareLength) == 0;
     FUZZ_CHECK(known);
@@ -68,11 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     device->GetSerialNumbers(transporter, printer);
     bool a = false, b = false, c = false;
     int beeps = -1;
-    device->GetVaultekParams(name, a, b, c, beeps);
+    const bool params = device->GetVaultekParams(name, a, b, c, beeps);
     device->GetPrinterCounter(0, 1);
 
     FUZZ_CHECK(transporter.size() <= 8 && printer.size() <= 8 && name.size() <= 16);
-    FUZZ_CHECK(beeps >= 0 && beeps <= 9);
+    // A device without loader parameters (the stand-alone printer) leaves the beeps untouched.
+    FUZZ_CHECK((beeps >= 0 && beeps <= 9) || (!params && beeps == -1));
     FUZZ_CHECK(device->m_nTransporterRevision >= 0 && device->m_nTransporterRevision <= 9999);
     FUZZ_CHECK(device->m_nPrinters >= 0 && device->m_nPrinters <= 1);
     CheckOnlyCommandsWritten(*line);

@@ -23,7 +23,7 @@ for target in fuzz_answers fuzz_recognition fuzz_flash_file fuzz_programming fuz
   findings="build-fuzz/findings/$target"
   mkdir -p "$work" "$findings"
   log="build-fuzz/findings/$target.log"
-  build-fuzz/fuzz/$target -max_total_time="$seconds" -max_len=140000 -entropic=0 \
+  build-fuzz/fuzz/$target -max_total_time="$seconds" ${FUZZ_SEED:+-seed="$FUZZ_SEED"} -max_len=140000 -entropic=0 \
     -print_final_stats=1 -artifact_prefix="$findings/" "$work" "build-fuzz/seeds/$target" \
     >"$log" 2>&1
   status=$?
