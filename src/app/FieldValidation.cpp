@@ -1,36 +1,13 @@
 #include "app/FieldValidation.h"
 
 #include "app/DialogStrings.h"
+#include "app/IntegerField.h"
 #include "platform/Format.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 
 namespace dax {
-
-namespace {
-
-// Reads an edit control holding an integer; false when it holds none.
-bool ParseInt(const std::string& text, int& value) {
-    const char* p = text.c_str();
-    while (*p == ' ' || *p == '\t')
-        ++p;
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(p, &end, 10);
-    if (end == p || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
-        return false;
-    while (*end == ' ' || *end == '\t')
-        ++end;
-    if (*end != '\0')
-        return false;
-    value = int(v);
-    return true;
-}
-
-} // namespace
 
 bool IsPrintableAscii(const std::string& text) {
     return std::all_of(text.begin(), text.end(),
@@ -51,13 +28,7 @@ std::string CheckTextLength(const std::string& text, size_t maxChars) {
 }
 
 std::string CheckBeeps(const std::string& text, int& beeps) {
-    int value = 0;
-    if (!ParseInt(text, value))
-        return kNotAnInteger;
-    if (value < kMinBeeps || value > kMaxBeeps)
-        return Format(kIntegerRange, kMinBeeps, kMaxBeeps);
-    beeps = value;
-    return {};
+    return ReadIntegerField(text, kMinBeeps, kMaxBeeps, beeps);
 }
 
 } // namespace dax
