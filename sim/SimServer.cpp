@@ -343,15 +343,19 @@ bool CSimServer::ReadPrinterPort(CPrinterPort& port) {
     const bool ok = port.Line().ReadAvailable(bytes, std::numeric_limits<std::size_t>::max());
     if (bytes.empty())
         return ok;
-    m_printer.Capture(port.Source(), bytes);
-    m_printer.EndChunk();
+    // The capture takes whole commands: the serial link's set-up arrives at its own pace while
+    // this port's rows stream in, and a read may end inside a row.
     port.Stream().Feed(bytes);
     while (const auto item = port.Stream().Next()) {
-        if (item->isCommand)
+        if (item->isCommand) {
+            m_printer.Capture(port.Source(), item->command.raw);
             m_printer.Command(port.Source(), item->command);
-        else
+        } else {
+            m_printer.Capture(port.Source(), item->other);
             m_printer.Other(port.Source(), item->other);
+        }
     }
+    m_printer.EndChunk();
     return ok;
 }
 
