@@ -18,6 +18,9 @@ cmake -S . -B "$build" -DDAXTOOL_WERROR=ON "${extra[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 # Most of the wall time is end-to-end tests waiting on the device's own time-outs and restarts:
-# they sleep rather than compute, and each has its own device and runtime directory, so four
-# tests a core run side by side.
-ctest --test-dir "$build" --output-on-failure -j"$(($(nproc) * 4))"
+# they sleep rather than compute, and each has its own device and runtime directory, so eight
+# tests a core run side by side (four under the sanitizers, which do compute). The longest
+# start first (tests/test-durations.txt).
+per_core=8
+[ "$build" = build-asan ] && per_core=4
+ctest --test-dir "$build" --output-on-failure -j"$(($(nproc) * per_core))"
