@@ -2,6 +2,7 @@
 
 #include "app/ControlIds.h"
 #include "cli/CalibrateCommand.h"
+#include "devices/CHalcyra.h"
 #include "devices/CInkographer.h"
 #include "devices/CVelmora.h"
 #include "platform/DeviceNames.h"
@@ -76,6 +77,9 @@ Snapshot Take(const CDaxtoolDlg& dlg, DialogView& view, const DeviceNames& names
 } // namespace
 
 std::string DeviceClassName(const CTransporter& device) {
+    // The dual-printer transporter is a CVelmora too: it is asked first.
+    if (dynamic_cast<const CHalcyra*>(&device))
+        return "CHalcyra";
     if (dynamic_cast<const CVelmora*>(&device))
         return "CVelmora";
     if (dynamic_cast<const CInkographer*>(&device))

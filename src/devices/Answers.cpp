@@ -53,6 +53,23 @@ bool ParseSense(const uint8_t* answer, uint32_t length, SenseCodes& codes, std::
     return true;
 }
 
+bool ParseDualSense(const uint8_t* answer, uint32_t length, DualSenseCodes& codes,
+                    std::string* reason) {
+    if (answer == nullptr || length < kHalcyraSenseLength) {
+        return Fail(reason, "Short sense answer");
+    }
+    const int transporter = FixedDigits(answer + 4, 3);
+    const int printerA = FixedDigits(answer + 7, 3);
+    const int printerB = FixedDigits(answer + 10, 3);
+    if (transporter < 0 || printerA < 0 || printerB < 0) {
+        return Fail(reason, "Malformed sense answer");
+    }
+    codes.transporter = static_cast<uint16_t>(transporter);
+    codes.printerA = static_cast<uint16_t>(printerA);
+    codes.printerB = static_cast<uint16_t>(printerB);
+    return true;
+}
+
 bool ParseInkographerSense(const uint8_t* answer, uint32_t length, SenseCodes& codes,
                            std::string* reason) {
     if (answer == nullptr || length < kInkSenseLength) {

@@ -23,6 +23,16 @@ struct SenseCodes {
 bool ParseSense(const uint8_t* answer, uint32_t length, SenseCodes& codes,
                 std::string* reason = nullptr);
 
+// The dual-printer transporter's sense answer (14 bytes): the transporter code in bytes 4-6, then
+// the codes of printer A (7-9) and printer B (10-12), three decimal digits each.
+struct DualSenseCodes {
+    uint16_t transporter = 0;
+    uint16_t printerA = 0;
+    uint16_t printerB = 0;
+};
+bool ParseDualSense(const uint8_t* answer, uint32_t length, DualSenseCodes& codes,
+                    std::string* reason = nullptr);
+
 // Form B': one decimal digit in byte 4, the transporter code; the printer code is 0.
 bool ParseBootSense(const uint8_t* answer, uint32_t length, SenseCodes& codes,
                     std::string* reason = nullptr);

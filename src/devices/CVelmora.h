@@ -214,6 +214,13 @@ protected:
     bool SenseAfterRefusal();
     // Request Sense, then the command with the settings time-out.
     bool SendSetting(const std::string& command);
+    // One stored text of 8 characters. A link failure leaves the port's text behind `prefix`
+    // in the error text, a refusal the sense text.
+    enum class StoredRead { Read, LinkFailed, Refused };
+    StoredRead ReadStoredText(int area, uint32_t seconds, const std::string& prefix,
+                              std::string& text);
+    // The inquiry answer this device was made from.
+    const InquiryBuffer& Inquiry() const { return m_inquiry; }
 
     CTransporterPort* m_pPort;
     PrinterAccess m_printers;
@@ -225,11 +232,6 @@ private:
     void ProbePrinterAlignPasses();
     // Reads an element; true when it answered, with its state.
     bool Probe(int element, int& state);
-    // One stored text of 8 characters. A link failure leaves the port's text behind `prefix`
-    // in the error text, a refusal the sense text.
-    enum class StoredRead { Read, LinkFailed, Refused };
-    StoredRead ReadStoredText(int area, uint32_t seconds, const std::string& prefix,
-                              std::string& text);
 
     // Flash-file rules: images for loaders and Moltrian models (decided: true, result in
     // `fits`), and the general transporter image.

@@ -2,6 +2,7 @@
 #include "devices/CVelmora.h"
 #include "devices/Commands.h"
 #include "devices/ElementMap.h"
+#include "devices/FlashImageHeader.h"
 #include "link/CTransporterPort.h"
 
 #include <algorithm>
@@ -12,19 +13,12 @@ namespace dax {
 
 namespace {
 
-// Where an image says what it is (offsets from the start of the image).
-constexpr size_t kImageIdOffset = 160;
+// Where an image says more about itself (offsets from the start of the image).
 constexpr size_t kImageRevisionDigitOffset = 184;
-constexpr size_t kImageFamilyOffset = 193;
 constexpr size_t kImage240xIdOffset = 2150;
-constexpr size_t kImageIdLength = 23;
 static_assert(kImage240xIdOffset + kImageIdLength <= CVelmora::kFlashHeaderSize);
 
-// Printer firmware for the disc printer behind the transporter: one fixed size, and a family
-// that changed with printer revision 5001.
-constexpr std::string_view kPrinterImageId = "CD-R InkographerVERSION";
-constexpr std::string_view kPrinterProductName = "CD-R Inkographer";
-constexpr uint32_t kPrinterImageSize = 65536;
+// Printer firmware families changed with printer revision 5001.
 constexpr int kRevisionPrinterFamily1 = 5001;
 constexpr std::string_view kPrinterFamilyOld = "Inkographer ";
 constexpr std::string_view kPrinterFamilyNew = "Inkographer1";
@@ -82,39 +76,6 @@ constexpr LoaderImage kLoaderImages[] = {
     {kImageIdOffset, "Moltrian II P06 ", Needs::Moltrian, {}, {}, {}},
     {kImageIdOffset, "Moltrian III E06", Needs::Moltrian, {}, {}, "Moltrian II E06 "},
     {kImageIdOffset, "Moltrian III P06", Needs::Moltrian, {}, {}, "Moltrian II P06 "},
-};
-
-char FoldCase(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// The readable part of an image header: bytes beyond it count as absent, so a text that would
-// reach past it never matches.
-class ImageHeader {
-public:
-    ImageHeader(const uint8_t* image, uint32_t readable) : m_pImage(image), m_nReadable(readable) {}
-
-    bool Has(size_t offset, std::string_view text, bool ignoreCase = false) const {
-        if (m_pImage == nullptr || offset > m_nReadable || text.size() > m_nReadable - offset) {
-            return false;
-        }
-        for (size_t i = 0; i < text.size(); ++i) {
-            const char c = static_cast<char>(m_pImage[offset + i]);
-            if (ignoreCase ? FoldCase(c) != FoldCase(text[i]) : c != text[i]) {
-                return false;
-            }
-        }
-        return true;
-    }
-    bool HasFamily(std::string_view family) const { return Has(kImageFamilyOffset, family); }
-    // Byte at an offset, or -1 when it is not readable.
-    int At(size_t offset) const {
-        return m_pImage != nullptr && offset < m_nReadable ? m_pImage[offset] : -1;
-    }
-
-private:
-    const uint8_t* m_pImage;
-    uint32_t m_nReadable;
 };
 
 } // namespace

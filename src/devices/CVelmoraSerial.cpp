@@ -16,11 +16,6 @@ constexpr size_t kParamOverride = 1;
 constexpr size_t kParamBeeps = 3;
 constexpr size_t kParamComputerName = 4;
 
-// Printable ASCII, or exactly what the device reported, as long as no control byte is in it.
-bool MaySend(const std::string& text, const std::string& reported) {
-    return IsWireText(text) || (text == reported && HasNoControlBytes(text));
-}
-
 } // namespace
 
 CVelmora::StoredRead CVelmora::ReadStoredText(int area, uint32_t seconds, const std::string& prefix,
@@ -87,8 +82,8 @@ bool CVelmora::SetSerialNumbers(const std::string& transporterSerial,
         return false;
     }
     // Checked before anything goes out, whether or not the printer serial is sent.
-    if (!MaySend(transporterSerial, m_strReadTransporterSerial) ||
-        !MaySend(printerSerial, m_strReadPrinterSerial)) {
+    if (!MaySendText(transporterSerial, m_strReadTransporterSerial) ||
+        !MaySendText(printerSerial, m_strReadPrinterSerial)) {
         m_strError = kSerialNotPrintable;
         return false;
     }
@@ -127,7 +122,7 @@ bool CVelmora::SetVaultekParams(const std::string& displayName, bool enableShutd
         return false;
     }
     // The name goes out only with the override; then it is checked before anything is sent.
-    if (overrideName && !MaySend(displayName, m_strReadDisplayName)) {
+    if (overrideName && !MaySendText(displayName, m_strReadDisplayName)) {
         m_strError = kNameNotPrintable;
         return false;
     }

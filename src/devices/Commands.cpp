@@ -47,4 +47,8 @@ bool IsWireText(const std::string& text) {
     return true;
 }
 
+bool MaySendText(const std::string& text, const std::string& reported) {
+    return IsWireText(text) || (text == reported && HasNoControlBytes(text));
+}
+
 } // namespace dax

@@ -27,6 +27,9 @@ bool IsWireText(const std::string& text);
 // True when `text` holds no control byte (below 0x20, or 0x7F): bytes above 0x7E cannot start a
 // command, so text the device itself reported (an erased area reads 0xFF) may go back as it was.
 bool HasNoControlBytes(const std::string& text);
+// Whether a text may go inside a command: printable ASCII, or exactly what the device reported
+// (`reported`), as long as no control byte is in it.
+bool MaySendText(const std::string& text, const std::string& reported);
 
 // ---- Transporter (CVelmora, and CHalcyra where it inherits) ----
 

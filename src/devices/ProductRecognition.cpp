@@ -78,6 +78,16 @@ bool IsKnownTransporter(const uint8_t* answer, uint32_t count) {
     return false;
 }
 
+bool IsHalcyraInquiry(const uint8_t* answer, uint32_t count) {
+    static constexpr std::string_view kName = "QUENTAR CD XPTR ";
+    if (answer == nullptr ||
+        std::memcmp(answer + Identification::kHeadLength, kName.data(), kName.size()) != 0) {
+        return false;
+    }
+    SharedInquiry().Store(answer, count);
+    return true;
+}
+
 bool IsInkographerInquiry(const uint8_t* answer, uint32_t count) {
     static constexpr std::string_view kName = "CD-R Inkographer";
     if (answer == nullptr ||

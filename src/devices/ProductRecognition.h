@@ -56,6 +56,10 @@ std::span<const KnownProduct> KnownTransporterProducts();
 // `answer` is discovery's receive buffer: at least 103 bytes, zero-filled before the read.
 bool IsKnownTransporter(const uint8_t* answer, uint32_t count);
 
+// Recogniser for CHalcyra: the product name must be "QUENTAR CD XPTR ". On a match the answer
+// goes into SharedInquiry() (103 bytes at most) with N, as IsKnownTransporter stores it.
+bool IsHalcyraInquiry(const uint8_t* answer, uint32_t count);
+
 // Recogniser for CInkographer: the product name must be "CD-R Inkographer". On a match the
 // header and identification go into SharedInkographerInquiry() (39 bytes at most) with N.
 bool IsInkographerInquiry(const uint8_t* answer, uint32_t count);

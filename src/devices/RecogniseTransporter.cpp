@@ -1,5 +1,6 @@
 #include "devices/RecogniseTransporter.h"
 
+#include "devices/CHalcyra.h"
 #include "devices/CInkographer.h"
 #include "devices/CVelmora.h"
 #include "devices/ProductRecognition.h"
@@ -27,6 +28,10 @@ constexpr Recogniser kRecognisers[] = {
     {IsKnownTransporter,
      [](const DeviceSetting& s) -> std::unique_ptr<CTransporter> {
          return std::make_unique<CVelmora>(s.port, s.clock, s.interaction, s.printers);
+     }},
+    {IsHalcyraInquiry,
+     [](const DeviceSetting& s) -> std::unique_ptr<CTransporter> {
+         return std::make_unique<CHalcyra>(s.port, s.clock, s.interaction, s.printers);
      }},
     {IsInkographerInquiry,
      [](const DeviceSetting& s) -> std::unique_ptr<CTransporter> {

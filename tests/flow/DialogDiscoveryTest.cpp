@@ -145,7 +145,7 @@ TEST(DialogDiscovery, EachFailureLeavesItsReasonAndDisablesTheCommands) {
     { // An answer of another product is no transporter, however long its count.
         DialogRig rig;
         Inquiry other;
-        other.product = "QUENTAR CD XPTR ";
+        other.product = "QUENTAR CD DRIVE";
         rig.Attach(5, other);
         rig.Dialog().m_nPort = 5;
         EXPECT_FALSE(rig.Dialog().ScanPort(false));

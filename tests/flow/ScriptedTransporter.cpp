@@ -172,6 +172,9 @@ std::optional<std::string> ScriptedTransporter::Answer(const std::string& comman
         }
         if (command == "!f0C")
             std::snprintf(text, sizeof text, "\x1B!f0%uC", transporterSense % 10u);
+        else if (printerBSense)
+            std::snprintf(text, sizeof text, "\x1B!e1%03u%03u%03uC", transporterSense, printerSense,
+                          *printerBSense);
         else
             std::snprintf(text, sizeof text, "\x1B!e1%03u%03uC", transporterSense, printerSense);
         return text;

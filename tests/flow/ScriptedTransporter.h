@@ -51,7 +51,9 @@ public:
     std::map<std::string, std::pair<uint16_t, uint16_t>> refusals; // -> sense codes after it
     uint16_t transporterSense = 0;
     uint16_t printerSense = 0;
-    std::deque<uint16_t> printerSenses;      // printer codes of the next senses, one each
+    std::deque<uint16_t> printerSenses; // printer codes of the next senses, one each
+    // Plays the dual-printer transporter when set: its sense carries printer B's code too.
+    std::optional<uint16_t> printerBSense;
     int silentSenses = 0;                    // senses that get no answer
     std::map<std::string, int> silenceAfter; // a command after which senses go unanswered
     std::map<int, std::string> stored;       // stored texts by area

@@ -1,0 +1,118 @@
+#include "devices/Answers.h"
+#include "devices/CHalcyra.h"
+#include "devices/Commands.h"
+#include "devices/ElementMap.h"
+#include "link/CTransporterPort.h"
+
+namespace dax {
+
+namespace {
+
+constexpr uint32_t kMarginSeconds = 3;
+constexpr uint32_t kOffsetSeconds = 5;
+constexpr uint32_t kSerialBSeconds = 5;
+constexpr uint32_t kSaveSeconds = 15;
+constexpr uint32_t kCounterSecondsHalcyra = 15;
+constexpr int kPrintCounter = 1;
+constexpr size_t kCounterValueFrom = 5;
+
+} // namespace
+
+bool CHalcyra::SetTopMargin(int value) {
+    RequestSense(kDefaultTimeout, nullptr, nullptr);
+    return SendCommand(Command(kCmdHalcyraTopMargin, SelectedElement(), value), kMarginSeconds);
+}
+
+bool CHalcyra::SetLeftMargin(int value) {
+    RequestSense(kDefaultTimeout, nullptr, nullptr);
+    return SendCommand(Command(kCmdHalcyraLeftMargin, SelectedElement(), value), kMarginSeconds);
+}
+
+bool CHalcyra::SetRotationalOffset(int offset) {
+    RequestSense(kDefaultTimeout, nullptr, nullptr);
+    m_pPort->SetReadTimeout(kOffsetReadTimeoutMs);
+    return SendCommand(Command(kCmdHalcyraRotationalOffset, SelectedElement(), offset),
+                       kOffsetSeconds);
+}
+
+// The printers take their media from the rotator's turn, not from a size setting.
+bool CHalcyra::SetMediaSize(int) {
+    return true;
+}
+
+bool CHalcyra::GetPrinterSerial2(std::string& serial) {
+    serial.clear();
+    if (m_bOtpFirmware) {
+        m_strError = "GetPrinterSerial2 failed - OTP firmware";
+        return false;
+    }
+    if (m_nTransporterRevision < kRevisionPrinterBSerial) {
+        m_strError = "GetPrinterSerial2 failed - low revision firmware";
+        return false;
+    }
+    RequestSense(kDefaultTimeout, nullptr, nullptr);
+    if (ReadStoredText(kAreaPrinterBSerial, kReadStoredTextSeconds, {}, serial) !=
+        StoredRead::Read) {
+        return false;
+    }
+    m_strReadPrinterBSerial = serial;
+    return true;
+}
+
+bool CHalcyra::SetPrinterSerial2(const std::string& serial) {
+    if (m_bOtpFirmware) {
+        m_strError = "SetPrinterSerial2 failed - OTP firmware";
+        return false;
+    }
+    if (m_nTransporterRevision < kRevisionPrinterBSerial) {
+        m_strError = "SetPrinterSerial2 failed - low revision firmware";
+        return false;
+    }
+    // An escape byte in the serial would start a second command on the transporter.
+    if (!MaySendText(serial, m_strReadPrinterBSerial)) {
+        m_strError = kSerialNotPrintable;
+        return false;
+    }
+    RequestSense(kDefaultTimeout, nullptr, nullptr);
+    m_pPort->SetReadTimeout(kSerialReadTimeoutMs);
+    return SendCommand(Command(kCmdStorePrinterBSerial, serial.c_str()), kSerialBSeconds);
+}
+
+// Stores (with `store`, the selected printer's settings too) and restarts the transporter, then
+// waits until it answers again. False when it stays silent: nothing says the settings were kept.
+bool CHalcyra::SaveSettings(bool store) {
+    RequestSense(kDefaultTimeout, nullptr, nullptr);
+    if (store) {
+        SendCommand(Command(kCmdHalcyraStoreSettings, SelectedElement()), kSaveSeconds);
+    }
+    SendCommand(Command(kCmdRestart), kSaveSeconds);
+    bool answered = RequestSense(kDefaultTimeout, nullptr, nullptr);
+    for (int retry = 0; !answered && retry < kRestartSenseRetries; ++retry) {
+        m_clock.sleep(kRestartSensePauseMs);
+        answered = RequestSense(kDefaultTimeout, nullptr, nullptr);
+    }
+    if (!answered) {
+        m_strError = kSaveSettingsNoAnswer;
+        return false;
+    }
+    PickerHome();
+    return true;
+}
+
+int CHalcyra::GetPrinterCounter(int printer, int counter) {
+    if (m_nPrinterRevision < kRevisionPrinterCounters || counter != kPrintCounter ||
+        m_nTransporterRevision < kRevisionCounters) {
+        return -1;
+    }
+    const int element = printer == 1 ? kElementPrinterB : kElementPrinter;
+    uint8_t answer[kHalcyraCounterLength] = {};
+    if (!ExchangeOrFail(Command(kCmdHalcyraCounter, element, '1'), answer, kHalcyraCounterLength,
+                        kCounterSecondsHalcyra)) {
+        return -1;
+    }
+    const int value = ParseCounter(kHalcyraCounterPrefix, answer, kHalcyraCounterLength,
+                                   kCounterValueFrom, kHalcyraCounterPrefixLength);
+    return value < 0 ? -1 : value;
+}
+
+} // namespace dax
