@@ -76,7 +76,9 @@ bool CHalcyra::SendPrePrint() {
 bool CHalcyra::CheckFlashFile(const uint8_t* image, uint32_t length) {
     m_bPrinterFirmwareFile = false;
     const ImageHeader header(image, image == nullptr ? 0 : std::min(length, kFlashHeaderSize));
-    if (header.Has(kImageIdOffset, kPrinterImageId, true)) {
+    // This family's printer files begin with the identification; images of the printer that
+    // other transporters take keep it at the usual place.
+    if (header.Has(0, kPrinterImageId, true) || header.Has(kImageIdOffset, kPrinterImageId, true)) {
         if (m_nPrinters == 0 ||
             !Inquiry().View().Matches(Identification::kPrinterOffset, kPrinterProductName) ||
             length != kPrinterImageSize) {

@@ -286,6 +286,9 @@ TEST_F(HalcyraFlow, FlashFilesAndPrinterFirmwareToEachPrintersPort) {
     EXPECT_FALSE(h->CheckFlashFile(image.data(), 65535));
     ASSERT_TRUE(h->CheckFlashFile(image.data(), 65536));
     EXPECT_TRUE(h->m_bPrinterFirmwareFile);
+    std::vector<uint8_t> file(65536, 0);
+    std::memcpy(file.data(), "CD-R InkographerVERSION", 23);
+    EXPECT_TRUE(h->CheckFlashFile(file.data(), 65536));
 
     a.writes.clear();
     b.writes.clear();

@@ -1,0 +1,135 @@
+// daxtool-cli against daxsim playing the dual-printer transporter: each printer found on a port
+// of its own, printer B's serial, printer firmware through the printers' ports, a print and a
+// calibration round on the chosen printer.
+#include "patterns/BuiltInPatterns.h"
+#include "support/Process.h"
+
+#include <algorithm>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+using daxtest::Background;
+using daxtest::RunResult;
+using daxtest::TempDir;
+using Json = nlohmann::json;
+
+namespace {
+
+class HalcyraCli : public ::testing::Test {
+protected:
+    // The printers' firmware is too old for their alignment probe, which would cost every
+    // start-up some fifteen seconds of the printers' self-check.
+    void StartSim(const std::string& profile) {
+        sim = std::make_unique<Background>(
+            std::vector<std::string>{
+                DAXSIM_PATH, "--profile", profile, "--device-dir", dir.Path() + "/dev", "--log",
+                dir.Path() + "/sim.log", "--print-capture", dir.Path() + "/capture.bin", "--set",
+                "baud=9600", "--set", "reboot_ms=200", "--set", "printer_revision=0.30"},
+            std::map<std::string, std::string>{});
+        const std::string ready = sim->ReadLine(10000);
+        ASSERT_EQ(ready.rfind("ready COM1 ", 0), 0u) << ready;
+    }
+
+    RunResult Cli(std::vector<std::string> args) {
+        args.insert(args.begin(),
+                    {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "--port", "1"});
+        return daxtest::Run(args, {{"XDG_CONFIG_HOME", dir.Path() + "/config"},
+                                   {"XDG_RUNTIME_DIR", dir.Path()},
+                                   {"DAXTOOL_DEVICE_DIR", ""}});
+    }
+
+    // The simulator's log lines going `dirName` ("rx", "event"), as JSON.
+    std::vector<Json> Log(const std::string& dirName) {
+        std::vector<Json> lines;
+        std::istringstream log(daxtest::ReadFile(dir.Path() + "/sim.log"));
+        for (std::string line; std::getline(log, line);) {
+            Json j = Json::parse(line, nullptr, false);
+            if (!j.is_discarded() && j.value("dir", "") == dirName)
+                lines.push_back(j);
+        }
+        return lines;
+    }
+    std::vector<std::string> Commands() {
+        std::vector<std::string> cmds;
+        for (const Json& j : Log("rx"))
+            if (j.contains("cmd") && !j.contains("source"))
+                cmds.push_back(j["cmd"]);
+        return cmds;
+    }
+
+    TempDir dir;
+    std::unique_ptr<Background> sim;
+};
+
+bool Has(const std::vector<std::string>& all, const std::string& one) {
+    return std::find(all.begin(), all.end(), one) != all.end();
+}
+
+} // namespace
+
+TEST_F(HalcyraCli, InfoShowsBothPrintersAndPrinterBsSerialGoesIn) {
+    StartSim("halcyra");
+    RunResult r = Cli({"--json", "info"});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    Json j = Json::parse(r.out, nullptr, false);
+    EXPECT_EQ(j["device"]["class"], "CHalcyra");
+    EXPECT_EQ(j["device"]["printers"], 2);
+    EXPECT_EQ(j["serial"]["printer"], "PA200001");
+    EXPECT_EQ(j["serial"]["printer_b"], "PB200002");
+    // Each printer's drawer was opened through one USB port and found by the transporter.
+    const auto cmds = Commands();
+    EXPECT_TRUE(Has(cmds, "f12602C") && Has(cmds, "f12612C"));
+
+    r = Cli({"set-serial", "--transporter", "QX100001", "--printer", "PA200001", "--printer-b",
+             "PB777"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("printer b sn: PB777"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("status: Parameter update succeeded"), std::string::npos) << r.out;
+    std::vector<std::string> stored;
+    for (const Json& line : Log("rx"))
+        if (line.value("cmd", "") == "f9261C")
+            stored.push_back(line.value("data", ""));
+    EXPECT_EQ(stored, std::vector<std::string>{"PB777   "});
+}
+
+TEST_F(HalcyraCli, PrinterFirmwareGoesToBothPrintersOverTheParallelPorts) {
+    StartSim("halcyra-lpt");
+    std::vector<char> image(65536, 0);
+    const std::string id = "CD-R InkographerVERSION 5.40 A   Inkographer1";
+    std::copy(id.begin(), id.end(), image.begin() + 160);
+    const std::string path = dir.Path() + "/printer.bin";
+    std::ofstream(path, std::ios::binary).write(image.data(), std::streamsize(image.size()));
+
+    const RunResult r = Cli({"--json", "flash", path});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(Json::parse(r.out, nullptr, false)["status"], "Downloading - completed");
+    std::vector<std::string> programmed;
+    for (const Json& e : Log("event"))
+        if (e.value("event", "") == "flash" && e.value("accepted", false))
+            programmed.push_back(e.value("printer", ""));
+    EXPECT_EQ(programmed, (std::vector<std::string>{"a", "b"}));
+    // Nothing of it went over the transporter's link.
+    for (const std::string& cmd : Commands())
+        EXPECT_NE(cmd.rfind("g0", 0), 0u) << cmd;
+}
+
+TEST_F(HalcyraCli, PrintGridOnPrinterAThenACalibrationRoundOnPrinterB) {
+    StartSim("halcyra");
+    RunResult r = Cli({"print-grid"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("status: Printing Completed"), std::string::npos) << r.out;
+    const std::string captured = daxtest::ReadFile(dir.Path() + "/capture.bin");
+    const auto grid = dax::BuiltInPattern(dax::kPatternCalibrationGrid);
+    EXPECT_NE(captured.find(std::string(grid.begin(), grid.end())), std::string::npos);
+
+    r = Cli({"--json", "calibrate-rotator", "--printer", "B", "--left", "30", "--right", "35",
+             "--left-margin", "5", "--top-margin", "75", "--save"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    const auto cmds = Commands();
+    // The settings, the turn onto the printer and the store all name printer B.
+    for (const char* cmd :
+         {"f4261032C", "f6261005C", "f7261075C", "f32611100000C", "f12616C", "h1261C", "f12614C"})
+        EXPECT_TRUE(Has(cmds, cmd)) << cmd;
+}
