@@ -50,6 +50,10 @@ bool CHalcyra::GetPrinterSerial2(std::string& serial) {
         m_strError = "GetPrinterSerial2 failed - low revision firmware";
         return false;
     }
+    if (m_nPrinters < 2) {
+        m_strError = "GetPrinterSerial2 failed - no printer B";
+        return false;
+    }
     RequestSense(kDefaultTimeout, nullptr, nullptr);
     if (ReadStoredText(kAreaPrinterBSerial, kReadStoredTextSeconds, {}, serial) !=
         StoredRead::Read) {
@@ -66,6 +70,12 @@ bool CHalcyra::SetPrinterSerial2(const std::string& serial) {
     }
     if (m_nTransporterRevision < kRevisionPrinterBSerial) {
         m_strError = "SetPrinterSerial2 failed - low revision firmware";
+        return false;
+    }
+    // Without printer B the field was never shown: what it holds is no serial of printer B, and
+    // writing it would blank the one that a printer without its port still keeps.
+    if (m_nPrinters < 2) {
+        m_strError = "SetPrinterSerial2 failed - no printer B";
         return false;
     }
     // An escape byte in the serial would start a second command on the transporter.

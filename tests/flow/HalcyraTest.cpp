@@ -1,6 +1,8 @@
+#include "app/ControlIds.h"
 #include "devices/CHalcyra.h"
 #include "devices/ProductRecognition.h"
 #include "devices/RecogniseTransporter.h"
+#include "flow/DialogRig.h"
 #include "flow/ScriptedTransporter.h"
 #include "platform/fake/FakePrinterDevices.h"
 #include "printers/CParallelPort.h"
@@ -60,13 +62,15 @@ struct HalcyraFlow : ::testing::Test {
         return std::make_unique<CHalcyra>(t.port.get(), t.clock, ui, PrinterAccess{&printers, {}});
     }
     // The printer at `element` whose drawer this device opens.
-    void Owns(FakePrinter& printer, int element) {
+    void Owns(FakePrinter& printer, int element) { Owns(printer, element, t); }
+    static void Owns(FakePrinter& printer, int element, ScriptedTransporter& st) {
         const std::string find = "!f1" + std::to_string(element) + "2C";
-        printer.onWrite = [this, find](FakePrinter&, const std::vector<uint8_t>& bytes) {
+        st.refusals[find] = {3, 0};
+        printer.onWrite = [&st, find](FakePrinter&, const std::vector<uint8_t>& bytes) {
             if (Text(bytes) == "\x1B!d0C")
-                t.refusals.erase(find);
+                st.refusals.erase(find);
             if (Text(bytes) == "\x1B!d1C")
-                t.refusals[find] = {3, 0};
+                st.refusals[find] = {3, 0};
         };
     }
     std::string Sent() {
@@ -326,6 +330,11 @@ TEST_F(HalcyraFlow, SettingsCarryThePrinterAndTheStoreWaitsForTheRestart) {
     EXPECT_FALSE(h->SetPrinterSerial2("B\x1B!g1C"));
     EXPECT_EQ(h->GetErrorText(), CVelmora::kSerialNotPrintable);
     EXPECT_TRUE(Sent().empty());
+    // With printer B gone from the count, its stored serial is neither shown nor blanked.
+    h->m_nPrinters = 1;
+    EXPECT_FALSE(h->GetPrinterSerial2(serial) || h->SetPrinterSerial2(""));
+    EXPECT_TRUE(Sent().empty());
+    h->m_nPrinters = 2;
 
     t.counters['1'] = 0;
     t.overrides["!f;2611C"] = "\x1B!f;11234 C";
@@ -339,4 +348,25 @@ TEST_F(HalcyraFlow, SettingsCarryThePrinterAndTheStoreWaitsForTheRestart) {
     t.silentSenses = 100;
     EXPECT_FALSE(h->SaveSettings(false));
     EXPECT_EQ(h->GetErrorText(), CVelmora::kSaveSettingsNoAnswer);
+}
+
+TEST_F(HalcyraFlow, TheWindowShowsPrinterBsSerialAndSendsItBack) {
+    DialogRig rig;
+    ScriptedTransporter& st = rig.Attach(1, Halcyra(96, "3.20 "));
+    st.printerBSense = 0;
+    st.stored[261] = "PB000001";
+    Owns(printers.AddUsbPrinter(kUsbA), 260, st);
+    Owns(printers.AddUsbPrinter(kUsbB), 261, st);
+    rig.context.printerDevices = &printers;
+    rig.Dialog().m_nPort = 1;
+    ASSERT_TRUE(rig.Dialog().ScanPort(false));
+    EXPECT_EQ(rig.view.GetControlText(IDC_PRINTER_SN_LABEL), "Printer A SN:");
+    EXPECT_TRUE(rig.view.IsControlVisible(IDC_PRINTER_B_SN));
+    EXPECT_EQ(rig.view.GetControlText(IDC_PRINTER_B_SN), "PB000001");
+
+    rig.view.SetControlText(IDC_PRINTER_B_SN, "PB2");
+    rig.Dialog().OnUpdateSerial();
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Parameter update succeeded");
+    EXPECT_NE(std::find(st.commands.begin(), st.commands.end(), "!f9261CPB2     "),
+              st.commands.end());
 }
