@@ -57,8 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(line->written.empty());
         return 0;
     }
-    // A known transporter product, or the stand-alone printer's own identification.
-    bool known = IsInkographerInquiry(answer, count);
+    // A known transporter product, the dual-printer transporter, or the stand-alone printer's
+    // own identification.
+    bool known = IsInkographerInquiry(answer, count) || IsHalcyraInquiry(answer, count);
     for (const KnownProduct& p : KnownTransporterProducts())
         known |= std::memcmp(answer + 7, p.name.data(), p.compareLength) == 0;
     FUZZ_CHECK(known);
@@ -76,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A device without loader parameters (the stand-alone printer) leaves the beeps untouched.
     FUZZ_CHECK((beeps >= 0 && beeps <= 9) || (!params && beeps == -1));
     FUZZ_CHECK(device->m_nTransporterRevision >= 0 && device->m_nTransporterRevision <= 9999);
-    FUZZ_CHECK(device->m_nPrinters >= 0 && device->m_nPrinters <= 1);
+    FUZZ_CHECK(device->m_nPrinters >= 0 && device->m_nPrinters <= 2);
     CheckOnlyCommandsWritten(*line);
     FUZZ_CHECK(line->endlessReads == 0);
     // The longest start-up is the printer's alignment poll: 240 polls of at most 33.5 s.
