@@ -33,6 +33,13 @@ bool present(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
+// A port is a device node (or, for the simulator and tests, a file or a pseudo-terminal); a
+// folder in the device directory is never one.
+bool presentPort(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
 // A directory entry as the node to open: a link is followed to its target so that messages and
 // listings name the real device; a dangling link stays as it is (opening it then fails plainly).
 std::string nodeOf(const std::string& entryPath, const struct stat& st) {
@@ -166,14 +173,14 @@ std::optional<std::string> DeviceNames::resolvePath(const std::string& windowsPa
 }
 
 bool DeviceNames::isPresent(const std::string& node) const {
-    return present(node);
+    return presentPort(node);
 }
 
 std::vector<ComPortNode> DeviceNames::listComPorts() const {
     std::vector<ComPortNode> ports;
     for (int n = 1; n <= kMaxComPort; ++n) {
         auto node = resolveCom(n);
-        if (node && present(*node))
+        if (node && presentPort(*node))
             ports.push_back({n, *node});
     }
     return ports;
