@@ -471,6 +471,10 @@ bool ApplySetting(const std::string& assignment, SDeviceConfig& c, std::string& 
         if (!ParseCodes(v, c.morraneCodes))
             return bad("codes from 0 to 999 separated by commas");
     } else if (key == "lpt") {
+        if (c.halcyra) {
+            error = "--set lpt: the dual-printer transporter's ports are lpt1= and lpt2=";
+            return false;
+        }
         if (v != "0" && v != "1" && v != "2" && v != "12")
             return bad("0, 1, 2 or 12");
         c.lpt1 = v == "1" || v == "12";
