@@ -10,7 +10,7 @@ const std::string kSim0 = "usb/vid_044e&pid_200a#SIM0";
 const std::string kSim1 = "usb/vid_044e&pid_200a#SIM1";
 
 TEST(DaxsimHalcyra, APrinterAnswersFindOnlyWhileTheDrawerOfItsOwnPortIsOut) {
-    Sim sim("halcyra", {"usb_ports=BA", "open_drive=245"});
+    Sim sim("halcyra", {"usb_ports=BA", "open_drive=245", "refuse_once=f10020C:6"});
     ASSERT_FALSE(sim.pts.empty()) << sim.ready;
     const std::string inquiry = sim.Ask(Esc("!e0C"), 7 + 96);
     ASSERT_EQ(inquiry.size(), 7u + 96u);
@@ -18,8 +18,13 @@ TEST(DaxsimHalcyra, APrinterAnswersFindOnlyWhileTheDrawerOfItsOwnPortIsOut) {
     EXPECT_EQ(inquiry.substr(7, 16), "QUENTAR CD XPTR ");
     EXPECT_EQ(inquiry.substr(7 + 32, 16), "CD-R Inkographer");
 
-    // The drawer search stops at drive 245, whose height lies in its own band.
-    sim.Talk({{"!f10020C", "!f11C"}, {"!f12402C", "!f11C"}, {"!f0240C", "!f01027820C"}});
+    // A door opened once refuses the picker's way home once. The drawer search stops at drive
+    // 245, whose height lies in its own band.
+    sim.Talk({{"!f10020C", "!f10C"},
+              {"!e1C", "!e1006000000C"},
+              {"!f10020C", "!f11C"},
+              {"!f12402C", "!f11C"},
+              {"!f0240C", "!f01027820C"}});
 
     // SIM0 carries printer B here: its drawer makes B, and only B, answer FIND.
     WritePort(sim, Esc("!d0C"), kSim0);
