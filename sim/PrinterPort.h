@@ -5,6 +5,7 @@
 #include "PrinterStream.h"
 #include "PseudoTerminal.h"
 
+#include <chrono>
 #include <string>
 
 namespace dax::sim {
@@ -36,6 +37,8 @@ public:
     CFlashReceiver& Flash() { return m_flash; }
     bool Flashing() const { return m_bFlashing; }
     void SetFlashing(bool on) { m_bFlashing = on; }
+    std::chrono::steady_clock::time_point LastFlashRx() const { return m_lastFlashRx; }
+    void SetLastFlashRx(std::chrono::steady_clock::time_point t) { m_lastFlashRx = t; }
 
 private:
     std::string m_strSource;
@@ -45,6 +48,7 @@ private:
     char m_cPrinter = 0;
     CFlashReceiver m_flash;
     bool m_bFlashing = false;
+    std::chrono::steady_clock::time_point m_lastFlashRx;
 };
 
 } // namespace dax::sim

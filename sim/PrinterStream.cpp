@@ -1,5 +1,7 @@
 #include "PrinterStream.h"
 
+#include "FlashReceiver.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -40,7 +42,8 @@ std::optional<CPrinterStream::SItem> CPrinterStream::FirmwareCommand(bool& parti
         partial = i - kLead.size() <= kMaxDigits;
         return std::nullopt;
     }
-    if (i == kLead.size() || i - kLead.size() > kMaxDigits || m_strPending[i] != 'C')
+    if (i == kLead.size() || i - kLead.size() > kMaxDigits || m_strPending[i] != 'C' || size == 0 ||
+        size > CFlashReceiver::kMaxImage)
         return std::nullopt;
     SItem item;
     item.isCommand = true;

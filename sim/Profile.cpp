@@ -347,6 +347,7 @@ const char* SettingsHelp() {
            "  pace=0|1               read no faster than the line rate (10 bits a byte)\n"
            "  wrong_rate=silent|garbage seed=N       behaviour at a wrong rate, random bytes\n"
            "  refuse=PREFIX:T[:P] drop=PREFIX garbage=PREFIX   faults (repeatable)\n"
+           "  refuse_once=PREFIX:T[:P]   refuses the first such command only\n"
            "  print_busy_polls=N     status polls that see a finished job still printing\n"
            "                         (also usb_printer_busy_polls; default 1)\n"
            "  print_end_sense=T[:P]  sense of the first poll after them (default 0:0)\n"
@@ -471,6 +472,10 @@ bool ApplySetting(const std::string& assignment, SDeviceConfig& c, std::string& 
         if (!ParseCodes(v, c.morraneCodes))
             return bad("codes from 0 to 999 separated by commas");
     } else if (key == "lpt") {
+        if (c.halcyra) {
+            error = "--set lpt: the dual-printer transporter's ports are lpt1= and lpt2=";
+            return false;
+        }
         if (v != "0" && v != "1" && v != "2" && v != "12")
             return bad("0, 1, 2 or 12");
         c.lpt1 = v == "1" || v == "12";
@@ -510,12 +515,12 @@ bool ApplySetting(const std::string& assignment, SDeviceConfig& c, std::string& 
         if (!ParseNumber(v, 0, 999999999, n))
             return bad("a number");
         c.seed = static_cast<unsigned>(n);
-    } else if (key == "refuse" || key == "drop" || key == "garbage") {
-        const EFault kind = key == "refuse" ? EFault::Refuse
-                            : key == "drop" ? EFault::Drop
-                                            : EFault::Garbage;
+    } else if (key == "refuse" || key == "refuse_once" || key == "drop" || key == "garbage") {
+        const EFault kind = key == "drop"      ? EFault::Drop
+                            : key == "garbage" ? EFault::Garbage
+                                               : EFault::Refuse;
         std::string why;
-        if (!c.faults.Add(kind, v, why)) {
+        if (!c.faults.Add(kind, v, why, key == "refuse_once")) {
             error = "--set " + key + ": " + why;
             return false;
         }

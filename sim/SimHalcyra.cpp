@@ -88,7 +88,7 @@ int* CSimHalcyra::Place(int element) {
     return it == m_discs.end() ? nullptr : &it->second;
 }
 
-std::optional<CSimHalcyra::SResult> CSimHalcyra::Handle(const SCommand& c) {
+void CSimHalcyra::Address(const SCommand& c) {
     switch (c.kind) {
     case ECommand::ReadElementStatus:
     case ECommand::PositionMedium:
@@ -106,7 +106,10 @@ std::optional<CSimHalcyra::SResult> CSimHalcyra::Handle(const SCommand& c) {
     default:
         break;
     }
+}
 
+std::optional<CSimHalcyra::SResult> CSimHalcyra::Handle(const SCommand& c) {
+    Address(c);
     SResult r;
     switch (c.kind) {
     case ECommand::RequestSense:

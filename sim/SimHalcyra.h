@@ -52,6 +52,9 @@ public:
         bool settingsChanged = false;
     };
     std::optional<SResult> Handle(const SCommand& c);
+    // A command that names a printer's element makes it the printer the next refusal's code
+    // and the printer commands on the serial link go to.
+    void Address(const SCommand& c);
 
     // The 14-byte sense: transporter code, then printer A's and B's (255 when absent).
     std::string Sense();

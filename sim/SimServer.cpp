@@ -123,19 +123,45 @@ int CSimServer::WaitMs(Clock::time_point now) const {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t - now).count();
         return static_cast<int>(ms < 0 ? 0 : ms + 1);
     };
+    int wait = -1;
     switch (m_state) {
     case EState::Restarting:
-        return until(m_restartEnd);
+        wait = until(m_restartEnd);
+        break;
     case EState::Programming:
-        return until(m_lastRx + std::chrono::milliseconds(m_config.flashTimeoutMs));
+        wait = until(m_lastRx + std::chrono::milliseconds(m_config.flashTimeoutMs));
+        break;
     case EState::Serving:
+        if (m_parser.HasPending())
+            wait = until(m_lastRx + std::chrono::milliseconds(kIncompleteCommandMs));
         break;
     }
-    return m_parser.HasPending() ? until(m_lastRx + std::chrono::milliseconds(kIncompleteCommandMs))
-                                 : -1;
+    // A printer's firmware that stops arriving on its port is given up too.
+    for (const CPrinterPort* port : m_ports) {
+        if (!port->Flashing())
+            continue;
+        const int ms =
+            until(port->LastFlashRx() + std::chrono::milliseconds(m_config.flashTimeoutMs));
+        wait = wait < 0 ? ms : std::min(wait, ms);
+    }
+    return wait;
 }
 
 void CSimServer::OnTimers(Clock::time_point now) {
+    for (CPrinterPort* port : m_ports) {
+        if (port->Flashing() &&
+            now - port->LastFlashRx() >= std::chrono::milliseconds(m_config.flashTimeoutMs)) {
+            // The printer keeps the firmware it had; what comes next is print data again.
+            port->SetFlashing(false);
+            m_log.Write("event",
+                        CJsonLine()
+                            .Add("event", "flash_timeout")
+                            .Add("target", "printer")
+                            .Add("printer", port->Printer() == 'B' ? "b" : "a")
+                            .Add("received", static_cast<long long>(port->Flash().Received()))
+                            .Add("expected", static_cast<long long>(port->Flash().Expected())));
+        }
+    }
     if (m_state == EState::Restarting && now >= m_restartEnd) {
         m_state = EState::Serving;
         m_parser.Reset();
@@ -399,12 +425,16 @@ void CSimServer::StartRestart(Clock::time_point now, const char* why) {
 bool CSimServer::ReadPrinterPort(CPrinterPort& port) {
     std::string bytes;
     const bool ok = port.Line().ReadAvailable(bytes, std::numeric_limits<std::size_t>::max());
-    if (bytes.empty())
-        return ok;
-    if (port.Flashing()) {
-        ProgramOnPort(port, bytes);
-        return ok;
+    while (!bytes.empty()) {
+        if (port.Flashing())
+            bytes = ProgramOnPort(port, bytes);
+        else
+            bytes = PrintOnPort(port, bytes);
     }
+    return ok;
+}
+
+std::string CSimServer::PrintOnPort(CPrinterPort& port, const std::string& bytes) {
     CSimPrinter* printer = PrinterOf(port);
     if (!printer) {
         // Another transporter's printer: its bytes go nowhere here.
@@ -412,30 +442,30 @@ bool CSimServer::ReadPrinterPort(CPrinterPort& port) {
                                  .Add("source", port.Source())
                                  .Add("size", static_cast<long long>(bytes.size()))
                                  .Add("ignored", "not this transporter's printer"));
-        return ok;
+        return "";
     }
+    const char* tag = port.Printer() == 'B' ? "b" : "a";
     // The capture takes whole commands: the serial link's set-up arrives at its own pace while
     // this port's rows stream in, and a read may end inside a row.
     port.Stream().Feed(bytes);
+    std::string firmware;
     while (const auto item = port.Stream().Next()) {
         if (item->firmwareBytes > 0) {
-            printer->EndChunk();
-            CJsonLine rx;
-            m_log.Write("rx", rx.Add("source", port.Source())
-                                  .Add("printer", port.Printer() == 'B' ? "b" : "a")
+            m_log.Write("rx", CJsonLine()
+                                  .Add("source", port.Source())
+                                  .Add("printer", tag)
                                   .Add("bytes", item->command.raw)
                                   .Add("cmd", item->command.name));
             port.Flash().Begin(EFlashTarget::Printer, item->firmwareBytes, false);
             port.SetFlashing(true);
+            port.SetLastFlashRx(Clock::now());
             m_log.Write("event", CJsonLine()
                                      .Add("event", "programming")
                                      .Add("target", "printer")
-                                     .Add("printer", port.Printer() == 'B' ? "b" : "a")
+                                     .Add("printer", tag)
                                      .Add("expected", static_cast<long long>(item->firmwareBytes)));
-            const std::string rest = port.Stream().TakePending();
-            if (!rest.empty())
-                ProgramOnPort(port, rest);
-            return ok;
+            firmware = port.Stream().TakePending();
+            break;
         }
         if (item->isCommand) {
             printer->Capture(port.Source(), item->command.raw);
@@ -446,14 +476,15 @@ bool CSimServer::ReadPrinterPort(CPrinterPort& port) {
         }
     }
     printer->EndChunk();
-    return ok;
+    return firmware;
 }
 
-void CSimServer::ProgramOnPort(CPrinterPort& port, const std::string& bytes) {
+std::string CSimServer::ProgramOnPort(CPrinterPort& port, const std::string& bytes) {
     CFlashReceiver& flash = port.Flash();
+    port.SetLastFlashRx(Clock::now());
     const std::size_t taken = flash.Feed(bytes, true);
     if (!flash.Complete())
-        return;
+        return "";
     port.SetFlashing(false);
     const int index = port.Printer() == 'B' ? 1 : 0;
     std::string reason;
@@ -477,9 +508,7 @@ void CSimServer::ProgramOnPort(CPrinterPort& port, const std::string& bytes) {
     }
     m_log.Write("event", line);
     // What follows the image is print data again.
-    if (taken < bytes.size()) {
-        port.Stream().Feed(bytes.substr(taken));
-    }
+    return bytes.substr(taken);
 }
 
 void CSimServer::DrainPrinterPorts() {

@@ -66,7 +66,10 @@ private:
     // The printer behind a port: the only one, or the dual-printer transporter's A or B;
     // nothing for a port whose printer is not the transporter's.
     CSimPrinter* PrinterOf(const CPrinterPort& port);
-    void ProgramOnPort(CPrinterPort& port, const std::string& bytes);
+    // Each takes what is its own of bytes from a printer port and returns the rest: print data
+    // up to a firmware command, firmware up to the image's end.
+    std::string PrintOnPort(CPrinterPort& port, const std::string& bytes);
+    std::string ProgramOnPort(CPrinterPort& port, const std::string& bytes);
     void LogHalcyraSettings(const char* why);
 
     SDeviceConfig m_config;

@@ -136,6 +136,8 @@ SReply CSimTransporter::Ack(const SCommand& c, int sense) {
 }
 
 SReply CSimTransporter::Refuse(const SCommand& c, int transporterSense, int printerSense) {
+    if (m_halcyra)
+        m_halcyra->Address(c);
     SetSense(transporterSense, printerSense);
     SReply r;
     r.send = c.answerLength > 0;

@@ -159,6 +159,11 @@ int main(int argc, char** argv) {
         portList.push_back(port.get());
         ready.Add(port->Source(), port->Line().SlavePath())
             .Add(port->Source() + "_link", port->LinkPath());
+        if (port->Printer() != 0) // the dual-printer transporter's: whose port it is
+            ready.Add(port->Source() + "_printer",
+                      port->Printer() == '-'
+                          ? "other"
+                          : std::string(1, static_cast<char>(port->Printer() - 'A' + 'a')));
     }
     CSimServer server(config, line, log, portList);
     if (!options.printCapture.empty() && !server.OpenCapture(options.printCapture, error)) {
