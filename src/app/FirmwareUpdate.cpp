@@ -190,15 +190,21 @@ bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
     const int delay = t.GetRebootDelay();
     DropDevice();
     m_ctx.clock.sleep(uint32_t(std::max(delay, 0)) * 1000);
+    const std::string stopped =
+        std::string("Flash update stopped after the download, before the transporter was found "
+                    "again: ") +
+        kMayBeProgramming;
     if (m_view.StopRequested()) {
-        SetStatus(std::string("Flash update stopped after the download, before the transporter was "
-                              "found again: ") +
-                  kMayBeProgramming);
+        SetStatus(stopped);
         return false;
     }
     if (!ScanPort(false)) {
+        // A stop during the probe cut its pauses short: its reason would mislead.
         std::string why =
-            "Flash update: the transporter was not found again after the download - " + m_strStatus;
+            m_view.StopRequested()
+                ? stopped
+                : "Flash update: the transporter was not found again after the download - " +
+                      m_strStatus;
         if (why.find(kMayBeProgramming) == std::string::npos)
             why += std::string("; ") + kMayBeProgramming;
         SetStatus(why);

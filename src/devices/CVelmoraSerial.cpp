@@ -38,8 +38,9 @@ CVelmora::StoredRead CVelmora::ReadStoredText(int area, uint32_t seconds, const 
     }
     if (!stored.valid) {
         if (SenseAfterRefusal() && m_strError.empty()) {
-            // Not a refusal the device stands by: a garbled answer.
+            // Not a refusal the device stands by (it reports no fault): a garbled answer.
             m_strError = prefix + "unreadable answer, and the transporter reports no fault";
+            return StoredRead::LinkFailed;
         }
         return StoredRead::Refused;
     }

@@ -229,6 +229,8 @@ TEST(DialogCommands, AFailedReadOfThePageNamesItself) {
         {"!f:000C", "", "Get SN - Receive timeout"},
         {"!f:000C", std::string("\x1B!f:?0#&*@!^~%", 14),
          "Get SN - unreadable answer, and the transporter reports no fault"},
+        {"!f:260C", std::string("\x1B!f:?0#&*@!^~%", 14),
+         "Get Printer SN - unreadable answer, and the transporter reports no fault"},
         {"!f;2C", "", "Get Ribbon Count - Receive timeout"},
     };
     for (const Case& c : cases) {
