@@ -33,6 +33,11 @@ enum class ECommand {
     InkReload,      // f312%C (again at an angle), f313%C (pocket disc from the bin)
     InkReadSerial,  // f:C
     InkStoreSerial, // f9C + 8 characters
+    // The dual-printer transporter's commands that name a printer (260 or 261).
+    PrinterSetting, // f4EEEVVVC offset, f6EEEVVVC left margin, f7EEEVVVC top margin
+    Rotation,       // f3EEE11SSSSSC: turn the disc in gripper 1 by S steps for that printer
+    PrinterReady,   // f@EEEC
+    StorePrinter,   // h1EEEC: store that printer's settings
     Unknown,        // ESC "!" and a text this firmware has no grammar for
 };
 

@@ -65,6 +65,30 @@ constexpr std::array kInkographerGrammars = {
     SGrammar{"g1C", ECommand::Restart, 0},
 };
 
+// The dual-printer transporter: its printer commands carry the printer's element (260, 261).
+constexpr std::array kHalcyraGrammars = {
+    SGrammar{"e0C", ECommand::Inquiry, 7},
+    SGrammar{"e1C", ECommand::RequestSense, 14},
+    SGrammar{"e4#C", ECommand::MediaSize, 6},
+    SGrammar{"f0###C", ECommand::ReadElementStatus, 12},
+    SGrammar{"f1###?C", ECommand::PositionMedium, 6},
+    SGrammar{"f2###?C", ECommand::OpenCloseElement, 6},
+    SGrammar{"f3###11#####C", ECommand::Rotation, 6},
+    SGrammar{"f4######C", ECommand::PrinterSetting, 6},
+    SGrammar{"f5###C", ECommand::Leds, 6},
+    SGrammar{"f6######C", ECommand::PrinterSetting, 6},
+    SGrammar{"f7######C", ECommand::PrinterSetting, 6},
+    SGrammar{"f@###C", ECommand::PrinterReady, 6},
+    SGrammar{"f;###?C", ECommand::Counter, 11},
+    SGrammar{"f:###C", ECommand::ReadText, 14},
+    SGrammar{"f9###C$", ECommand::StoreText, 6},
+    SGrammar{"b%C", ECommand::BaudRate, 5},
+    SGrammar{"g0%C", ECommand::BeginFlash, 6},
+    SGrammar{"g1C", ECommand::Restart, 6},
+    SGrammar{"h1###C", ECommand::StorePrinter, 6},
+    SGrammar{"h1C", ECommand::StoreSettings, 6},
+};
+
 enum class EMatch { Full, Partial, Fail };
 
 bool IsDigit(char c) {
@@ -162,7 +186,18 @@ SCommand Build(const SGrammar& g, const SMatch& m, const std::string& raw,
     switch (g.kind) {
     case ECommand::ReadElementStatus:
     case ECommand::ReadText:
+    case ECommand::PrinterReady:
+    case ECommand::StorePrinter:
         c.element = ToInt(f[0]);
+        break;
+    case ECommand::PrinterSetting:
+        c.letter = text[1];
+        c.element = ToInt(f[0].substr(0, 3));
+        c.number = std::strtol(f[0].c_str() + 3, nullptr, 10);
+        break;
+    case ECommand::Rotation:
+        c.element = ToInt(f[0]);
+        c.number = std::strtol(f[1].c_str(), nullptr, 10);
         break;
     case ECommand::PositionMedium:
     case ECommand::OpenCloseElement:
@@ -195,7 +230,10 @@ SCommand Build(const SGrammar& g, const SMatch& m, const std::string& raw,
         c.number = std::strtol(f[0].c_str(), nullptr, 10);
         break;
     case ECommand::Counter:
-        c.letter = f[0][0];
+        // The dual-printer transporter names the printer before the counter digit.
+        if (f.size() == 2)
+            c.element = ToInt(f[0]);
+        c.letter = f.back()[0];
         break;
     default:
         break;
@@ -245,9 +283,10 @@ std::optional<CCommandParser::SItem> CCommandParser::Next() {
 
     const std::string text = region.substr(2);
     bool partial = false;
-    const std::span<const SGrammar> grammars = m_bInkographer
-                                                   ? std::span<const SGrammar>(kInkographerGrammars)
-                                                   : std::span<const SGrammar>(kGrammars);
+    const std::span<const SGrammar> grammars =
+        m_set == ECommandSet::Inkographer ? std::span<const SGrammar>(kInkographerGrammars)
+        : m_set == ECommandSet::Halcyra   ? std::span<const SGrammar>(kHalcyraGrammars)
+                                          : std::span<const SGrammar>(kGrammars);
     for (const SGrammar& g : grammars) {
         const SMatch m = Match(g.pattern, text);
         if (m.result == EMatch::Full) {

@@ -27,8 +27,12 @@ public:
 
     static constexpr std::size_t kMaxPending = 64;
 
+    enum class ECommandSet { Transporter, Inkographer, Halcyra };
+
     // inkographer: the stand-alone disc printer's command set instead of the transporter's.
-    explicit CCommandParser(bool inkographer = false) : m_bInkographer(inkographer) {}
+    explicit CCommandParser(bool inkographer = false)
+        : m_set(inkographer ? ECommandSet::Inkographer : ECommandSet::Transporter) {}
+    explicit CCommandParser(ECommandSet set) : m_set(set) {}
 
     void Feed(const std::string& bytes) { m_strPending += bytes; }
 
@@ -48,7 +52,7 @@ public:
 private:
     SItem TakeJunk(std::size_t count);
     std::string m_strPending;
-    bool m_bInkographer = false;
+    ECommandSet m_set = ECommandSet::Transporter;
 };
 
 } // namespace dax::sim

@@ -4,8 +4,9 @@
 
 namespace dax::sim {
 
-bool CFaultRules::Add(EFault kind, const std::string& text, std::string& error) {
+bool CFaultRules::Add(EFault kind, const std::string& text, std::string& error, bool once) {
     SRule rule;
+    rule.once = once;
     rule.fault.kind = kind;
     std::string rest = text;
     if (kind == EFault::Refuse) {
@@ -42,10 +43,12 @@ bool CFaultRules::Add(EFault kind, const std::string& text, std::string& error) 
     return true;
 }
 
-SFault CFaultRules::Find(const std::string& text) const {
-    for (const SRule& r : m_rules) {
-        if (text.compare(0, r.prefix.size(), r.prefix) == 0)
-            return r.fault;
+SFault CFaultRules::Find(const std::string& text) {
+    for (SRule& r : m_rules) {
+        if (r.spent || text.compare(0, r.prefix.size(), r.prefix) != 0)
+            continue;
+        r.spent = r.once;
+        return r.fault;
     }
     return {};
 }

@@ -17,16 +17,20 @@ struct SFault {
 
 class CFaultRules {
 public:
-    // "PREFIX:TSENSE[:PSENSE]" for refusals, "PREFIX" for the others.
-    bool Add(EFault kind, const std::string& text, std::string& error);
+    // "PREFIX:TSENSE[:PSENSE]" for refusals, "PREFIX" for the others. once: the rule applies
+    // to the first matching command only (a door opened once, a drive not ready once).
+    bool Add(EFault kind, const std::string& text, std::string& error, bool once = false);
 
-    // The first rule whose prefix the command text begins with (text without ESC "!").
-    SFault Find(const std::string& text) const;
+    // The first rule in force whose prefix the command text begins with (text without
+    // ESC "!"); a rule for once is spent by it.
+    SFault Find(const std::string& text);
 
 private:
     struct SRule {
         std::string prefix;
         SFault fault;
+        bool once = false;
+        bool spent = false;
     };
     std::vector<SRule> m_rules;
 };

@@ -59,4 +59,8 @@ std::optional<SImageIdentification> ReadPrinterImageIdentification(const std::st
     return ReadIdentificationAt(image, kHeader);
 }
 
+std::optional<SImageIdentification> ReadPrinterFileIdentification(const std::string& image) {
+    return ReadIdentificationAt(image, 0);
+}
+
 } // namespace dax::sim

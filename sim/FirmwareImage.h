@@ -25,4 +25,7 @@ std::optional<SImageIdentification> ReadTransporterImageIdentification(const std
 // A printer image keeps its identification at 160 only.
 std::optional<SImageIdentification> ReadPrinterImageIdentification(const std::string& image);
 
+// The dual-printer transporter's printer firmware file begins with its identification.
+std::optional<SImageIdentification> ReadPrinterFileIdentification(const std::string& image);
+
 } // namespace dax::sim

@@ -29,6 +29,12 @@ std::string BuildIdentification(const SDeviceConfig& c) {
         Put(id, 48, c.printerModel, 6);
         Put(id, 56, RevisionField(c.printerRevision, c.printerSuffix), 6);
     }
+    // The dual-printer transporter's second printer follows in the same layout.
+    if (c.halcyra && c.hal.printers == 2) {
+        Put(id, 64, c.printerName, 16);
+        Put(id, 80, c.printerModel, 6);
+        Put(id, 88, RevisionField(c.hal.printerBRevision, c.printerSuffix), 6);
+    }
     id.resize(static_cast<std::size_t>(IdentificationCount(c)), ' ');
     return id;
 }

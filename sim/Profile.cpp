@@ -24,6 +24,9 @@ const std::vector<SProfileInfo> kProfiles = {
     {"morrane-dkpr22", "BIN4 transporter (suffix F) with a Morrane DKPR22 printer"},
     {"inkographer", "stand-alone disc printer CD-R Inkographer 5.21 with its disc handler"},
     {"inkographer-manual", "stand-alone disc printer 5.21 without disc handler (manual loading)"},
+    {"halcyra", "QUENTAR CD XPTR 3.20 with two printers, each on its own USB port"},
+    {"halcyra-1", "QUENTAR CD XPTR 3.20 with one printer on a USB port"},
+    {"halcyra-lpt", "QUENTAR CD XPTR 3.20 with two printers on the parallel ports lpt1, lpt2"},
 };
 
 bool ValidRevision(const std::string& text) {
@@ -129,6 +132,76 @@ void SetPrinterKind(SDeviceConfig& c, EPrinter kind) {
         c.printerName = "DISC PRINTER";
 }
 
+bool PortPrinter(const std::string& v, char& printer) {
+    if (v == "A" || v == "B")
+        printer = v[0];
+    else if (v == "other")
+        printer = '-';
+    else if (v == "none")
+        printer = 0;
+    else
+        return false;
+    return true;
+}
+
+// The keys of the dual-printer transporter; false when key is none of them. A bad value fills
+// error and returns true.
+bool ApplyHalcyraSetting(const std::string& key, const std::string& v, SDeviceConfig& c,
+                         std::string& error) {
+    auto bad = [&](const char* what) {
+        error = "--set " + key + ": " + what + ", got '" + v + "'";
+        return true;
+    };
+    auto& h = c.hal;
+    long n = 0;
+    if (key == "printers") {
+        if (v != "1" && v != "2")
+            return bad("1 or 2");
+        h.printers = v[0] - '0';
+    } else if (key == "usb_ports") {
+        const std::string ports = v == "none" ? "" : v;
+        if (ports.size() > 4 || ports.find_first_not_of("AB-") != std::string::npos)
+            return bad("up to four of A, B and -, or none");
+        h.usbPorts = ports;
+    } else if (key == "lpt1" || key == "lpt2") {
+        if (!PortPrinter(v, key == "lpt1" ? h.lpt1 : h.lpt2))
+            return bad("A, B, other or none");
+    } else if (key == "open_drive") {
+        if (v == "none")
+            h.openDrive = 0;
+        else if (ParseNumber(v, 241, 250, n))
+            h.openDrive = static_cast<int>(n);
+        else
+            return bad("a drive from 241 to 250, or none");
+    } else if (key == "drive_height") {
+        if (!ParseNumber(v, 0, 65535, n))
+            return bad("a number from 0 to 65535");
+        h.driveHeight = n;
+    } else if (key == "printer_b_serial") {
+        if (v.size() > 8)
+            return bad("at most 8 characters");
+        h.printerBSerial = v;
+    } else if (key == "printer_b_revision") {
+        if (!ValidRevision(v))
+            return bad("a revision like 3.07 or 3.209");
+        h.printerBRevision = v;
+    } else if (key == "printer_b_count") {
+        if (!ParseNumber(v, 0, 999999, n))
+            return bad("a number from 0 to 999999");
+        h.printerBCounters[0] = n;
+    } else if (key == "sense_b") {
+        if (!ParseNumber(v, 0, 999, n))
+            return bad("a code from 0 to 999");
+        h.initialPrinterBSense = static_cast<int>(n);
+    } else if (key == "align_b") {
+        if (!ParseBool(v, h.alignB))
+            return bad("0 or 1");
+    } else {
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 const std::vector<SProfileInfo>& ProfileList() {
@@ -138,6 +211,8 @@ const std::vector<SProfileInfo>& ProfileList() {
 int IdentificationCount(const SDeviceConfig& config) {
     if (config.idCount >= 0)
         return config.idCount;
+    if (config.halcyra)
+        return config.hal.printers == 2 ? 96 : 64;
     return config.printer == EPrinter::None ? 32 : 64;
 }
 
@@ -206,6 +281,24 @@ bool LoadProfile(const std::string& name, SDeviceConfig& c) {
         c.serial = "IG300001";
         c.printer = EPrinter::None;
         c.rotator = name == "inkographer";
+    } else if (name.rfind("halcyra", 0) == 0) {
+        c.halcyra = true;
+        c.name = "QUENTAR CD XPTR";
+        c.revision = "3.20";
+        c.serial = "QX100001";
+        c.printerName = "CD-R Inkographer";
+        c.printerModel = "QCDP2";
+        c.printerRevision = "5.30";
+        c.printerSerial = "PA200001";
+        c.alignPasses = true;
+        if (name == "halcyra-1") {
+            c.hal.printers = 1;
+            c.hal.usbPorts = "A";
+        } else if (name == "halcyra-lpt") {
+            c.hal.usbPorts = "";
+            c.hal.lpt1 = 'A';
+            c.hal.lpt2 = 'B';
+        }
     } else if (name.rfind("morrane", 0) == 0) {
         c.configuration = EConfiguration::Bin4;
         c.suffix = 'F';
@@ -254,6 +347,7 @@ const char* SettingsHelp() {
            "  pace=0|1               read no faster than the line rate (10 bits a byte)\n"
            "  wrong_rate=silent|garbage seed=N       behaviour at a wrong rate, random bytes\n"
            "  refuse=PREFIX:T[:P] drop=PREFIX garbage=PREFIX   faults (repeatable)\n"
+           "  refuse_once=PREFIX:T[:P]   refuses the first such command only\n"
            "  print_busy_polls=N     status polls that see a finished job still printing\n"
            "                         (also usb_printer_busy_polls; default 1)\n"
            "  print_end_sense=T[:P]  sense of the first poll after them (default 0:0)\n"
@@ -262,10 +356,20 @@ const char* SettingsHelp() {
            "  usb_entry=NAME         entry under DIR/usb of --usb-printer "
            "(vid_044e&pid_200a#SIM0)\n"
            "  bin1=N                 discs in BIN1 (0-99, default 25)\n"
-           "  pocket_value=N         element 270's value; last digit 0/1 colour, 2 monochrome\n";
+           "  pocket_value=N         element 270's value; last digit 0/1 colour, 2 monochrome\n"
+           "Dual-printer transporter (halcyra profiles):\n"
+           "  printers=1|2           printers fitted (inquiry count 64 or 96)\n"
+           "  usb_ports=AB|BA|A|B|-A|none   the printer on each USB port ('-': not ours)\n"
+           "  lpt1=A|B|other|none lpt2=A|B|other|none   the printer on each parallel port\n"
+           "  open_drive=241..250|none  the recorder drawer that is out\n"
+           "  drive_height=N         picker height FIND at 240 reports (default: the drive's)\n"
+           "  printer_b_serial= printer_b_revision= printer_b_count=   printer B\n"
+           "  sense_b=N              printer B's code in the first Request Sense\n"
+           "  align_b=0|1            printer B prints the align passes (align= for A)\n";
 }
 
 bool ApplySetting(const std::string& assignment, SDeviceConfig& c, std::string& error) {
+    error.clear();
     const auto eq = assignment.find('=');
     if (eq == std::string::npos || eq == 0) {
         error = "--set needs KEY=VALUE, got '" + assignment + "'";
@@ -368,6 +472,10 @@ bool ApplySetting(const std::string& assignment, SDeviceConfig& c, std::string& 
         if (!ParseCodes(v, c.morraneCodes))
             return bad("codes from 0 to 999 separated by commas");
     } else if (key == "lpt") {
+        if (c.halcyra) {
+            error = "--set lpt: the dual-printer transporter's ports are lpt1= and lpt2=";
+            return false;
+        }
         if (v != "0" && v != "1" && v != "2" && v != "12")
             return bad("0, 1, 2 or 12");
         c.lpt1 = v == "1" || v == "12";
@@ -385,6 +493,8 @@ bool ApplySetting(const std::string& assignment, SDeviceConfig& c, std::string& 
         if (!ParseNumber(v, 0, 99999, n))
             return bad("a number from 0 to 99999");
         c.pocketValue = n;
+    } else if (c.halcyra && ApplyHalcyraSetting(key, v, c, error)) {
+        return error.empty();
     } else if (key.rfind("element.", 0) == 0) {
         long element = 0;
         SElementSetting e;
@@ -405,12 +515,12 @@ bool ApplySetting(const std::string& assignment, SDeviceConfig& c, std::string& 
         if (!ParseNumber(v, 0, 999999999, n))
             return bad("a number");
         c.seed = static_cast<unsigned>(n);
-    } else if (key == "refuse" || key == "drop" || key == "garbage") {
-        const EFault kind = key == "refuse" ? EFault::Refuse
-                            : key == "drop" ? EFault::Drop
-                                            : EFault::Garbage;
+    } else if (key == "refuse" || key == "refuse_once" || key == "drop" || key == "garbage") {
+        const EFault kind = key == "drop"      ? EFault::Drop
+                            : key == "garbage" ? EFault::Garbage
+                                               : EFault::Refuse;
         std::string why;
-        if (!c.faults.Add(kind, v, why)) {
+        if (!c.faults.Add(kind, v, why, key == "refuse_once")) {
             error = "--set " + key + ": " + why;
             return false;
         }

@@ -37,6 +37,10 @@ struct SDeviceConfig {
     // no transporter behind it; `rotator` then says whether its disc handler is fitted.
     bool inkographer = false;
 
+    // The dual-printer transporter: two grippers, recorder drives 241-250, printers A (260) and
+    // B (261), each printing through a port of its own (SHalcyraConfig).
+    bool halcyra = false;
+
     EConfiguration configuration = EConfiguration::Basic;
     bool rotator = true;
     bool mailbox = false;
@@ -80,6 +84,22 @@ struct SDeviceConfig {
     int initialPrinterSense = 0;
     std::map<int, SElementSetting> elements; // from --set element.NNN
     CFaultRules faults;
+
+    struct SHalcyraConfig {
+        int printers = 2;
+        // The printer on each USB port, in the ports' name order, and on lpt1 and lpt2: 'A' or
+        // 'B', '-' for a printer that is not this transporter's; lpt 0 when the port is absent.
+        std::string usbPorts = "AB";
+        char lpt1 = 0;
+        char lpt2 = 0;
+        int openDrive = 243;   // the recorder drawer that is out; 0: none
+        long driveHeight = -1; // picker height FIND reports at it; -1: the drive's middle
+        std::string printerBSerial = "PB200002";
+        std::string printerBRevision = "5.30";
+        long printerBCounters[3] = {4321, 65, 987};
+        int initialPrinterBSense = 0;
+        bool alignB = true; // printer B prints the align passes (printer A: alignPasses)
+    } hal;
 };
 
 struct SProfileInfo {

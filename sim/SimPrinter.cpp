@@ -19,6 +19,13 @@ bool CSimPrinter::OpenCapture(const std::string& path, std::string& error) {
     return true;
 }
 
+CJsonLine CSimPrinter::Line() const {
+    CJsonLine line;
+    if (!m_strTag.empty())
+        line.Add("printer", m_strTag);
+    return line;
+}
+
 void CSimPrinter::Capture(const std::string& source, const std::string& bytes) {
     if (bytes.empty())
         return;
@@ -26,16 +33,15 @@ void CSimPrinter::Capture(const std::string& source, const std::string& bytes) {
         EndChunk();
     m_strChunkSource = source;
     m_nChunkBytes += static_cast<long long>(bytes.size());
-    if (m_pCapture) {
-        std::fwrite(bytes.data(), 1, bytes.size(), m_pCapture);
-        std::fflush(m_pCapture);
+    if (std::FILE* f = m_pCapture ? m_pCapture : m_pSharedCapture) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fflush(f);
     }
 }
 
 void CSimPrinter::EndChunk() {
     if (m_nChunkBytes > 0)
-        m_log.Write("print",
-                    CJsonLine().Add("source", m_strChunkSource).Add("size", m_nChunkBytes));
+        m_log.Write("print", Line().Add("source", m_strChunkSource).Add("size", m_nChunkBytes));
     m_nChunkBytes = 0;
 }
 
@@ -51,7 +57,7 @@ void CSimPrinter::Command(const std::string& source, const SPrintCommand& c) {
     case EPrintCommand::Pass:
     case EPrintCommand::Setup:
     case EPrintCommand::TestBytes:
-        m_log.Write("print", CJsonLine().Add("source", source).Add("cmd", c.name));
+        m_log.Write("print", Line().Add("source", source).Add("cmd", c.name));
         break;
     default:
         break;
@@ -61,14 +67,14 @@ void CSimPrinter::Command(const std::string& source, const SPrintCommand& c) {
         // Not part of a job: it opens the drawer on the printed disc, or serves the host's
         // search for the printer that belongs to this transporter.
         if (c.number == 0 || c.number == 1)
-            m_device.SetPrinterDrawer(c.number == 0);
+            m_device.SetPrinterDrawer(c.number == 0, Index());
         if (c.number == 0 && m_job.hasData)
             EndJob("drawer");
         return;
     case EPrintCommand::Pass:
         // Pass 3 outside a print is the printer's self-check; inside one it selects the pass.
         if (c.number == 3 && !m_job.hasData) {
-            m_device.PrinterSelfCheck();
+            m_device.PrinterSelfCheck(Index());
             return;
         }
         ++m_job.passes;
@@ -103,11 +109,13 @@ void CSimPrinter::StatusPolled() {
 
 void CSimPrinter::EndJob(const char* why) {
     EndChunk();
-    m_device.PrintFinished();
+    m_device.PrintFinished(Index());
     const int number = ++m_nJobs;
     CJsonLine line;
-    line.Add("event", "print_job")
-        .Add("job", number)
+    line.Add("event", "print_job");
+    if (!m_strTag.empty())
+        line.Add("printer", m_strTag);
+    line.Add("job", number)
         .Add("ended_by", why)
         .Add("rows", m_page.RowsReceived())
         .Add("decoded_rows", m_page.DecodedRows())
@@ -119,9 +127,10 @@ void CSimPrinter::EndJob(const char* why) {
         line.Add("bytes_" + source, count);
     line.Add("other_bytes", m_job.otherBytes)
         .Add("passes", m_job.passes)
-        .Add("print_count", static_cast<long long>(m_device.Config().counters[0]));
+        .Add("print_count", static_cast<long long>(m_device.PrintCount(Index())));
     if (!m_strPbmDir.empty() && m_page.RowsReceived() > 0) {
-        const std::string path = m_strPbmDir + "/job-" + std::to_string(number) + ".pbm";
+        const std::string tag = m_strTag.empty() ? "" : m_strTag + "-";
+        const std::string path = m_strPbmDir + "/job-" + tag + std::to_string(number) + ".pbm";
         std::string error;
         if (m_page.WritePbm(path, error))
             line.Add("pbm", path);

@@ -21,12 +21,18 @@ namespace dax::sim {
 // status poll of the host's end-of-print wait.
 class CSimPrinter {
 public:
-    CSimPrinter(CSimTransporter& device, CJsonLog& log) : m_device(device), m_log(log) {}
+    // tag: "a" or "b" for a printer of the dual-printer transporter, which names it in the log
+    // lines; empty for the only printer of the others.
+    CSimPrinter(CSimTransporter& device, CJsonLog& log, std::string tag = "")
+        : m_device(device), m_log(log), m_strTag(std::move(tag)) {}
     ~CSimPrinter();
     CSimPrinter(const CSimPrinter&) = delete;
     CSimPrinter& operator=(const CSimPrinter&) = delete;
 
     bool OpenCapture(const std::string& path, std::string& error);
+    // Writes into the capture file of another printer (which outlives this one): one file
+    // holds the bytes of every port in arrival order.
+    void ShareCapture(const CSimPrinter& owner) { m_pSharedCapture = owner.m_pCapture; }
     void SetPbmDirectory(const std::string& dir) { m_strPbmDir = dir; }
 
     // Raw print bytes as they arrive: into the capture file, counted for the next chunk line.
@@ -52,10 +58,14 @@ private:
 
     void Take(const std::string& source, std::size_t count);
     void EndJob(const char* why);
+    int Index() const { return m_strTag == "b" ? 1 : 0; }
+    CJsonLine Line() const;
 
     CSimTransporter& m_device;
     CJsonLog& m_log;
+    std::string m_strTag;
     std::FILE* m_pCapture = nullptr;
+    std::FILE* m_pSharedCapture = nullptr;
     std::string m_strPbmDir;
     std::string m_strChunkSource;
     long long m_nChunkBytes = 0;

@@ -27,7 +27,35 @@ const char* TargetName(EFlashTarget t) {
 CSimServer::CSimServer(const SDeviceConfig& config, CPseudoTerminal& line, CJsonLog& log,
                        std::vector<CPrinterPort*> ports)
     : m_config(config), m_line(line), m_log(log), m_device(config), m_ports(std::move(ports)),
-      m_printer(m_device, log), m_parser(config.inkographer), m_random(config.seed) {}
+      m_printer(m_device, log, config.halcyra ? "a" : ""), m_printerB(m_device, log, "b"),
+      m_parser(config.inkographer ? CCommandParser::ECommandSet::Inkographer
+               : config.halcyra   ? CCommandParser::ECommandSet::Halcyra
+                                  : CCommandParser::ECommandSet::Transporter),
+      m_random(config.seed) {}
+
+bool CSimServer::OpenCapture(const std::string& path, std::string& error) {
+    if (!m_printer.OpenCapture(path, error))
+        return false;
+    m_printerB.ShareCapture(m_printer);
+    return true;
+}
+
+void CSimServer::SetPbmDirectory(const std::string& dir) {
+    m_printer.SetPbmDirectory(dir);
+    m_printerB.SetPbmDirectory(dir);
+}
+
+CSimPrinter* CSimServer::PrinterOf(const CPrinterPort& port) {
+    switch (port.Printer()) {
+    case 0:
+    case 'A':
+        return &m_printer;
+    case 'B':
+        return &m_printerB;
+    default:
+        return nullptr;
+    }
+}
 
 bool CSimServer::Run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
     while (!stop) {
@@ -95,19 +123,45 @@ int CSimServer::WaitMs(Clock::time_point now) const {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t - now).count();
         return static_cast<int>(ms < 0 ? 0 : ms + 1);
     };
+    int wait = -1;
     switch (m_state) {
     case EState::Restarting:
-        return until(m_restartEnd);
+        wait = until(m_restartEnd);
+        break;
     case EState::Programming:
-        return until(m_lastRx + std::chrono::milliseconds(m_config.flashTimeoutMs));
+        wait = until(m_lastRx + std::chrono::milliseconds(m_config.flashTimeoutMs));
+        break;
     case EState::Serving:
+        if (m_parser.HasPending())
+            wait = until(m_lastRx + std::chrono::milliseconds(kIncompleteCommandMs));
         break;
     }
-    return m_parser.HasPending() ? until(m_lastRx + std::chrono::milliseconds(kIncompleteCommandMs))
-                                 : -1;
+    // A printer's firmware that stops arriving on its port is given up too.
+    for (const CPrinterPort* port : m_ports) {
+        if (!port->Flashing())
+            continue;
+        const int ms =
+            until(port->LastFlashRx() + std::chrono::milliseconds(m_config.flashTimeoutMs));
+        wait = wait < 0 ? ms : std::min(wait, ms);
+    }
+    return wait;
 }
 
 void CSimServer::OnTimers(Clock::time_point now) {
+    for (CPrinterPort* port : m_ports) {
+        if (port->Flashing() &&
+            now - port->LastFlashRx() >= std::chrono::milliseconds(m_config.flashTimeoutMs)) {
+            // The printer keeps the firmware it had; what comes next is print data again.
+            port->SetFlashing(false);
+            m_log.Write("event",
+                        CJsonLine()
+                            .Add("event", "flash_timeout")
+                            .Add("target", "printer")
+                            .Add("printer", port->Printer() == 'B' ? "b" : "a")
+                            .Add("received", static_cast<long long>(port->Flash().Received()))
+                            .Add("expected", static_cast<long long>(port->Flash().Expected())));
+        }
+    }
     if (m_state == EState::Restarting && now >= m_restartEnd) {
         m_state = EState::Serving;
         m_parser.Reset();
@@ -188,7 +242,9 @@ void CSimServer::AtWrongRate(const std::string& bytes, int rate) {
     if (!m_config.wrongRateGarbage)
         return;
     // Framed as commands only to know how much noise the host would have to read.
-    CCommandParser framing(m_config.inkographer);
+    CCommandParser framing(m_config.inkographer ? CCommandParser::ECommandSet::Inkographer
+                           : m_config.halcyra   ? CCommandParser::ECommandSet::Halcyra
+                                                : CCommandParser::ECommandSet::Transporter);
     framing.Feed(bytes);
     std::size_t count = 0;
     while (const auto item = framing.Next()) {
@@ -213,6 +269,7 @@ void CSimServer::Process(const SCommand& c, Clock::time_point now) {
         (c.kind == ECommand::ShortSense && m_device.Config().shortSense)) {
         DrainPrinterPorts();
         m_printer.StatusPolled();
+        m_printerB.StatusPolled();
     }
 
     const SFault fault = m_config.faults.Find(c.head + c.data);
@@ -228,8 +285,10 @@ void CSimServer::Process(const SCommand& c, Clock::time_point now) {
             Send(reply.answer, c, fault.kind == EFault::Refuse ? "refused" : nullptr);
         }
     }
+    m_bStoreAll = c.kind == ECommand::StoreSettings;
     if (reply.settingsChanged)
-        LogSettings(c.kind == ECommand::StoreSettings ? "stored" : "set");
+        LogSettings(c.kind == ECommand::StoreSettings || c.kind == ECommand::StorePrinter ? "stored"
+                                                                                          : "set");
     if (reply.newBaud != 0) {
         m_device.SetBaud(reply.newBaud);
         m_log.Write("event", CJsonLine().Add("event", "baud").Add("baud", reply.newBaud));
@@ -315,6 +374,10 @@ void CSimServer::LogRestarted() {
 }
 
 void CSimServer::LogSettings(const char* why) {
+    if (m_device.Halcyra()) {
+        LogHalcyraSettings(why);
+        return;
+    }
     const SSettings& s = m_device.Working();
     m_log.Write("event", CJsonLine()
                              .Add("event", "settings")
@@ -326,6 +389,27 @@ void CSimServer::LogSettings(const char* why) {
                              .Add("pocket_offset_58", s.pocketOffsets[2])
                              .Add("left_margin", s.leftMargin)
                              .Add("top_margin", s.topMargin));
+}
+
+void CSimServer::LogHalcyraSettings(const char* why) {
+    const CSimHalcyra& h = *m_device.Halcyra();
+    // A printer's own command changes that printer; a store of all and a restart both.
+    const bool both = std::string(why) == "restarted" || m_bStoreAll;
+    for (int i = 0; i < 2; ++i) {
+        const SHalcyraPrinter& p = h.Printer(i);
+        if (!p.present || (!both && i != h.Addressed()))
+            continue;
+        m_log.Write("event", CJsonLine()
+                                 .Add("event", "settings")
+                                 .Add("why", why)
+                                 .Add("printer", i == 0 ? "a" : "b")
+                                 .Add("rotational_offset", p.working.rotationalOffset)
+                                 .Add("left_margin", p.working.leftMargin)
+                                 .Add("top_margin", p.working.topMargin)
+                                 .Add("stored_rotational_offset", p.stored.rotationalOffset)
+                                 .Add("stored_left_margin", p.stored.leftMargin)
+                                 .Add("stored_top_margin", p.stored.topMargin));
+    }
 }
 
 void CSimServer::StartRestart(Clock::time_point now, const char* why) {
@@ -341,22 +425,90 @@ void CSimServer::StartRestart(Clock::time_point now, const char* why) {
 bool CSimServer::ReadPrinterPort(CPrinterPort& port) {
     std::string bytes;
     const bool ok = port.Line().ReadAvailable(bytes, std::numeric_limits<std::size_t>::max());
-    if (bytes.empty())
-        return ok;
+    while (!bytes.empty()) {
+        if (port.Flashing())
+            bytes = ProgramOnPort(port, bytes);
+        else
+            bytes = PrintOnPort(port, bytes);
+    }
+    return ok;
+}
+
+std::string CSimServer::PrintOnPort(CPrinterPort& port, const std::string& bytes) {
+    CSimPrinter* printer = PrinterOf(port);
+    if (!printer) {
+        // Another transporter's printer: its bytes go nowhere here.
+        m_log.Write("print", CJsonLine()
+                                 .Add("source", port.Source())
+                                 .Add("size", static_cast<long long>(bytes.size()))
+                                 .Add("ignored", "not this transporter's printer"));
+        return "";
+    }
+    const char* tag = port.Printer() == 'B' ? "b" : "a";
     // The capture takes whole commands: the serial link's set-up arrives at its own pace while
     // this port's rows stream in, and a read may end inside a row.
     port.Stream().Feed(bytes);
+    std::string firmware;
     while (const auto item = port.Stream().Next()) {
+        if (item->firmwareBytes > 0) {
+            m_log.Write("rx", CJsonLine()
+                                  .Add("source", port.Source())
+                                  .Add("printer", tag)
+                                  .Add("bytes", item->command.raw)
+                                  .Add("cmd", item->command.name));
+            port.Flash().Begin(EFlashTarget::Printer, item->firmwareBytes, false);
+            port.SetFlashing(true);
+            port.SetLastFlashRx(Clock::now());
+            m_log.Write("event", CJsonLine()
+                                     .Add("event", "programming")
+                                     .Add("target", "printer")
+                                     .Add("printer", tag)
+                                     .Add("expected", static_cast<long long>(item->firmwareBytes)));
+            firmware = port.Stream().TakePending();
+            break;
+        }
         if (item->isCommand) {
-            m_printer.Capture(port.Source(), item->command.raw);
-            m_printer.Command(port.Source(), item->command);
+            printer->Capture(port.Source(), item->command.raw);
+            printer->Command(port.Source(), item->command);
         } else {
-            m_printer.Capture(port.Source(), item->other);
-            m_printer.Other(port.Source(), item->other);
+            printer->Capture(port.Source(), item->other);
+            printer->Other(port.Source(), item->other);
         }
     }
-    m_printer.EndChunk();
-    return ok;
+    printer->EndChunk();
+    return firmware;
+}
+
+std::string CSimServer::ProgramOnPort(CPrinterPort& port, const std::string& bytes) {
+    CFlashReceiver& flash = port.Flash();
+    port.SetLastFlashRx(Clock::now());
+    const std::size_t taken = flash.Feed(bytes, true);
+    if (!flash.Complete())
+        return "";
+    port.SetFlashing(false);
+    const int index = port.Printer() == 'B' ? 1 : 0;
+    std::string reason;
+    const bool good = flash.Judge(reason);
+    CJsonLine line;
+    line.Add("event", "flash")
+        .Add("target", "printer")
+        .Add("printer", index == 0 ? "a" : "b")
+        .Add("bytes", static_cast<long long>(flash.Received()))
+        .Add("checksum", static_cast<long long>(flash.Checksum()))
+        .AddFlag("accepted", good);
+    if (good) {
+        // Its firmware file begins with the identification; an image may keep it at 160 too.
+        auto id = ReadPrinterFileIdentification(flash.Image());
+        if (!id)
+            id = ReadPrinterImageIdentification(flash.Image());
+        line.Add("identification", id ? id->Text() : "none readable, kept");
+        m_device.ProgramPrinter(index, id);
+    } else {
+        line.Add("reason", reason);
+    }
+    m_log.Write("event", line);
+    // What follows the image is print data again.
+    return bytes.substr(taken);
 }
 
 void CSimServer::DrainPrinterPorts() {
@@ -369,8 +521,11 @@ void CSimServer::TakeSerialPrint(const SPrintCommand& c) {
         LogJunk(c.raw, m_device.Config().bootFirmware ? "start-up firmware" : "no printer");
         return;
     }
-    m_printer.Capture("serial", c.raw);
-    m_printer.Command("serial", c);
+    // The dual-printer transporter passes them to the printer the host named last.
+    const CSimHalcyra* halcyra = m_device.Halcyra();
+    CSimPrinter& printer = halcyra && halcyra->Addressed() == 1 ? m_printerB : m_printer;
+    printer.Capture("serial", c.raw);
+    printer.Command("serial", c);
 }
 
 void CSimServer::LogJunk(const std::string& bytes, const char* why) {

@@ -32,7 +32,9 @@ public:
     CSimServer(const SDeviceConfig& config, CPseudoTerminal& line, CJsonLog& log,
                std::vector<CPrinterPort*> ports = {});
 
-    CSimPrinter& Printer() { return m_printer; }
+    // The capture file and the page directory of every printer.
+    bool OpenCapture(const std::string& path, std::string& error);
+    void SetPbmDirectory(const std::string& dir);
 
     // Runs until stop becomes non-zero or the line fails; returns false on a line failure.
     // The signals in blocked are let through only while waiting for bytes.
@@ -61,6 +63,14 @@ private:
     bool ReadPrinterPort(CPrinterPort& port);
     void DrainPrinterPorts();
     void TakeSerialPrint(const SPrintCommand& command);
+    // The printer behind a port: the only one, or the dual-printer transporter's A or B;
+    // nothing for a port whose printer is not the transporter's.
+    CSimPrinter* PrinterOf(const CPrinterPort& port);
+    // Each takes what is its own of bytes from a printer port and returns the rest: print data
+    // up to a firmware command, firmware up to the image's end.
+    std::string PrintOnPort(CPrinterPort& port, const std::string& bytes);
+    std::string ProgramOnPort(CPrinterPort& port, const std::string& bytes);
+    void LogHalcyraSettings(const char* why);
 
     SDeviceConfig m_config;
     CPseudoTerminal& m_line;
@@ -68,6 +78,7 @@ private:
     CSimTransporter m_device;
     std::vector<CPrinterPort*> m_ports;
     CSimPrinter m_printer;
+    CSimPrinter m_printerB; // the dual-printer transporter's printer B
     CCommandParser m_parser;
     CFlashReceiver m_flash;
     std::mt19937 m_random;
@@ -76,6 +87,7 @@ private:
     Clock::time_point m_restartEnd;
     Clock::time_point m_lineFree; // paced: the line still carries the bytes last read until then
     bool m_bFlashFailed = false;
+    bool m_bStoreAll = false; // the settings change being logged is ESC "!h1C": every printer's
 };
 
 } // namespace dax::sim

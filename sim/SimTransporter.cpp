@@ -39,9 +39,13 @@ CSimTransporter::CSimTransporter(const SDeviceConfig& config)
     const std::string name = Padded(config.displayName, 16);
     m_strName1 = name.substr(0, 8);
     m_strName2 = name.substr(8);
+    if (config.halcyra)
+        m_halcyra = std::make_unique<CSimHalcyra>(config);
 }
 
 void CSimTransporter::SetSense(int transporterSense, int printerSense) {
+    if (m_halcyra)
+        m_halcyra->SetSense(transporterSense, printerSense);
     m_nTransporterSense = transporterSense;
     m_nPrinterSense = printerSense;
 }
@@ -92,6 +96,8 @@ void CSimTransporter::Restarted() {
     m_morraneCodes.clear();
     m_bLeds = false;
     SetSense(0, 0);
+    if (m_halcyra)
+        m_halcyra->Restarted();
 }
 
 bool CSimTransporter::Knows(ECommand kind) const {
@@ -130,6 +136,8 @@ SReply CSimTransporter::Ack(const SCommand& c, int sense) {
 }
 
 SReply CSimTransporter::Refuse(const SCommand& c, int transporterSense, int printerSense) {
+    if (m_halcyra)
+        m_halcyra->Address(c);
     SetSense(transporterSense, printerSense);
     SReply r;
     r.send = c.answerLength > 0;
@@ -153,6 +161,11 @@ SReply CSimTransporter::Refuse(const SCommand& c, int transporterSense, int prin
     case ECommand::Counter:
         if (m_config.inkographer)
             return InkCounter(c, false);
+        if (m_halcyra) {
+            // Not led by ESC "!f;", so that the host takes no number from it.
+            r.answer = "\x1b!f00" + Digits(0, 6);
+            break;
+        }
         r.answer = answer::Counter(c.raw, false, 0);
         break;
     case ECommand::InkSense:
@@ -167,6 +180,10 @@ SReply CSimTransporter::Refuse(const SCommand& c, int transporterSense, int prin
 SReply CSimTransporter::Handle(const SCommand& c) {
     if (m_config.inkographer) {
         if (auto reply = HandleInkographer(c))
+            return *reply;
+    }
+    if (m_halcyra) {
+        if (auto reply = HandleHalcyra(c))
             return *reply;
     }
     if (!Knows(c.kind)) {
@@ -265,13 +282,37 @@ SReply CSimTransporter::Handle(const SCommand& c) {
     case ECommand::InkReload:
     case ECommand::InkReadSerial:
     case ECommand::InkStoreSerial:
+    case ECommand::PrinterSetting:
+    case ECommand::Rotation:
+    case ECommand::PrinterReady:
+    case ECommand::StorePrinter:
     case ECommand::Unknown:
         break; // the stand-alone printer's commands are not the transporter's
     }
     return Ack(c, kIllegalRequest);
 }
 
+std::optional<SReply> CSimTransporter::HandleHalcyra(const SCommand& c) {
+    const auto result = m_halcyra->Handle(c);
+    if (!result)
+        return std::nullopt;
+    if (result->sense != 0 || result->printerSense != 0)
+        return Refuse(c, result->sense, result->printerSense);
+    SReply r;
+    r.send = true;
+    r.answer = result->answer.empty() ? answer::Ack(c.head, true) : result->answer;
+    r.settingsChanged = result->settingsChanged;
+    return r;
+}
+
 SReply CSimTransporter::Sense(bool shortForm) {
+    if (m_halcyra) {
+        SReply r;
+        r.send = true;
+        r.answer = m_halcyra->Sense();
+        SetSense(0, 0);
+        return r;
+    }
     int transporter = m_nTransporterSense;
     int printer = m_nPrinterSense;
     if (m_nBusyPolls > 0) {
@@ -392,14 +433,41 @@ bool CSimTransporter::PassesPrintData() const {
            !m_config.bootFirmware;
 }
 
-void CSimTransporter::PrinterSelfCheck() {
+void CSimTransporter::SetPrinterDrawer(bool open, int printer) {
+    if (m_halcyra)
+        m_halcyra->SetDrawer(printer, open);
+    else
+        m_elements.SetPrinterDrawer(open);
+}
+
+long CSimTransporter::PrintCount(int printer) const {
+    return m_halcyra ? m_halcyra->Printer(printer).counters[0] : m_config.counters[0];
+}
+
+void CSimTransporter::ProgramPrinter(int printer, const std::optional<SImageIdentification>& id) {
+    if (!id)
+        return; // programmed, but the printer goes on reporting the revision it had
+    (printer == 0 ? m_config.printerRevision : m_config.hal.printerBRevision) = id->revision;
+    if (printer == 0)
+        m_config.printerSuffix = id->suffix;
+}
+
+void CSimTransporter::PrinterSelfCheck(int printer) {
+    if (m_halcyra) {
+        m_halcyra->SelfCheck(printer);
+        return;
+    }
     if (NormalPrinter() && m_config.alignPasses)
         m_nBusyPolls = m_config.alignBusyPolls;
     else
         SetSense(0, kPrinterInvalidData);
 }
 
-void CSimTransporter::PrintFinished() {
+void CSimTransporter::PrintFinished(int printer) {
+    if (m_halcyra) {
+        m_halcyra->PrintFinished(printer);
+        return;
+    }
     ++m_config.counters[0];
     if (m_config.printer == EPrinter::Morrane) {
         m_morraneCodes.assign(m_config.morraneCodes.begin(), m_config.morraneCodes.end());

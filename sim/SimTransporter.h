@@ -5,8 +5,10 @@
 #include "FirmwareImage.h"
 #include "FlashReceiver.h"
 #include "Profile.h"
+#include "SimHalcyra.h"
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -78,12 +80,19 @@ public:
     // Printer bytes on the serial link reach the printer only through firmware that passes them.
     bool PassesPrintData() const;
     // The printer's drawer, opened or closed by the printer's own command from any of its ports.
-    void SetPrinterDrawer(bool open) { m_elements.SetPrinterDrawer(open); }
+    // printer: 0 = A, 1 = B on the dual-printer transporter, whose printers have a drawer each.
+    void SetPrinterDrawer(bool open, int printer = 0);
     // ESC "!a3H" outside a print: the printer checks whether it can print the align passes.
-    void PrinterSelfCheck();
+    void PrinterSelfCheck(int printer = 0);
     // A print job has been printed: it is counted, and the status polls of the host's wait for
     // the end of the print see the printer busy (or a Morrane printer's codes) first.
-    void PrintFinished();
+    void PrintFinished(int printer = 0);
+    long PrintCount(int printer = 0) const;
+    // A good printer image arrived on a printer's own port: it runs the image's revision.
+    void ProgramPrinter(int printer, const std::optional<SImageIdentification>& id);
+
+    // The dual-printer transporter's own state; null on the others.
+    const CSimHalcyra* Halcyra() const { return m_halcyra.get(); }
 
 private:
     SReply Ack(const SCommand& c, int sense);
@@ -94,6 +103,7 @@ private:
     SReply InkSetting(const SCommand& c);
     SReply InkMove(const SCommand& c);
     SReply InkCounter(const SCommand& c, bool valid);
+    std::optional<SReply> HandleHalcyra(const SCommand& c);
     SReply ReadText(const SCommand& c);
     SReply StoreText(const SCommand& c);
     SReply Setting(const SCommand& c, long low, long high, int& value);
@@ -130,6 +140,7 @@ private:
         std::optional<SImageIdentification> id;
     };
     std::optional<SStagedFirmware> m_staged;
+    std::unique_ptr<CSimHalcyra> m_halcyra;
 };
 
 } // namespace dax::sim

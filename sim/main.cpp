@@ -25,6 +25,17 @@ void OnStopSignal(int) {
 
 constexpr int kExitUsage = 64;
 
+// The entries of several USB ports, in name order: "...#SIM0", "...#SIM1"; a name that does not
+// end in a digit gets "-2", "-3".
+std::string UsbEntry(const std::string& first, std::size_t index) {
+    if (index == 0)
+        return first;
+    const char last = first.back();
+    if (last >= '0' && last <= '9' && last + static_cast<int>(index) <= '9')
+        return first.substr(0, first.size() - 1) + static_cast<char>(last + index);
+    return first + "-" + std::to_string(index + 1);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -109,9 +120,29 @@ int main(int argc, char** argv) {
         ports.push_back(std::make_unique<CPrinterPort>(source));
         return ports.back()->Open(dir, entry, error);
     };
-    if ((options.usbPrinter && !addPort("usb", deviceDir + "/usb", config.usbEntry)) ||
-        (config.lpt1 && !addPort("lpt1", deviceDir, "lpt1")) ||
-        (config.lpt2 && !addPort("lpt2", deviceDir, "lpt2"))) {
+    bool portsOk = true;
+    if (config.halcyra) {
+        // Each printer has a port of its own; the profile says which printer is on which.
+        const auto& h = config.hal;
+        for (std::size_t i = 0; portsOk && i < h.usbPorts.size(); ++i) {
+            ports.push_back(
+                std::make_unique<CPrinterPort>("usb" + std::to_string(i + 1), h.usbPorts[i]));
+            portsOk = ports.back()->Open(deviceDir + "/usb", UsbEntry(config.usbEntry, i), error);
+        }
+        const char lpt[2] = {h.lpt1, h.lpt2};
+        for (int i = 0; portsOk && i < 2; ++i) {
+            if (lpt[i] == 0)
+                continue;
+            const std::string name = "lpt" + std::to_string(i + 1);
+            ports.push_back(std::make_unique<CPrinterPort>(name, lpt[i]));
+            portsOk = ports.back()->Open(deviceDir, name, error);
+        }
+    } else {
+        portsOk = (!options.usbPrinter || addPort("usb", deviceDir + "/usb", config.usbEntry)) &&
+                  (!config.lpt1 || addPort("lpt1", deviceDir, "lpt1")) &&
+                  (!config.lpt2 || addPort("lpt2", deviceDir, "lpt2"));
+    }
+    if (!portsOk) {
         std::fprintf(stderr, "daxsim: %s\n", error.c_str());
         return 1;
     }
@@ -128,10 +159,14 @@ int main(int argc, char** argv) {
         portList.push_back(port.get());
         ready.Add(port->Source(), port->Line().SlavePath())
             .Add(port->Source() + "_link", port->LinkPath());
+        if (port->Printer() != 0) // the dual-printer transporter's: whose port it is
+            ready.Add(port->Source() + "_printer",
+                      port->Printer() == '-'
+                          ? "other"
+                          : std::string(1, static_cast<char>(port->Printer() - 'A' + 'a')));
     }
     CSimServer server(config, line, log, portList);
-    if (!options.printCapture.empty() &&
-        !server.Printer().OpenCapture(options.printCapture, error)) {
+    if (!options.printCapture.empty() && !server.OpenCapture(options.printCapture, error)) {
         std::fprintf(stderr, "daxsim: %s\n", error.c_str());
         return 1;
     }
@@ -142,7 +177,7 @@ int main(int argc, char** argv) {
                          options.printPbmDir.c_str());
             return kExitUsage;
         }
-        server.Printer().SetPbmDirectory(options.printPbmDir);
+        server.SetPbmDirectory(options.printPbmDir);
     }
 
     log.Write("event", ready);

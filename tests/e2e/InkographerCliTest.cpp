@@ -144,3 +144,31 @@ TEST_F(InkographerCli, FirmwareGoesInAndTheSerialNumberStays) {
     const auto cmds = Log("rx", "cmd");
     EXPECT_EQ(std::count(cmds.begin(), cmds.end(), "g065535C"), 0);
 }
+
+TEST_F(InkographerCli, RotatorRoundSetsThePrintersOwnSettings) {
+    StartSim("inkographer");
+    const RunResult r = Cli({"--json", "calibrate-rotator", "--left", "30", "--right", "35",
+                             "--left-margin", "4", "--top-margin", "80", "--save"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    const Json j = Json::parse(r.out, nullptr, false);
+    EXPECT_EQ(j["calibration"]["sent"],
+              (Json{{"rotational_offset", 32}, {"left_margin", 4}, {"top_margin", 80}}));
+    EXPECT_EQ(j["calibration"]["printed"], true);
+    // Its own setting commands, not the transporter's, and the marks printed whole.
+    const auto cmds = Log("rx", "cmd");
+    for (const char* cmd : {"m0004C", "m1080C", "m2032C"})
+        EXPECT_EQ(std::count(cmds.begin(), cmds.end(), cmd), 1) << cmd;
+    std::istringstream log(daxtest::ReadFile(dir.Path() + "/sim.log"));
+    Json job, settings;
+    for (std::string line; std::getline(log, line);) {
+        Json e = Json::parse(line, nullptr, false);
+        if (!e.is_discarded() && e.value("event", "") == "print_job")
+            job = e;
+        if (!e.is_discarded() && e.value("event", "") == "settings")
+            settings = e;
+    }
+    EXPECT_GT(job.value("decoded_rows", 0), 0) << job;
+    EXPECT_EQ(job.value("bad_rows", -1), 0) << job;
+    EXPECT_EQ(settings.value("left_margin", -1), 4) << settings;
+    EXPECT_EQ(settings.value("top_margin", -1), 80) << settings;
+}

@@ -11,64 +11,6 @@ namespace {
 using namespace simrig;
 using namespace std::string_literals;
 
-const std::string kUsbEntry = "usb/vid_044e&pid_200a#SIM0";
-
-// Method 1 run-length pairs with maximal runs, written out here on their own.
-std::string Rle(const std::string& row) {
-    std::string out;
-    for (std::size_t i = 0; i < row.size();) {
-        std::size_t n = 1;
-        while (i + n < row.size() && n < 256 && row[i + n] == row[i])
-            ++n;
-        out += char(n - 1);
-        out += row[i];
-        i += n;
-    }
-    return out;
-}
-
-std::string RowCommand(const std::string& data) {
-    return Esc("*b" + std::to_string(data.size()) + "W") + data;
-}
-
-// A page of `rows` rows from dot row `top`: row i has the byte 0x81 at column byte i.
-std::string Block(int top, int rows) {
-    std::string block = Esc("*b1M") + Esc("*p" + std::to_string(top) + "Y");
-    for (int i = 0; i < rows; ++i) {
-        std::string row(192, '\0');
-        row[std::size_t(i % 192)] = '\x81';
-        block += RowCommand(Rle(row));
-    }
-    return block;
-}
-
-// Writes to a printer port as the host does: open, write, close.
-void WritePort(const Sim& sim, const std::string& bytes, const std::string& entry = kUsbEntry) {
-    const int fd = open((sim.dir + "/" + entry).c_str(), O_WRONLY | O_NOCTTY);
-    ASSERT_GE(fd, 0);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        ASSERT_GT(n, 0);
-        done += std::size_t(n);
-    }
-    close(fd);
-    // The pseudo-terminal hands the bytes on a moment later, as a real port would.
-    std::this_thread::sleep_for(milliseconds(50));
-}
-
-// The log line of the next print job, waiting for it a little.
-std::string JobLine(const Sim& sim, int job = 1) {
-    const std::string key = R"("event":"print_job","job":)" + std::to_string(job) + ",";
-    for (int i = 0; i < 40; ++i) {
-        const std::string text = daxtest::ReadFile(sim.log);
-        if (const auto at = text.find(key); at != std::string::npos)
-            return text.substr(at, text.find('\n', at) - at);
-        std::this_thread::sleep_for(milliseconds(50));
-    }
-    return "";
-}
-
 TEST(DaxsimPrinter, PortsAreLinkedWhileItRunsAndRemovedAfter) {
     Sim sim("printer", {"lpt=12"}, B38400, {"--usb-printer"});
     ASSERT_FALSE(sim.pts.empty()) << sim.ready;
@@ -155,8 +97,8 @@ TEST(DaxsimPrinter, AJobOnTheUsbPortIsDecodedCountedAndSeenBusyByTheWait) {
     EXPECT_EQ(pbm.substr(header.size() + 39 * 192, 192), std::string(192, '\0'));
 
     // A row of the wrong width is counted apart; a second job counts again.
-    WritePort(sim,
-             Esc("*b1M") + Esc("*p7Y") + RowCommand("\x10\x00") + RowCommand("\x01") + Esc("!d0C"));
+    WritePort(sim, Esc("*b1M") + Esc("*p7Y") + RowCommand("\x10\x00") + RowCommand("\x01") +
+                       Esc("!d0C"));
     EXPECT_NE(JobLine(sim, 2).find(R"("rows":2,"decoded_rows":0,"bad_rows":2,"first_row":7,)"
                                    R"("last_row":8,)"),
               std::string::npos);

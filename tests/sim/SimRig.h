@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <string>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -100,5 +101,67 @@ public:
 private:
     int m_fd = open(pts.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
 };
+
+inline const std::string kUsbEntry = "usb/vid_044e&pid_200a#SIM0";
+
+// Method 1 run-length pairs with maximal runs, written out here on their own.
+inline std::string Rle(const std::string& row) {
+    std::string out;
+    for (std::size_t i = 0; i < row.size();) {
+        std::size_t n = 1;
+        while (i + n < row.size() && n < 256 && row[i + n] == row[i])
+            ++n;
+        out += char(n - 1);
+        out += row[i];
+        i += n;
+    }
+    return out;
+}
+
+inline std::string RowCommand(const std::string& data) {
+    return Esc("*b" + std::to_string(data.size()) + "W") + data;
+}
+
+// A page of `rows` rows from dot row `top`: row i has the byte 0x81 at column byte i.
+inline std::string Block(int top, int rows) {
+    std::string block = Esc("*b1M") + Esc("*p" + std::to_string(top) + "Y");
+    for (int i = 0; i < rows; ++i) {
+        std::string row(192, '\0');
+        row[std::size_t(i % 192)] = '\x81';
+        block += RowCommand(Rle(row));
+    }
+    return block;
+}
+
+// Writes to a printer port as the host does: open, write, close.
+inline void WritePort(const Sim& sim, const std::string& bytes,
+                      const std::string& entry = kUsbEntry) {
+    const int fd = open((sim.dir + "/" + entry).c_str(), O_WRONLY | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        ASSERT_GT(n, 0);
+        done += std::size_t(n);
+    }
+    close(fd);
+    // The pseudo-terminal hands the bytes on a moment later, as a real port would.
+    std::this_thread::sleep_for(milliseconds(50));
+}
+
+// The log line of the next print job, waiting for it a little.
+// printer: "a" or "b" on the dual-printer transporter, whose job lines name the printer.
+inline std::string JobLine(const Sim& sim, int job = 1, const std::string& printer = "") {
+    const std::string key = R"("event":"print_job",)" +
+                            (printer.empty() ? "" : R"("printer":")" + printer + R"(",)") +
+                            R"("job":)" + std::to_string(job) + ",";
+    for (int i = 0; i < 40; ++i) {
+        const std::string text = daxtest::ReadFile(sim.log);
+        if (const auto at = text.find(key); at != std::string::npos)
+            return text.substr(at, text.find('\n', at) - at);
+        std::this_thread::sleep_for(milliseconds(50));
+    }
+    return "";
+}
 
 } // namespace simrig

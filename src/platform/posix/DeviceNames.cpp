@@ -1,5 +1,7 @@
 #include "platform/DeviceNames.h"
 
+#include "platform/DeviceNameText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -15,6 +17,8 @@
 
 namespace dax {
 
+using namespace device_name_text;
+
 namespace {
 
 std::optional<std::string> envValue(const char* name) {
@@ -27,6 +31,13 @@ std::optional<std::string> envValue(const char* name) {
 bool present(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0;
+}
+
+// A port is a device node (or, for the simulator and tests, a file or a pseudo-terminal); a
+// folder in the device directory is never one.
+bool presentPort(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 // A directory entry as the node to open: a link is followed to its target so that messages and
@@ -68,12 +79,6 @@ bool isHex4(const std::string& s) {
            std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isxdigit(c); });
 }
 
-std::string lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // A serial number becomes one segment of the interface path: '#', slashes and anything not
 // printable would split or corrupt it.
 std::string pathSegment(const std::string& s) {
@@ -81,24 +86,6 @@ std::string pathSegment(const std::string& s) {
     for (unsigned char c : s)
         out += (c > 0x20 && c < 0x7f && c != '#' && c != '\\' && c != '/') ? char(c) : '_';
     return out;
-}
-
-// Decimal number without sign or leading zero, within min..max.
-std::optional<int> parseNumber(const std::string& s, int min, int max) {
-    if (s.empty() || s.size() > 3 || (s.size() > 1 && s[0] == '0') ||
-        !std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); }))
-        return std::nullopt;
-    const int n = std::stoi(s);
-    if (n < min || n > max)
-        return std::nullopt;
-    return n;
-}
-
-std::string stripDevicePrefix(const std::string& path) {
-    static const std::string prefix = "\\\\.\\";
-    if (path.compare(0, prefix.size(), prefix) == 0)
-        return path.substr(prefix.size());
-    return path;
 }
 
 } // namespace
@@ -169,20 +156,6 @@ std::optional<std::string> DeviceNames::resolveLpt(int number) const {
     return m_env.devRoot + "/lp" + std::to_string(number - 1);
 }
 
-std::optional<int> DeviceNames::parseComPath(const std::string& windowsPath) {
-    const std::string name = stripDevicePrefix(windowsPath);
-    if (name.size() < 4 || lower(name.substr(0, 3)) != "com")
-        return std::nullopt;
-    return parseNumber(name.substr(3), 1, kMaxComPort);
-}
-
-std::optional<int> DeviceNames::parseLptPath(const std::string& windowsPath) {
-    const std::string name = lower(stripDevicePrefix(windowsPath));
-    if (name == "lpt1" || name == "lpt2")
-        return name[3] - '0';
-    return std::nullopt;
-}
-
 std::optional<std::string> DeviceNames::resolvePath(const std::string& windowsPath) const {
     if (windowsPath.compare(0, 4, "\\\\?\\") == 0) {
         const std::string wanted = lower(windowsPath);
@@ -200,14 +173,14 @@ std::optional<std::string> DeviceNames::resolvePath(const std::string& windowsPa
 }
 
 bool DeviceNames::isPresent(const std::string& node) const {
-    return present(node);
+    return presentPort(node);
 }
 
 std::vector<ComPortNode> DeviceNames::listComPorts() const {
     std::vector<ComPortNode> ports;
     for (int n = 1; n <= kMaxComPort; ++n) {
         auto node = resolveCom(n);
-        if (node && present(*node))
+        if (node && presentPort(*node))
             ports.push_back({n, *node});
     }
     return ports;

@@ -106,6 +106,7 @@ TEST(DeviceNames, DeviceDirectoryAloneSaysWhatExists) {
     const std::string node = sys.touch("devices/nodes/pts7");
     sys.link("devices/com7", node);
     sys.link("devices/usb/vid_044e&pid_200a#SIM0", node);
+    sys.touch("devices/com8/notes"); // a folder is not a port
     sys.env.deviceDir = sys.path("devices");
 
     DeviceNames names(sys.env);
