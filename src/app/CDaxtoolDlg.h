@@ -105,6 +105,8 @@ public:
     int GetTestLevel() const { return m_ctx.testLevel; }
     // The serial numbers shown are the device's (the last read of them succeeded).
     bool SerialNumbersRead() const { return m_bSerialsRead; }
+    // A read of the serial page failed after the device was found; the status says which.
+    bool PageReadFailed() const { return m_bPageReadFailed; }
 
     // Fields.
     std::string m_strInquiryId;
@@ -181,6 +183,7 @@ private:
     bool m_bEnded = false;
     bool m_bFocusSerial = false;
     bool m_bSerialsRead = false; // the transporter serial reads as never programmed
+    bool m_bPageReadFailed = false;
 };
 
 } // namespace dax

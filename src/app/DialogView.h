@@ -44,6 +44,12 @@ public:
     virtual void PumpMessages() = 0;
     virtual void Beep() = 0;
 
+    // A firmware download is under way (true) until the transporter is found again or given up
+    // (false). A front end that can be interrupted holds its ordinary interrupt back meanwhile.
+    virtual void SetProgrammingUnderway(bool) {}
+    // The user insists on stopping what runs now: the firmware download stops at its next block.
+    virtual bool StopRequested() { return false; }
+
     // The modeless "Scanning..." box of the start-up scan.
     virtual void ShowWaitBox(const std::string& message) = 0;
     virtual void SetWaitBoxMessage(const std::string& message) = 0;

@@ -22,6 +22,21 @@ constexpr uint32_t kAfterDownloadWaitMs = 5000;
 constexpr uint32_t kPrinterFirmwareWaitMs = 5000;
 const std::string kSendFailed = "Error sending flash data - ";
 
+// The front end holds its interrupts back for as long as the transporter may take every byte as
+// image data: ending the program then would leave it half-programmed without a word.
+class ProgrammingUnderway {
+public:
+    explicit ProgrammingUnderway(DialogView& view) : m_view(view) {
+        m_view.SetProgrammingUnderway(true);
+    }
+    ~ProgrammingUnderway() { m_view.SetProgrammingUnderway(false); }
+    ProgrammingUnderway(const ProgrammingUnderway&) = delete;
+    ProgrammingUnderway& operator=(const ProgrammingUnderway&) = delete;
+
+private:
+    DialogView& m_view;
+};
+
 } // namespace
 
 void CDaxtoolDlg::OnUpdateFlash() {
@@ -104,6 +119,7 @@ bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
         return false;
     // From here the transporter may be in programming mode, taking every byte as image data;
     // until it is found again the settings say so, for this run and the next.
+    const ProgrammingUnderway underway(m_view);
     RememberUnfinishedUpdate(m_nPort);
     if (!t.BeginFlash(size)) {
         const std::string why =
@@ -118,7 +134,14 @@ bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
     }
     m_pPort->SetReadTimeout(kDownloadReadTimeoutMs);
 
+    uint32_t sent = 0;
     auto send = [&](const uint8_t* data, uint32_t n) {
+        if (m_view.StopRequested()) {
+            // Between blocks: the transporter has whole blocks only.
+            SetStatus(Format("Firmware download stopped after %u of %u bytes; %s", sent, total,
+                             kMayBeProgramming));
+            return false;
+        }
         if (t.SendFlashData(data, n))
             return true;
         // The device's text may already say so; the status says it once.
@@ -132,7 +155,6 @@ bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
         UpdateData(false);
         m_view.PumpMessages();
     };
-    uint32_t sent = 0;
     while (sent < size) {
         const uint32_t n = std::min(kFlashBlock, size - sent);
         if (!send(image.data() + sent, n))
@@ -168,7 +190,28 @@ bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
     const int delay = t.GetRebootDelay();
     DropDevice();
     m_ctx.clock.sleep(uint32_t(std::max(delay, 0)) * 1000);
-    return ScanPort(false) && CheckFlashedTransporter();
+    const std::string stopped =
+        std::string("Flash update stopped after the download, before the transporter was found "
+                    "again: ") +
+        kMayBeProgramming;
+    if (m_view.StopRequested()) {
+        SetStatus(stopped);
+        return false;
+    }
+    if (!ScanPort(false)) {
+        // A stop during the probe cut its pauses short: its reason would mislead.
+        std::string why =
+            m_view.StopRequested()
+                ? stopped
+                : "Flash update: the transporter was not found again after the download - " +
+                      m_strStatus;
+        if (why.find(kMayBeProgramming) == std::string::npos)
+            why += std::string("; ") + kMayBeProgramming;
+        SetStatus(why);
+        UpdateData(false);
+        return false;
+    }
+    return CheckFlashedTransporter();
 }
 
 bool CDaxtoolDlg::CheckFlashedTransporter() {

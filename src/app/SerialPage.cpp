@@ -27,6 +27,7 @@ void CDaxtoolDlg::FillSerialPage() {
     CTransporter& t = *m_pTransporter;
     DialogView& v = m_view;
     m_bSerialsRead = false;
+    m_bPageReadFailed = false;
     if (t.m_bSerialNumbers) {
         m_bSerialsRead = t.GetSerialNumbers(m_strTransporterSn, m_strPrinterSn);
         if (m_bSerialsRead) {
@@ -34,6 +35,8 @@ void CDaxtoolDlg::FillSerialPage() {
             m_bFocusSerial = m_strTransporterSn == std::string(8, '\xFF');
         } else {
             SetStatus(t.GetErrorText());
+            // Firmware that keeps no serial numbers is no failed read.
+            m_bPageReadFailed = t.GetErrorText().rfind("GetSerialNumbers failed - ", 0) != 0;
         }
         if (t.GetPrinterSerial2(m_strPrinterBSn)) {
             v.ShowControl(IDC_PRINTER_B_SN, true);
@@ -55,9 +58,20 @@ void CDaxtoolDlg::FillSerialPage() {
     m_nBeeps = unsigned(beeps) > 9 ? 0 : beeps;
     v.SetSpinRange(IDC_BEEPS_SPIN, 0, 9);
 
-    m_strCountPrint = CounterText(t.GetPrinterCounter(0, 1));
-    m_strCountRibbon = CounterText(t.GetPrinterCounter(0, 2));
-    m_strCountImage = CounterText(t.GetPrinterCounter(0, 3));
+    // A counter the printer does not keep is empty; one whose read failed says so too.
+    auto counter = [&](int which) {
+        t.m_strError.clear();
+        const int value = t.GetPrinterCounter(0, which);
+        if (value < 0 && !t.GetErrorText().empty()) {
+            if (!m_bPageReadFailed)
+                SetStatus(t.GetErrorText());
+            m_bPageReadFailed = true;
+        }
+        return CounterText(value);
+    };
+    m_strCountPrint = counter(1);
+    m_strCountRibbon = counter(2);
+    m_strCountImage = counter(3);
 }
 
 bool CDaxtoolDlg::WaitForTransporter() {

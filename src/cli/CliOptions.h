@@ -50,6 +50,7 @@ enum CliExit : int {
     kExitNoTransporter = 2,
     kExitRefused = 3,
     kExitUsage = 64,
+    kExitBySignal = 128, // plus the signal that stopped a firmware download
 };
 
 // Parses the arguments. Returns the exit status to end with at once (help, version, bad usage:

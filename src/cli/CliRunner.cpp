@@ -14,9 +14,9 @@
 #include "cli/PatternCommand.h"
 #include "cli/PortsCommand.h"
 #include "cli/ScanRecord.h"
+#include "cli/StoppableClock.h"
 #include "platform/DeviceNames.h"
 #include "platform/Format.h"
-#include "platform/RealClock.h"
 #ifdef _WIN32
 #include "platform/win32/RegistrySettingsStore.h"
 #include "platform/win32/Win32NamedMutex.h"
@@ -184,6 +184,9 @@ std::string PortName(const CDaxtoolDlg& dlg) {
 int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
                CalibrationSummary& calibration) {
     if (o.command == "scan" || o.command == "info") {
+        // The device's facts are shown all the same; a read that failed makes it a failure.
+        if (dlg.PageReadFailed())
+            return kExitFailed;
         if (dlg.m_strStatus.empty())
             dlg.m_strStatus =
                 Format("Transporter found on %s at %d baud", PortName(dlg).c_str(), dlg.m_nBaud);
@@ -211,7 +214,13 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
         // Printer firmware ends at "completed": the printer restarts on its own.
         const bool done = dlg.m_strStatus.rfind(kFlashSucceeded, 0) == 0 ||
                           dlg.m_strStatus == "Downloading - completed";
-        return done ? kExitDone : dlg.GetTransporter() ? kExitFailed : kExitNoTransporter;
+        if (done)
+            return kExitDone;
+        // Stopped by a signal: the status the shell gives a program that signal ended.
+        if (const int signal = view.StoppedBySignal())
+            return kExitBySignal + signal;
+        // Not found again after the download: the update failed, the transporter was there.
+        return kExitFailed;
     }
     if (o.command == "print-grid") {
         dlg.OnPrintGrid();
@@ -310,7 +319,7 @@ int RunCli(int argc, char** argv) {
         return kExitDone;
     }
 
-    RealClock clock;
+    StoppableClock clock;
     std::unique_ptr<FileTrace> file;
     if (o.traceFile) {
         file = std::make_unique<FileTrace>(*o.traceFile, clock, [&names](const std::string& path) {
@@ -325,6 +334,7 @@ int RunCli(int argc, char** argv) {
     SystemSerialDevices serial(names);
     SystemSettings settings;
     CliView view;
+    clock.SetStopCheck([&view] { return view.StopRequested(); });
     DialogContext context(serial, clock, settings);
     app.FillDialogContext(context);
     context.trace = &record;

@@ -84,4 +84,27 @@ void CliView::ShowAboutBox(const std::string& version, const std::string& legal,
     std::fprintf(m_err, "%s\n%s\n%s\n", version.c_str(), legal.c_str(), date.c_str());
 }
 
+void CliView::SetProgrammingUnderway(bool underway) {
+    if (underway)
+        m_signals.Hold();
+    else
+        m_signals.Release();
+}
+
+bool CliView::StopRequested() {
+    switch (m_signals.Poll()) {
+    case ProgrammingSignals::Request::Stop:
+        return true;
+    case ProgrammingSignals::Request::Warn:
+        ClearProgress();
+        std::fprintf(m_err, "Warning: stopping now leaves the transporter in programming mode; "
+                            "the update goes on (Ctrl-C again stops it anyway)\n");
+        std::fflush(m_err);
+        return false;
+    case ProgrammingSignals::Request::None:
+        break;
+    }
+    return false;
+}
+
 } // namespace dax

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/PanelView.h"
+#include "cli/ProgrammingSignals.h"
 
 #include <cstdio>
 #include <string>
@@ -26,6 +27,10 @@ public:
     void CloseWaitBox() override { ClearProgress(); }
     void ShowAboutBox(const std::string& version, const std::string& legal,
                       const std::string& date) override;
+    void SetProgrammingUnderway(bool underway) override;
+    bool StopRequested() override;
+    // The signal that stopped a firmware download, 0 when none did.
+    int StoppedBySignal() const { return m_signals.StoppedBy(); }
 
     // Clears the progress line before the report is printed.
     void ClearProgress();
@@ -38,6 +43,7 @@ private:
     bool m_bTerminal;
     bool m_bProgressShown = false;
     std::string m_strFile;
+    ProgrammingSignals m_signals;
 };
 
 } // namespace dax

@@ -159,7 +159,9 @@ int CVelmora::GetPrinterCounter(int printer, int counter) {
     }
     const std::string command = Command(kCmdCounter, static_cast<char>('0' + counter));
     uint8_t answer[kCounterLength] = {};
-    if (!ExchangeOrFail(command, answer, kCounterLength, kCounterSeconds)) {
+    static const char* const kCounterNames[] = {"Print", "Ribbon", "Image"};
+    if (!ExchangeOrFail(command, answer, kCounterLength, kCounterSeconds,
+                        std::string("Get ") + kCounterNames[counter - 1] + " Count - ")) {
         return -1;
     }
     const int value = ParseCounter(command, answer, kCounterLength);

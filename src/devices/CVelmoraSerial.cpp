@@ -32,7 +32,11 @@ CVelmora::StoredRead CVelmora::ReadStoredText(int area, uint32_t seconds, const 
         return StoredRead::LinkFailed;
     }
     if (!stored.valid) {
-        SenseAfterRefusal();
+        if (SenseAfterRefusal() && m_strError.empty()) {
+            // Not a refusal the device stands by (it reports no fault): a garbled answer.
+            m_strError = prefix + "unreadable answer, and the transporter reports no fault";
+            return StoredRead::LinkFailed;
+        }
         return StoredRead::Refused;
     }
     text = stored.text;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <signal.h>
 #include <sstream>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -68,6 +69,17 @@ protected:
         return values;
     }
 
+    // Firmware bytes the simulator has taken so far.
+    long long Received() {
+        long long most = 0;
+        std::istringstream log(daxtest::ReadFile(LogPath()));
+        for (std::string line; std::getline(log, line);) {
+            Json j = Json::parse(line, nullptr, false);
+            if (!j.is_discarded() && j.contains("received") && j.contains("flash_bytes"))
+                most = std::max(most, j["received"].get<long long>());
+        }
+        return most;
+    }
     std::string Settings() { return daxtest::ReadFile(dir.Path() + "/config/Korvix/Daxtool.conf"); }
     void WriteSettings(const std::string& text) {
         std::filesystem::create_directories(dir.Path() + "/config/Korvix");
@@ -456,6 +468,59 @@ TEST_F(CliAgainstSim, AGarbledAnswerToTheProgrammingCommandIsSaidAndRememberedFo
                          advice),
               std::string::npos)
         << r.out;
+}
+
+// The first Ctrl-C during programming only warns; a second one, or SIGTERM, stops the download
+// at a block with the advice, remembered for the next run.
+TEST_F(CliAgainstSim, SignalsDuringADownloadWarnFirstThenStopAtABlock) {
+    const std::string path = WriteImage(dir.Path() + "/fw.bin", Image(60000, "3.40 C", "Velmora"));
+    WriteSettings("[Last%20Good]\nBaud%20Rate=38400\n");
+    for (const int signal : {SIGINT, SIGTERM}) {
+        StartSim("basic", {"pace=1"}); // about 4 KB a second
+        Background cli({DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "flash", path},
+                       Env(), true);
+        ASSERT_EQ(cli.ReadLine(20000).rfind("Downloading - ", 0), 0u);
+        kill(cli.Pid(), signal);
+        if (signal == SIGINT) {
+            std::string line = cli.ReadLine(5000);
+            while (line.rfind("Downloading - ", 0) == 0)
+                line = cli.ReadLine(5000);
+            EXPECT_EQ(
+                line.rfind("Warning: stopping now leaves the transporter in programming mode", 0),
+                0u)
+                << line;
+            kill(cli.Pid(), SIGINT);
+        }
+        std::string rest;
+        EXPECT_EQ(cli.Wait(20000, rest), 128 + signal) << rest;
+        EXPECT_NE(rest.find("status: Firmware download stopped after "), std::string::npos) << rest;
+        EXPECT_NE(rest.find("switch it off and on, then run the update again"), std::string::npos);
+        EXPECT_NE(Settings().find("Unfinished%20Port=1"), std::string::npos) << Settings();
+    }
+}
+
+// The download went out into the line's buffer, the device died with it: the update failed
+// (exit 1), not "no transporter found".
+TEST_F(CliAgainstSim, ATransporterKilledDuringTheDownloadFailsTheUpdate) {
+    StartSim("basic", {"pace=1"});
+    WriteSettings("[Last%20Good]\nBaud%20Rate=38400\n");
+    const std::string path = WriteImage(dir.Path() + "/fw.bin", Image(12000, "3.40 C", "Velmora"));
+    Background cli({DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "flash", path}, Env(),
+                   true);
+    std::string line = cli.ReadLine(20000);
+    while (line == "Downloading - 34%")
+        line = cli.ReadLine(20000);
+    ASSERT_EQ(line, "Downloading - 68%");
+    // Killed with the last 1500 bytes still in the line's buffer: all of them written.
+    for (int i = 0; i < 1000 && Received() < 12000 - 1500; ++i)
+        usleep(10000);
+    sim.reset();
+    std::string rest;
+    EXPECT_EQ(cli.Wait(60000, rest), 1) << rest;
+    EXPECT_NE(rest.find("status: Flash update: the transporter was not found again after the "
+                        "download - Unable to open \\\\.\\COM1"),
+              std::string::npos)
+        << rest;
 }
 
 TEST_F(CliAgainstSim, HugeAndSpecialFlashFilesAreRefusedAtOnce) {

@@ -220,6 +220,35 @@ TEST(DialogCommands, CtrlPPutsThePrintCounterIntoThePrinterSerialField) {
     EXPECT_EQ(rig.view.beeps, 1);
 }
 
+// A read of the page that fails after the device was found names itself; the rest stays shown.
+TEST(DialogCommands, AFailedReadOfThePageNamesItself) {
+    struct Case {
+        std::string command, answer, status;
+    };
+    const Case cases[] = {
+        {"!f:000C", "", "Get SN - Receive timeout"},
+        {"!f:000C", std::string("\x1B!f:?0#&*@!^~%", 14),
+         "Get SN - unreadable answer, and the transporter reports no fault"},
+        {"!f:260C", std::string("\x1B!f:?0#&*@!^~%", 14),
+         "Get Printer SN - unreadable answer, and the transporter reports no fault"},
+        {"!f;2C", "", "Get Ribbon Count - Receive timeout"},
+    };
+    for (const Case& c : cases) {
+        Found rig;
+        rig.t.overrides[c.command] = c.answer;
+        rig.dlg.reset();
+        rig.Dialog().OnInitDialog();
+        ASSERT_NE(rig.Dialog().GetTransporter(), nullptr);
+        EXPECT_EQ(rig.Dialog().m_strStatus, c.status);
+        EXPECT_TRUE(rig.Dialog().PageReadFailed()) << c.status;
+        EXPECT_EQ(rig.view.GetControlText(IDC_COUNT_PRINT), "4321");
+    }
+    // Firmware that keeps no serial numbers says so, but no read failed.
+    Found old(WithRevision("3.06 "));
+    EXPECT_EQ(old.Dialog().m_strStatus, "GetSerialNumbers failed - low revision firmware");
+    EXPECT_FALSE(old.Dialog().PageReadFailed());
+}
+
 TEST(DialogCommands, AFailedFlashLedsIsShown) {
     Found rig;
     rig.t.refusals["!f5111C"] = {4, 0};

@@ -165,6 +165,33 @@ TEST(DialogFlash, AProgrammingStateNobodyKnowsIsSaidAndRememberedAndGetsNoImage)
     EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, -1), 0);
 }
 
+// Stopping mid-download: at a block boundary, remembered, and the advice given; after the
+// download, the re-probe is skipped.
+TEST(DialogFlash, AStopAskedForDuringProgrammingEndsAtABlockAndSaysWhatToDo) {
+    const std::string advice = "the transporter may be left in programming mode: switch it off "
+                               "and on, then run the update again";
+    FlashRig rig;
+    rig.view.stopWhen = [&] { return !rig.Progress().empty(); }; // after the first block
+    rig.Flash(Pattern(3 * 4096 + 10));
+    EXPECT_EQ(rig.t.flashData.size(), 4096u);
+    EXPECT_EQ(rig.Dialog().m_strStatus,
+              "Firmware download stopped after 4096 of 12298 bytes; " + advice);
+    EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, 0), 2);
+    EXPECT_EQ(rig.view.programming, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(rig.Dialog().IsBusy());
+
+    FlashRig late;
+    const auto image = Pattern(5000);
+    late.view.stopWhen = [&] { return late.t.flashData.size() == image.size(); };
+    late.Flash(image);
+    EXPECT_EQ(late.t.flashData, image);
+    EXPECT_EQ(late.Dialog().m_strStatus,
+              "Flash update stopped after the download, before the transporter was found again: " +
+                  advice);
+    EXPECT_EQ(late.t.commands.back(), "!g05000C"); // no inquiry after it
+    EXPECT_EQ(late.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, 0), 2);
+}
+
 TEST(DialogFlash, OldFirmwareGetsTheFillAndTheChecksum) {
     FlashRig rig("2.50 ");
     ASSERT_TRUE(rig.Dialog().GetTransporter()->m_bOldFirmware);

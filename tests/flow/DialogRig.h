@@ -38,6 +38,8 @@ public:
         return true;
     }
     void SetWaitCursor(bool wait) override { waitCursor = wait; }
+    void SetProgrammingUnderway(bool underway) override { programming.push_back(underway); }
+    bool StopRequested() override { return stopWhen && stopWhen(); }
     std::vector<std::string> statuses; // every status the window showed, in order
     bool waitCursor = false;
     std::vector<std::string> fileDialogs;
@@ -45,6 +47,8 @@ public:
     int pumps = 0;
     std::function<void()> onPump;
     std::vector<std::string> waitBoxMessages;
+    std::vector<bool> programming;  // each start and end of a firmware download
+    std::function<bool()> stopWhen; // when the user insists on stopping
 };
 
 struct DialogRig {

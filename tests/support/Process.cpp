@@ -1,5 +1,6 @@
 #include "support/Process.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
@@ -89,12 +90,12 @@ RunResult Run(const std::vector<std::string>& args, const std::map<std::string, 
 }
 
 Background::Background(const std::vector<std::string>& args,
-                       const std::map<std::string, std::string>& env) {
+                       const std::map<std::string, std::string>& env, bool withStderr) {
     int out[2];
     if (pipe(out) != 0)
         return;
     const int devnull = open("/dev/null", O_WRONLY);
-    m_pid = Spawn(args, env, out[1], devnull);
+    m_pid = Spawn(args, env, out[1], withStderr ? out[1] : devnull);
     close(devnull);
     close(out[1]);
     m_out = out[0];
@@ -136,6 +137,33 @@ std::string Background::ReadLine(int limitMs) {
             return "";
         m_buffer.append(buf, size_t(n));
     }
+}
+
+int Background::Wait(int limitMs, std::string& rest) {
+    const long long deadline = NowMs() + limitMs;
+    while (m_out >= 0 && NowMs() < deadline) {
+        pollfd p{m_out, POLLIN, 0};
+        if (poll(&p, 1, int(std::max(0LL, deadline - NowMs()))) <= 0)
+            continue;
+        char buf[4096];
+        const ssize_t n = read(m_out, buf, sizeof buf);
+        if (n <= 0) {
+            close(m_out);
+            m_out = -1;
+        } else {
+            m_buffer.append(buf, size_t(n));
+        }
+    }
+    rest.swap(m_buffer);
+    m_buffer.clear();
+    if (m_pid <= 0)
+        return -1;
+    int status = 0;
+    if (m_out >= 0)
+        kill(m_pid, SIGKILL);
+    waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TempDir::TempDir() {

@@ -17,16 +17,20 @@ struct RunResult {
 RunResult Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
               int limitMs = 120000);
 
-// A program left running in the background, its stdout readable line by line; ended with
-// SIGTERM when the object goes.
+// A program left running in the background, its stdout (and with `withStderr` its stderr too)
+// readable line by line; ended with SIGTERM when the object goes.
 class Background {
 public:
-    Background(const std::vector<std::string>& args, const std::map<std::string, std::string>& env);
+    Background(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+               bool withStderr = false);
     ~Background();
     Background(const Background&) = delete;
     Background& operator=(const Background&) = delete;
     // The next line of its stdout, or "" when none comes within `limitMs`.
     std::string ReadLine(int limitMs);
+    // Waits for its end: the exit status (-1 when a signal ended it or it is killed after
+    // `limitMs`); what it wrote and was not read yet goes into `rest`.
+    int Wait(int limitMs, std::string& rest);
     pid_t Pid() const { return m_pid; }
 
 private:

@@ -1,0 +1,78 @@
+#include "cli/ProgrammingSignals.h"
+
+#include <atomic>
+#include <iterator>
+
+namespace dax {
+
+namespace {
+
+#ifndef _WIN32
+constexpr int kHeldSignals[] = {SIGINT, SIGTERM, SIGHUP};
+#else
+constexpr int kHeldSignals[] = {SIGINT, SIGTERM};
+#endif
+
+std::atomic<int> g_interrupts{0}; // Ctrl-C presses while held
+std::atomic<int> g_stopSignal{0}; // the signal that asks to stop, 0 none
+static_assert(std::atomic<int>::is_always_lock_free);
+
+extern "C" void OnHeldSignal(int signal) {
+#ifdef _WIN32
+    std::signal(signal, OnHeldSignal); // the handler is reset before each call
+#endif
+    if (signal != SIGINT || g_interrupts.fetch_add(1) >= 1)
+        g_stopSignal.store(signal);
+}
+
+} // namespace
+
+void ProgrammingSignals::Hold() {
+    if (m_bHeld)
+        return;
+    g_interrupts.store(0);
+    g_stopSignal.store(0);
+    m_bWarned = false;
+    m_nStoppedBy = 0;
+    for (size_t i = 0; i < std::size(kHeldSignals); ++i) {
+#ifndef _WIN32
+        struct sigaction action = {};
+        action.sa_handler = OnHeldSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART; // the link's reads and writes go on where they were
+        sigaction(kHeldSignals[i], &action, &m_previous[i]);
+#else
+        m_previous[i] = std::signal(kHeldSignals[i], OnHeldSignal);
+#endif
+    }
+    m_bHeld = true;
+}
+
+void ProgrammingSignals::Release() {
+    if (!m_bHeld)
+        return;
+    for (size_t i = 0; i < std::size(kHeldSignals); ++i) {
+#ifndef _WIN32
+        sigaction(kHeldSignals[i], &m_previous[i], nullptr);
+#else
+        std::signal(kHeldSignals[i], m_previous[i]);
+#endif
+    }
+    m_bHeld = false;
+}
+
+ProgrammingSignals::Request ProgrammingSignals::Poll() {
+    if (!m_bHeld)
+        return Request::None;
+    if (const int signal = g_stopSignal.load()) {
+        m_nStoppedBy = signal;
+        return Request::Stop;
+    }
+    if (g_interrupts.load() >= 1 && !m_bWarned) {
+        m_bWarned = true;
+        return Request::Warn;
+    }
+    return Request::None;
+}
+
+} // namespace dax
