@@ -2,66 +2,25 @@
 // of its own, printer B's serial, printer firmware through the printers' ports, a print and a
 // calibration round on the chosen printer, and the question no script can answer.
 #include "patterns/BuiltInPatterns.h"
-#include "support/Process.h"
+#include "support/SimSession.h"
 
 #include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-#include <sstream>
 
-using daxtest::Background;
+using daxtest::Json;
 using daxtest::RunResult;
-using daxtest::TempDir;
-using Json = nlohmann::json;
 
 namespace {
 
-class HalcyraCli : public ::testing::Test {
+class HalcyraCli : public daxtest::SimSession {
 protected:
     // The printers' firmware is too old for their alignment probe, which would cost every
     // start-up some fifteen seconds of the printers' self-check.
     void StartSim(const std::string& profile, const std::string& setting = "baud=9600") {
-        sim = std::make_unique<Background>(
-            std::vector<std::string>{DAXSIM_PATH, "--profile", profile, "--device-dir",
-                                     dir.Path() + "/dev", "--log", dir.Path() + "/sim.log",
-                                     "--print-capture", dir.Path() + "/capture.bin", "--set",
-                                     "baud=9600", "--set", "reboot_ms=200", "--set",
-                                     "printer_revision=0.30", "--set", setting},
-            std::map<std::string, std::string>{});
-        const std::string ready = sim->ReadLine(10000);
-        ASSERT_EQ(ready.rfind("ready COM1 ", 0), 0u) << ready;
+        SimSession::StartSim({"--profile", profile, "--set", "baud=9600", "--set",
+                              "printer_revision=0.30", "--set", setting});
     }
-
-    RunResult Cli(std::vector<std::string> args) {
-        args.insert(args.begin(),
-                    {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "--port", "1"});
-        return daxtest::Run(args, {{"XDG_CONFIG_HOME", dir.Path() + "/config"},
-                                   {"XDG_RUNTIME_DIR", dir.Path()},
-                                   {"DAXTOOL_DEVICE_DIR", ""}});
-    }
-
-    // The simulator's log lines going `dirName` ("rx", "event"), as JSON.
-    std::vector<Json> Log(const std::string& dirName) {
-        std::vector<Json> lines;
-        std::istringstream log(daxtest::ReadFile(dir.Path() + "/sim.log"));
-        for (std::string line; std::getline(log, line);) {
-            Json j = Json::parse(line, nullptr, false);
-            if (!j.is_discarded() && j.value("dir", "") == dirName)
-                lines.push_back(j);
-        }
-        return lines;
-    }
-    std::vector<std::string> Commands() {
-        std::vector<std::string> cmds;
-        for (const Json& j : Log("rx"))
-            if (j.contains("cmd") && !j.contains("source"))
-                cmds.push_back(j["cmd"]);
-        return cmds;
-    }
-
-    TempDir dir;
-    std::unique_ptr<Background> sim;
 };
 
 bool Has(const std::vector<std::string>& all, const std::string& one) {

@@ -1,19 +1,15 @@
 // `daxtool-cli print-grid` into daxsim: the bytes the printer receives, over its USB port and
 // over the transporter's serial link, decoded here and compared row by row with the grid.
 #include "patterns/BuiltInPatterns.h"
-#include "support/Process.h"
+#include "support/SimSession.h"
 
 #include <gtest/gtest.h>
 #include <map>
-#include <nlohmann/json.hpp>
-#include <sstream>
 
-using daxtest::Background;
-using daxtest::RunResult;
-using daxtest::TempDir;
-using Json = nlohmann::json;
 using dax::BuiltInPattern;
 using dax::kPatternCalibrationGrid;
+using daxtest::Json;
+using daxtest::RunResult;
 
 namespace {
 
@@ -74,57 +70,29 @@ Page Decode(const uint8_t* b, size_t n) {
     return page;
 }
 
-class PrintGrid : public ::testing::Test {
+class PrintGrid : public daxtest::SimSession {
 protected:
     void StartSim(std::vector<std::string> extra, const std::string& profile = "basic") {
-        std::vector<std::string> args = {DAXSIM_PATH,
-                                         "--profile",
-                                         profile,
-                                         "--device-dir",
-                                         dir.Path() + "/dev",
-                                         "--log",
-                                         dir.Path() + "/sim.log",
-                                         "--print-capture",
-                                         Capture()};
-        args.insert(args.end(), extra.begin(), extra.end());
-        sim = std::make_unique<Background>(args, std::map<std::string, std::string>{});
-        const std::string ready = sim->ReadLine(10000);
-        ASSERT_EQ(ready.rfind("ready COM1 ", 0), 0u) << ready;
+        extra.insert(extra.begin(), {"--profile", profile});
+        SimSession::StartSim(extra);
     }
-    RunResult PrintGridCommand() {
-        return daxtest::Run(
-            {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "--port", "1", "print-grid"},
-            {{"XDG_CONFIG_HOME", dir.Path() + "/config"},
-             {"XDG_RUNTIME_DIR", dir.Path()},
-             {"DAXTOOL_DEVICE_DIR", ""}});
-    }
-    std::string Capture() { return dir.Path() + "/capture.bin"; }
+    RunResult PrintGridCommand() { return Cli({"print-grid"}); }
     // The printer commands that arrived from `source` ("serial", "usb"), in order.
     std::vector<std::string> PrinterCommands(const std::string& source) {
-        std::istringstream log(daxtest::ReadFile(dir.Path() + "/sim.log"));
         std::vector<std::string> commands;
-        for (std::string line; std::getline(log, line);) {
-            Json j = Json::parse(line, nullptr, false);
-            if (!j.is_discarded() && j.value("dir", "") == "print" &&
-                j.value("source", "") == source && j.contains("cmd"))
+        for (const Json& j : Log("print"))
+            if (j.value("source", "") == source && j.contains("cmd"))
                 commands.push_back(j["cmd"].get<std::string>());
-        }
         return commands;
     }
     // The simulator's record of the one print job.
     Json Job() {
-        std::istringstream log(daxtest::ReadFile(dir.Path() + "/sim.log"));
-        Json job;
-        for (std::string line; std::getline(log, line);) {
-            Json j = Json::parse(line, nullptr, false);
-            if (!j.is_discarded() && j.value("event", "") == "print_job")
-                job = j;
-        }
-        return job;
+        const auto jobs = Log("event", "print_job");
+        return jobs.empty() ? Json() : jobs.back();
     }
     // Every row the printer got is the grid's row, and it got them all.
     void ExpectTheGridArrived() {
-        const std::string captured = daxtest::ReadFile(Capture());
+        const std::string captured = daxtest::ReadFile(CapturePath());
         const Page got = Decode(reinterpret_cast<const uint8_t*>(captured.data()), captured.size());
         const auto grid = BuiltInPattern(kPatternCalibrationGrid);
         const Page want = Decode(grid.data(), grid.size());
@@ -144,9 +112,6 @@ protected:
         EXPECT_EQ(got.rows.begin()->first, 33);
         EXPECT_EQ(got.rows.rbegin()->first, 1382);
     }
-
-    TempDir dir;
-    std::unique_ptr<Background> sim;
 };
 
 } // namespace

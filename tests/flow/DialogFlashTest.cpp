@@ -37,7 +37,7 @@ std::vector<uint8_t> MultiImage(const std::vector<std::vector<uint8_t>>& images)
 }
 
 struct FlashRig : DialogRig {
-    explicit FlashRig(const std::string& revision = "3.25 ", Inquiry inquiry = Found("3.25 "))
+    explicit FlashRig(const std::string& revision = "3.25 ", Inquiry inquiry = {})
         : t(Attach(2, WithRevision(inquiry, revision))) {
         settings.WriteInt(kSectionLastGood, kValueFirstPort, 2);
         settings.WriteInt(kSectionLastGood, kValueBaudRate, 38400);
@@ -49,11 +49,6 @@ struct FlashRig : DialogRig {
         fs::create_directories(dir);
     }
     ~FlashRig() { fs::remove_all(dir); }
-    static Inquiry Found(const std::string& revision) {
-        Inquiry q;
-        q.revision = revision;
-        return q;
-    }
     static Inquiry WithRevision(Inquiry q, const std::string& revision) {
         q.revision = revision;
         return q;
@@ -277,36 +272,6 @@ TEST(DialogFlash, HugeAndSpecialFilesAreRefusedBeforeAnyRead) {
     EXPECT_FALSE(rig.Dialog().IsBusy());
 }
 
-TEST(DialogFlash, WithCheckingOffTheFirstImageOfAMultiImageFileIsTaken) {
-    FlashRig rig;
-    auto a = Pattern(70000, 3);
-    std::copy_n("DISC TRANSPORTER", 16, a.begin() + 160);
-    const auto b = Pattern(5000, 9);
-    rig.Flash(MultiImage({a, b}));
-    EXPECT_EQ(rig.t.commands.front(), "!g070000C");
-    EXPECT_EQ(rig.t.flashData, a);
-}
-
-TEST(DialogFlash, PrinterFirmwareKeepsTheDeviceAndWaitsForThePrinter) {
-    Inquiry withPrinter;
-    withPrinter.count = 64;
-    withPrinter.printerName = "CD-R Inkographer";
-    withPrinter.printerRevision = "4.50 ";
-    FlashRig rig("3.25 ", withPrinter);
-    auto image = Pattern(65536);
-    const std::string id = "CD-R INKOGRAPHERversion"; // letter case does not matter here
-    std::copy(id.begin(), id.end(), image.begin() + 160);
-    std::copy_n("Inkographer ", 12, image.begin() + 193);
-    CTransporter* device = rig.Dialog().GetTransporter();
-    rig.clock.sleeps.clear();
-    rig.Flash(image, false);
-    EXPECT_EQ(rig.t.commands.front(), "!h0C");
-    EXPECT_EQ(rig.t.flashData, image);
-    EXPECT_EQ(rig.Dialog().m_strStatus, "Downloading - completed");
-    EXPECT_EQ(rig.Dialog().GetTransporter(), device); // no re-probe
-    EXPECT_EQ(rig.clock.sleeps, (std::vector<uint32_t>{5000, 5000}));
-}
-
 TEST(DialogFlash, CancellingTheFileDialogChangesNothing) {
     FlashRig rig;
     rig.Dialog().m_strStatus = "before";
@@ -338,6 +303,13 @@ std::vector<uint8_t> RefusedFirstImage() {
 
 TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
     FlashRig rig;
+    // With checking off the first image is taken as it is.
+    auto first = Pattern(70000, 3);
+    std::copy_n("DISC TRANSPORTER", 16, first.begin() + 160);
+    rig.Flash(MultiImage({first, Pattern(5000, 9)}));
+    EXPECT_EQ(rig.t.commands.front(), "!g070000C");
+    EXPECT_EQ(rig.t.flashData, first);
+
     // A BIN4 transporter of suffix F takes a "Tessan " image only up to 65536 bytes.
     auto bin4F = [&] {
         auto* v = dynamic_cast<CVelmora*>(rig.Dialog().GetTransporter());
@@ -348,6 +320,8 @@ TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
     };
     const auto tessan = GeneralImage(60000, "Tessan ", 5);
     bin4F();
+    rig.t.commands.clear();
+    rig.t.flashData.clear();
     rig.Flash(tessan, false);
     EXPECT_EQ(rig.t.commands.front(), "!g060000C"); // alone
     EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
@@ -362,15 +336,31 @@ TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
     EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
 }
 
-TEST(DialogFlash, APrinterImageInsideAMultiImageFileIsTaken) {
+TEST(DialogFlash, PrinterFirmwareAloneOrInsideAMultiImageFileKeepsTheDevice) {
     Inquiry withPrinter;
     withPrinter.count = 64;
     withPrinter.printerName = "CD-R Inkographer";
     withPrinter.printerRevision = "4.50 ";
     FlashRig rig("3.25 ", withPrinter);
+    auto image = Pattern(65536);
+    const std::string id = "CD-R INKOGRAPHERversion"; // letter case does not matter here
+    std::copy(id.begin(), id.end(), image.begin() + 160);
+    std::copy_n("Inkographer ", 12, image.begin() + 193);
+    CTransporter* device = rig.Dialog().GetTransporter();
+    rig.clock.sleeps.clear();
+    rig.Flash(image, false);
+    EXPECT_EQ(rig.t.commands.front(), "!h0C");
+    EXPECT_EQ(rig.t.flashData, image);
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Downloading - completed");
+    EXPECT_EQ(rig.Dialog().GetTransporter(), device); // no re-probe, only the printer's wait
+    EXPECT_EQ(rig.clock.sleeps, (std::vector<uint32_t>{5000, 5000}));
+
+    // The printer's image as the second record, after one no device takes.
     auto printer = Pattern(65536, 11);
     std::copy_n("CD-R InkographerVERSION", 23, printer.begin() + 160);
     std::copy_n("Inkographer ", 12, printer.begin() + 193);
+    rig.t.commands.clear();
+    rig.t.flashData.clear();
     rig.Flash(MultiImage({RefusedFirstImage(), printer}), false);
     ASSERT_FALSE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;
     EXPECT_EQ(rig.t.commands.front(), "!h0C");

@@ -93,22 +93,5 @@ TEST_F(CTransporterBase, PrintWaitFailures) {
     EXPECT_EQ(device.GetErrorText(), "Receive timeout");
 }
 
-TEST_F(CTransporterBase, Defaults) {
-    EXPECT_EQ(device.SelectPrinter(1), 1);
-    EXPECT_EQ(device.m_nSelectedPrinter, 1);
-    device.m_bAlignPasses = true;
-    EXPECT_TRUE(device.SupportsAlignPasses());
-    std::string text;
-    bool flag = false;
-    int beeps = 0;
-    const uint8_t* data = nullptr;
-    EXPECT_FALSE(device.GetPrinterSerial2(text) || device.SetPrinterSerial2("x"));
-    EXPECT_FALSE(device.HasVaultekParams() || device.SetVaultekParams("n", 1, 1, 1, 3) ||
-                 device.GetVaultekParams(text, flag, flag, flag, beeps));
-    EXPECT_EQ(device.GetPrinterCounter(0, 1), -1);
-    EXPECT_EQ(device.GetPattern(2, &data), 0u);
-    EXPECT_EQ(device.GetPrinterKind(), 3);
-}
-
 } // namespace
 } // namespace dax
