@@ -69,11 +69,6 @@ struct HalcyraFlow : ::testing::Test {
         EXPECT_TRUE(IsHalcyraInquiry(buffer.data(), inquiry.count));
         return std::make_unique<CHalcyra>(t.port.get(), t.clock, ui, PrinterAccess{&printers, {}});
     }
-    std::string Sent() {
-        const std::string sent = t.Sequence();
-        t.commands.clear();
-        return sent;
-    }
     void DriveHeight(int value) {
         char answer[16];
         std::snprintf(answer, sizeof answer, "\x1B!f010%05dC", value);
@@ -98,7 +93,7 @@ TEST_F(HalcyraFlow, RecognisedAfterTheTransportersWithItsPrinterCount) {
     auto boot = Make(Halcyra(96, "1.00 "));
     boot->Initialize();
     EXPECT_TRUE(boot->m_bOtpFirmware);
-    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(t.Sent().empty());
     std::string serial;
     EXPECT_FALSE(boot->GetPrinterSerial2(serial));
     EXPECT_EQ(boot->GetErrorText(), "GetPrinterSerial2 failed - OTP firmware");
@@ -114,8 +109,8 @@ TEST_F(HalcyraFlow, AUsbPortMatchedToPrinterALeavesTheParallelPortsClosed) {
     EXPECT_EQ(lpt1.opens, 0);
     EXPECT_EQ(h->m_nPrinters, 1); // printer B found no port
     // Printer A's alignment probe follows the match.
-    EXPECT_EQ(Sent(), "!f10020C !f0280C !f@261C !f22610C !f@260C !f22600C !f12602C !f0260C !a3H "
-                      "!e1C");
+    EXPECT_EQ(t.Sent(), "!f10020C !f0280C !f@261C !f22610C !f@260C !f22600C !f12602C !f0260C !a3H "
+                        "!e1C");
     EXPECT_TRUE(h->SupportsAlignPasses());
 }
 
@@ -150,16 +145,16 @@ TEST_F(HalcyraFlow, LoadTurnsTheDiscOntoTheSelectedPrinterOrPutsItStraightOn) {
     auto h = Make();
     DriveHeight(16000);
     ASSERT_TRUE(h->LoadPrinter(90));
-    EXPECT_EQ(Sent(), "!e1C !f12402C !f0240C !f12004C !f12423C !f12427C !f32601100954C "
-                      "!f12606C [12]");
+    EXPECT_EQ(t.Sent(), "!e1C !f12402C !f0240C !f12004C !f12423C !f12427C !f32601100954C "
+                        "!f12606C [12]");
     h->SelectPrinter(1);
     ASSERT_TRUE(h->ReloadPrinter(-1));
-    EXPECT_EQ(Sent(), "!e1C !f12614C !f12423C !f12427C !f12615C [12]");
+    EXPECT_EQ(t.Sent(), "!e1C !f12614C !f12423C !f12427C !f12615C [12]");
 
     // A disc that does not reach the printer goes to the reject bin; the reason stays.
     t.refusals["!f12615C"] = {5, 0};
     EXPECT_FALSE(h->ReloadPrinter(-1));
-    EXPECT_EQ(Sent(), "!e1C !f12614C !f12423C !f12427C !f12615C !e1C !f12015C");
+    EXPECT_EQ(t.Sent(), "!e1C !f12614C !f12423C !f12427C !f12615C !e1C !f12015C");
     EXPECT_EQ(h->GetErrorText(), "Transporter: Illegal Request");
 }
 
@@ -175,13 +170,13 @@ TEST_F(HalcyraFlow, RetryCancelBoxesAndPickerRecovery) {
     ui.retry = nullptr;
     EXPECT_FALSE(h->LoadPrinter(0));
     EXPECT_EQ(h->GetErrorText(), CHalcyra::kNoRecorderTray);
-    Sent();
+    t.Sent();
 
     // Not ready: the picker goes home and the move is tried again, a few times in a row only.
     t.refusals["!f12004C"] = {2, 0};
     EXPECT_FALSE(h->PositionWithRecovery(200, '4', 20, true));
-    EXPECT_EQ(Sent(), "!f12004C !e1C !f10020C !f12004C !e1C !f10020C !f12004C !e1C !f10020C "
-                      "!f12004C !e1C");
+    EXPECT_EQ(t.Sent(), "!f12004C !e1C !f10020C !f12004C !e1C !f10020C !f12004C !e1C !f10020C "
+                        "!f12004C !e1C");
     EXPECT_EQ(ui.boxes.back(), "Position Medium failed - Transporter: Not Ready");
 }
 
@@ -235,7 +230,7 @@ TEST_F(HalcyraFlow, FlashFilesAndPrinterFirmwareToEachPrintersPort) {
     EXPECT_FALSE(h->CheckFlashFile(image.data(), 65535));
     ASSERT_TRUE(h->CheckFlashFile(image.data(), 65536));
 
-    Sent();
+    t.Sent();
     ASSERT_TRUE(h->BeginFlash(65536));
     EXPECT_EQ(Text(a.writes.back()) + Text(b.writes.back()), "\x1B!g065536C\x1B!g065536C");
     // Printer A fails and drops out; B goes on alone.
@@ -245,7 +240,7 @@ TEST_F(HalcyraFlow, FlashFilesAndPrinterFirmwareToEachPrintersPort) {
     b.writeOutcomes.push_back({5, 0});
     EXPECT_FALSE(h->SendFlashData(image.data(), 4096));
     EXPECT_EQ(h->GetErrorText().rfind("USBPRINT-1 : ", 0), 0u);
-    EXPECT_TRUE(Sent().empty()); // nothing over the link
+    EXPECT_TRUE(t.Sent().empty()); // nothing over the link
 }
 
 TEST_F(HalcyraFlow, PrinterBsSerialAndTheStoreThatWaitsForTheRestart) {
@@ -257,11 +252,11 @@ TEST_F(HalcyraFlow, PrinterBsSerialAndTheStoreThatWaitsForTheRestart) {
     h->m_nPrinters = 1;
     std::string serial;
     EXPECT_FALSE(h->GetPrinterSerial2(serial) || h->SetPrinterSerial2(""));
-    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(t.Sent().empty());
 
     h->SelectPrinter(1);
     ASSERT_TRUE(h->SaveSettings(true));
-    EXPECT_EQ(Sent(), "!e1C !h1261C !g1C !e1C !f10020C");
+    EXPECT_EQ(t.Sent(), "!e1C !h1261C !g1C !e1C !f10020C");
     // A transporter that stays silent after its restart did not confirm anything.
     t.silentSenses = 100;
     EXPECT_FALSE(h->SaveSettings(false));

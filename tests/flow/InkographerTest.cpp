@@ -29,11 +29,6 @@ struct Inkographer : ::testing::Test {
         EXPECT_TRUE(StoreInkographerInquiry(inquiry));
         return std::make_unique<CInkographer>(t.port.get(), t.clock, ui);
     }
-    std::string Sent() {
-        const std::string sent = t.Sequence();
-        t.commands.clear();
-        return sent;
-    }
 };
 
 } // namespace
@@ -53,13 +48,13 @@ TEST_F(Inkographer, RecognisedAfterTheTransportersAndReadFromItsOwnBuffer) {
     // One letter off is nobody's answer.
     buffer[7 + 5] = 'i';
     EXPECT_EQ(RecogniseTransporter(buffer.data(), 32, t.port.get(), t.clock, none), nullptr);
-    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(t.Sent().empty());
 }
 
 TEST_F(Inkographer, InitializeStartsThePrinterUnlessOtpAndAlwaysAsksTheRotator) {
     auto ink = Make();
     ink->Initialize();
-    EXPECT_EQ(Sent(), "!a3H !r3C !d1C !r3C !f0280C");
+    EXPECT_EQ(t.Sent(), "!a3H !r3C !d1C !r3C !f0280C");
     EXPECT_EQ(t.clock.sleeps, (std::vector<uint32_t>{5000, 1000}));
     EXPECT_TRUE(ink->m_bAlignPasses && ink->m_bRotator && ink->m_bPocketCalibration);
     EXPECT_EQ(t.port->GetCtsWait(), 10u);
@@ -67,11 +62,11 @@ TEST_F(Inkographer, InitializeStartsThePrinterUnlessOtpAndAlwaysAsksTheRotator) 
     auto otp = Make({.product = "CD-R Inkographer", .revision = "4.01 "});
     EXPECT_TRUE(otp->m_bOtpFirmware);
     otp->Initialize();
-    EXPECT_EQ(Sent(), "!f0280C");
+    EXPECT_EQ(t.Sent(), "!f0280C");
     std::string a, b;
     EXPECT_FALSE(otp->GetSerialNumbers(a, b));
     EXPECT_EQ(otp->GetErrorText(), "OTP firmware is running");
-    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(t.Sent().empty());
     EXPECT_FALSE(otp->m_bPocketCalibration);
 }
 
@@ -81,9 +76,9 @@ TEST_F(Inkographer, SettingsAreLimitedAndJudgedByTheSenseAfterThem) {
     EXPECT_TRUE(ink->SetTopMargin(200));
     EXPECT_TRUE(ink->SetRotationalOffset(64));
     EXPECT_TRUE(ink->SetPocketOffset(300));
-    EXPECT_EQ(Sent(), "!r3C !m0010C !r3C !r3C !m1150C !r3C !r3C !m2064C !r3C !r3C !m3300C !r3C");
+    EXPECT_EQ(t.Sent(), "!r3C !m0010C !r3C !r3C !m1150C !r3C !r3C !m2064C !r3C !r3C !m3300C !r3C");
     EXPECT_TRUE(ink->SetTopMargin(150) && ink->SetRotationalOffset(65));
-    EXPECT_EQ(Sent(), "!r3C !m1150C !r3C !r3C !m2064C !r3C");
+    EXPECT_EQ(t.Sent(), "!r3C !m1150C !r3C !r3C !m2064C !r3C");
 
     // Refused: the printer's own code, with its own text (19 lies beyond the printer table).
     t.refusals["!m0005C"] = {0, 19};
@@ -101,21 +96,21 @@ TEST_F(Inkographer, SettingsAreLimitedAndJudgedByTheSenseAfterThem) {
 TEST_F(Inkographer, LoadAndReloadStartThePrintAtTheAngle) {
     auto ink = Make();
     EXPECT_TRUE(ink->LoadPrinter(90));
-    EXPECT_EQ(Sent(), "!r3C !t0C !r3C !f31100090C !r3C");
+    EXPECT_EQ(t.Sent(), "!r3C !t0C !r3C !f31100090C !r3C");
     EXPECT_EQ(t.port->GetCtsWait(), 120u);
     EXPECT_TRUE(ink->LoadPrinter(-1));
-    EXPECT_EQ(Sent(), "!r3C !t0C !r3C !s500C !r3C");
+    EXPECT_EQ(t.Sent(), "!r3C !t0C !r3C !s500C !r3C");
     EXPECT_TRUE(ink->ReloadPrinter(-1));
-    EXPECT_EQ(Sent(), "!r3C !f3120C !r3C");
+    EXPECT_EQ(t.Sent(), "!r3C !f3120C !r3C");
     EXPECT_TRUE(ink->LoadPocketDisc(true) && ink->LoadPocketDisc(false));
-    EXPECT_EQ(Sent(), "!r3C !f313000C !r3C !r3C !f312000C !r3C");
+    EXPECT_EQ(t.Sent(), "!r3C !f313000C !r3C !r3C !f312000C !r3C");
     EXPECT_TRUE(ink->UnloadPrinter() && ink->OpenPrinterDrawer());
-    EXPECT_EQ(Sent(), "!r3C !d0C !r3C !r0C");
+    EXPECT_EQ(t.Sent(), "!r3C !d0C !r3C !r0C");
 
     // The print start refused: the print itself is not sent.
     t.refusals["!t0C"] = {0, 2};
     EXPECT_FALSE(ink->LoadPrinter(90));
-    EXPECT_EQ(Sent(), "!r3C !t0C !r3C");
+    EXPECT_EQ(t.Sent(), "!r3C !t0C !r3C");
     EXPECT_EQ(ink->GetErrorText(), "Inkographer: Printer Busy");
     EXPECT_TRUE(ui.boxes.empty());
 }
@@ -126,15 +121,15 @@ TEST_F(Inkographer, ManualLoadingAsksForTheDiscAndMovesNothing) {
     ink->Initialize();
     EXPECT_TRUE(ink->ManualLoading());
     EXPECT_FALSE(ink->m_bRotator);
-    Sent();
+    t.Sent();
     EXPECT_TRUE(ink->LoadPrinter(90));
     EXPECT_TRUE(ink->UnloadPrinter());
     EXPECT_EQ(ui.boxes, std::vector<std::string>{"Place disc on printer tray"});
-    EXPECT_TRUE(Sent().empty());
+    EXPECT_TRUE(t.Sent().empty());
     // The drawer command goes out without waiting for an answer.
     t.overrides["!r0C"] = "\x1B!r00C";
     EXPECT_TRUE(ink->OpenPrinterDrawer());
-    EXPECT_EQ(Sent(), "!r0C");
+    EXPECT_EQ(t.Sent(), "!r0C");
 }
 
 TEST_F(Inkographer, SerialCountersAndPrintData) {
@@ -149,7 +144,7 @@ TEST_F(Inkographer, SerialCountersAndPrintData) {
     EXPECT_EQ(ink->GetPrinterCounter(1, 1), -1);
     EXPECT_EQ(Make({.product = "CD-R Inkographer", .revision = "5.02 "})->GetPrinterCounter(0, 1),
               -1);
-    EXPECT_EQ(Sent(), "!r3C !f9CPS123    !r3C !f:C !f;1C");
+    EXPECT_EQ(t.Sent(), "!r3C !f9CPS123    !r3C !f:C !f;1C");
 
     const std::vector<uint8_t> data(130, 0x41);
     EXPECT_TRUE(ink->SendPrintData(data.data(), uint32_t(data.size())));
@@ -183,7 +178,7 @@ TEST_F(Inkographer, FlashFileNeedsTheSizeAndTheModelOfTheRevision) {
     EXPECT_TRUE(fresh->SendFlashData(image.data(), 65536));
     EXPECT_EQ(t.flashData.size(), 65536u);
     EXPECT_TRUE(fresh->SaveSettings(false));
-    EXPECT_EQ(Sent(), "!g065536C !g1C !r3C");
+    EXPECT_EQ(t.Sent(), "!g065536C !g1C !r3C");
     EXPECT_EQ(t.clock.sleeps.back(), 10000u);
     EXPECT_EQ(fresh->GetRebootDelay(), 5);
 }

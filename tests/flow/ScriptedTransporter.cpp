@@ -210,6 +210,12 @@ std::string ScriptedTransporter::Sequence() const {
     return all;
 }
 
+std::string ScriptedTransporter::Sent() {
+    const std::string sent = Sequence();
+    commands.clear();
+    return sent;
+}
+
 std::vector<uint32_t> ScriptedTransporter::AnswerTimeouts() const {
     std::vector<uint32_t> result;
     for (const SerialTimeouts& t : line->timeoutHistory)

@@ -83,6 +83,8 @@ public:
     std::string printed;
 
     std::string Sequence() const;
+    // The sequence of the commands sent since the last look, which are then forgotten.
+    std::string Sent();
     // Read time-outs (ms) set for answers, drains left out.
     std::vector<uint32_t> AnswerTimeouts() const;
 

@@ -15,12 +15,6 @@ struct Velmora : ::testing::Test {
         EXPECT_TRUE(StoreInquiry(inquiry));
         return std::make_unique<CVelmora>(t.port.get(), t.clock, ui);
     }
-    // The commands sent since the last look.
-    std::string Sent() {
-        const std::string sent = t.Sequence();
-        t.commands.clear();
-        return sent;
-    }
 };
 
 } // namespace
@@ -56,7 +50,7 @@ TEST_F(Velmora, FailuresSayWhy) {
     t.refusals["!f7050C"] = {5, 1};
     EXPECT_FALSE(v->SetTopMargin(50));
     EXPECT_EQ(v->GetErrorText(), "Transporter: Illegal Request");
-    EXPECT_EQ(Sent(), "!e1C !f7050C !e1C");
+    EXPECT_EQ(t.Sent(), "!e1C !f7050C !e1C");
     t.refusals["!e40C"] = {0, 1};
     EXPECT_FALSE(v->SetMediaSize(0));
     EXPECT_EQ(v->GetErrorText(), "Printer: Ribbon Out");
@@ -98,35 +92,35 @@ TEST_F(Velmora, ElementCommandsAndBootFirmware) {
     EXPECT_TRUE(v->PositionMedium(201, kActionGet, 10));
     EXPECT_TRUE(v->SetBaudRate(115200));
     EXPECT_EQ(t.AnswerTimeouts(), (std::vector<uint32_t>{60000, 20000}));
-    EXPECT_EQ(Sent(), "!f12012C !b11520C");
+    EXPECT_EQ(t.Sent(), "!f12012C !b11520C");
 
     auto boot = Make({.product = "620x-T"});
     boot->m_strError = "kept";
     int state = 0;
     EXPECT_FALSE(boot->ReadElementStatus(280, state));
     EXPECT_EQ(boot->GetErrorText(), "kept");
-    EXPECT_EQ(Sent(), "");
+    EXPECT_EQ(t.Sent(), "");
 }
 
 TEST_F(Velmora, UnloadPrinterClosesTheDrawerWhenNoDiscIsThere) {
     t.refusals["!f12602C"] = {3, 0};
     EXPECT_FALSE(Make()->UnloadPrinter());
-    EXPECT_EQ(Sent(), "!e1C !f12602C !e1C !f22600C");
+    EXPECT_EQ(t.Sent(), "!e1C !f12602C !e1C !f22600C");
     t.refusals.clear();
     EXPECT_TRUE(Make({.product = "BENCHER 2"})->UnloadPrinter());
-    EXPECT_EQ(Sent(), "!e1C !f12602C !f22600C !f13001C");
+    EXPECT_EQ(t.Sent(), "!e1C !f12602C !f22600C !f13001C");
 }
 
 TEST_F(Velmora, LedsAndMailboxTest) {
     auto v = Make();
     v->FlashLeds(2);
-    EXPECT_EQ(Sent(), "!f5111C !f5000C !f5111C !f5000C");
+    EXPECT_EQ(t.Sent(), "!f5111C !f5000C !f5111C !f5000C");
     EXPECT_EQ(t.clock.sleeps, (std::vector<uint32_t>{500, 500, 500, 500}));
 
     t.elementStates[300] = 0;
     t.refusals["!f23001C"] = {18, 0};
     v->TestMailbox(); // cycles the door until a command fails
-    EXPECT_EQ(Sent(), "!f0300C !f23000C !f23001C !e1C");
+    EXPECT_EQ(t.Sent(), "!f0300C !f23000C !f23001C !e1C");
     EXPECT_EQ(ui.pumps, 1);
 }
 
@@ -137,8 +131,8 @@ TEST_F(Velmora, PrinterCounterNeedsCountingFirmware) {
     EXPECT_EQ(v->GetPrinterCounter(1, 1), -1);
     t.overrides["!f;1C"] = "\x1B!f;2 123   ";
     EXPECT_EQ(v->GetPrinterCounter(0, 1), -1); // the answer must repeat the command
-    EXPECT_EQ(Sent(), "!f;2C !f;1C");
+    EXPECT_EQ(t.Sent(), "!f;2C !f;1C");
     v = Make({.revision = "4.05 ", .count = 64, .printerRevision = "5.021"});
     EXPECT_EQ(v->GetPrinterCounter(0, 1), -1);
-    EXPECT_EQ(Sent(), "");
+    EXPECT_EQ(t.Sent(), "");
 }

@@ -66,11 +66,6 @@ struct VelmoraPrint : ::testing::Test {
         return std::make_unique<CVelmora>(t.port.get(), t.clock, ui,
                                           PrinterAccess{&printers, dir.string() + "/"});
     }
-    std::string Sent() {
-        const std::string sent = t.Sequence();
-        t.commands.clear();
-        return sent;
-    }
     void WriteFile(const std::string& name, const std::string& content) {
         std::ofstream(dir / name, std::ios::binary) << content;
     }
@@ -102,7 +97,7 @@ TEST_F(VelmoraPrint, PrintDataGoOverTheLinkIn64BytePiecesWithTheirOwnTimeOut) {
         sizes.push_back(w.size());
     EXPECT_EQ(sizes, expected);
     EXPECT_EQ(t.printed, std::string(data.begin(), data.end()));
-    EXPECT_EQ(Sent(), "[3000]"); // no answer is waited for
+    EXPECT_EQ(t.Sent(), "[3000]"); // no answer is waited for
     EXPECT_EQ(t.line->timeouts.writeTotalConstant, 10000u);
     EXPECT_EQ(t.line->timeouts.writeTotalMultiplier, 100u);
 
@@ -147,7 +142,7 @@ TEST_F(VelmoraPrint, TheSecondOfTwoUsbPrintersIsMatchedAndTakesThePrintData) {
         bWrites.push_back(Text(w));
     EXPECT_EQ(aWrites, drawer);
     EXPECT_EQ(bWrites, drawer);
-    const std::string sent = Sent();
+    const std::string sent = t.Sent();
     EXPECT_NE(sent.find("!f12600C !f12603C !e1C !f12603C"), std::string::npos) << sent;
     const std::vector<uint32_t> probePauses(t.clock.sleeps.end() - 4, t.clock.sleeps.end());
     EXPECT_EQ(probePauses, (std::vector<uint32_t>{5000, 4000, 5000, 4000}));
@@ -186,30 +181,30 @@ TEST_F(VelmoraPrint, WithoutAMatchThePrinterCountStaysAndDataUseTheLink) {
 TEST_F(VelmoraPrint, LoadingADiscFromBin1OrThroughTheRotator) {
     auto v = Make();
     ASSERT_TRUE(v->LoadPrinter(-1));
-    EXPECT_EQ(Sent(), "!e1C !f12002C !f12601C [12]");
+    EXPECT_EQ(t.Sent(), "!e1C !f12002C !f12601C [12]");
     EXPECT_EQ(t.printed, "\x1B!t0C\x1B!s500C");
 
     v->m_bRotator = true;
     ASSERT_TRUE(v->LoadPrinter(0));
-    EXPECT_EQ(Sent(), "!e1C !f12002C !f31100000C [12]");
+    EXPECT_EQ(t.Sent(), "!e1C !f12002C !f31100000C [12]");
     EXPECT_EQ(t.AnswerTimeouts().back(), 120000u);
     ASSERT_TRUE(v->LoadPrinter(-1)); // no bin: the plain put
-    EXPECT_EQ(Sent(), "!e1C !f12002C !f12601C [12]");
+    EXPECT_EQ(t.Sent(), "!e1C !f12002C !f12601C [12]");
     ASSERT_TRUE(v->ReloadPrinter(-1));
-    EXPECT_EQ(Sent(), "!e1C !f12602C !f12601C [12]");
+    EXPECT_EQ(t.Sent(), "!e1C !f12602C !f12601C [12]");
 
     t.refusals["!f12002C"] = {3, 0};
     EXPECT_FALSE(v->LoadPrinter(-1));
     EXPECT_EQ(v->GetErrorText(), "Transporter: Medium Error");
-    EXPECT_EQ(Sent(), "!e1C !f12002C !e1C");
+    EXPECT_EQ(t.Sent(), "!e1C !f12002C !e1C");
 
     // A Morrane printer takes no set-up bytes: its drawer is closed instead.
     t.refusals.clear();
     auto m = Make(Morrane());
     ASSERT_TRUE(m->LoadPrinter(-1));
-    EXPECT_EQ(Sent(), "!e1C !f12002C !f12601C !f22600C");
+    EXPECT_EQ(t.Sent(), "!e1C !f12002C !f12601C !f22600C");
     ASSERT_TRUE(m->ReloadPrinter(-1));
-    EXPECT_EQ(Sent(), "!e1C !f12602C !f12601C");
+    EXPECT_EQ(t.Sent(), "!e1C !f12602C !f12601C");
 }
 
 TEST_F(VelmoraPrint, MorraneWaitCodeSequences) {
@@ -217,19 +212,19 @@ TEST_F(VelmoraPrint, MorraneWaitCodeSequences) {
     // Waiting for its drawer (3), then 21: done; the drawer is closed once.
     t.printerSenses = {3, 3, 21};
     EXPECT_TRUE(v->WaitPrintComplete());
-    EXPECT_EQ(Sent(), "!e1C !f12600C !e1C !e1C");
+    EXPECT_EQ(t.Sent(), "!e1C !f12600C !e1C !e1C");
     EXPECT_EQ(t.AnswerTimeouts()[1], 7000u);
 
     t.printerSenses = {1, 21};
     EXPECT_FALSE(v->WaitPrintComplete());
-    EXPECT_EQ(Sent(), "!e1C !e1C");
+    EXPECT_EQ(t.Sent(), "!e1C !e1C");
     EXPECT_NE(v->GetErrorText().find("Print failed - "), std::string::npos);
 
     t.clock.sleeps.clear();
     t.printerSenses = {0, 0};
     EXPECT_FALSE(v->WaitPrintComplete());
     EXPECT_EQ(std::count(t.clock.sleeps.begin(), t.clock.sleeps.end(), 2000u), 1);
-    EXPECT_EQ(Sent(), "!e1C !e1C");
+    EXPECT_EQ(t.Sent(), "!e1C !e1C");
     EXPECT_FALSE(v->GetErrorText().empty());
 
     // A printer that stays on 3 gives up after 62 passes.
@@ -258,7 +253,7 @@ TEST_F(VelmoraPrint, MorraneOffsetMarksComeFromTheAlignmentFileBesideTheProgram)
     auto v = Make(Morrane("DKPR21"));
     uint32_t n = v->GetPattern(3, &data);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), n), "Mo2AlignMONO.prn");
-    EXPECT_EQ(Sent(), "!f0270C");
+    EXPECT_EQ(t.Sent(), "!f0270C");
     v->ReleasePattern();
 
     Pocket(21);
@@ -291,5 +286,5 @@ TEST_F(VelmoraPrint, OtherPrintersHandOutTheBuiltInBlocks) {
     EXPECT_EQ(v->GetPattern(3, &data), BuiltInPattern(3).size());
     EXPECT_EQ(data, BuiltInPattern(3).data());
     EXPECT_EQ(v->GetPattern(4, &data), 0u);
-    EXPECT_EQ(Sent(), "");
+    EXPECT_EQ(t.Sent(), "");
 }

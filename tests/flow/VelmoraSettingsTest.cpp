@@ -15,12 +15,6 @@ struct Settings : ::testing::Test {
         EXPECT_TRUE(StoreInquiry(inquiry));
         return std::make_unique<CVelmora>(t->port.get(), t->clock, ui);
     }
-    // The commands sent since the last look.
-    std::string Sent() {
-        const std::string sent = t->Sequence();
-        t->commands.clear();
-        return sent;
-    }
 };
 
 } // namespace
@@ -28,7 +22,7 @@ struct Settings : ::testing::Test {
 TEST_F(Settings, SaveSettingsWaitsForTheRestartedTransporter) {
     t->silenceAfter["!g1C"] = 3; // a silent sense is asked twice (retry after a time-out)
     EXPECT_TRUE(Make()->SaveSettings(true));
-    EXPECT_EQ(Sent(), "!e1C !h1C !g1C !e1C !e1C !e1C !e1C");
+    EXPECT_EQ(t->Sent(), "!e1C !h1C !g1C !e1C !e1C !e1C !e1C");
     EXPECT_EQ(t->clock.sleeps, (std::vector<uint32_t>{2000}));
     t->clock.sleeps.clear();
     t->silenceAfter["!g1C"] = 1000;
@@ -45,13 +39,13 @@ TEST_F(Settings, SaveSettingsStepsDownFrom115200AndBack) {
     t = std::make_unique<ScriptedTransporter>(115200);
     auto v = Make();
     EXPECT_TRUE(v->SaveSettings(true));
-    EXPECT_EQ(Sent(), "!e1C !b38400C !h1C !g1C !e1C !b11520C");
+    EXPECT_EQ(t->Sent(), "!e1C !b38400C !h1C !g1C !e1C !b11520C");
     EXPECT_EQ(t->rates, (std::vector<uint32_t>{115200, 115200, 38400, 38400, 38400, 38400}));
     EXPECT_EQ(t->port->GetBaudRate(), 115200u);
 
     t->overrides["!b38400C"] = "\x1B!b0C";
     EXPECT_FALSE(v->SaveSettings(true));
-    EXPECT_EQ(Sent(), "!e1C !b38400C !e1C"); // nothing stored at a rate it refused
+    EXPECT_EQ(t->Sent(), "!e1C !b38400C !e1C"); // nothing stored at a rate it refused
 }
 
 // What an operation on the settings sends, or why it refuses without sending anything.
@@ -76,7 +70,7 @@ TEST_F(Settings, OtpAndRevisionGates) {
         auto v = Make(inquiry);
         if (inquiry.product == boot.product)
             v->Initialize(); // start-up firmware is known by its name from here on
-        Sent();
+        t->Sent();
         std::string a, b;
         bool f = false;
         int n = 0;
@@ -84,7 +78,7 @@ TEST_F(Settings, OtpAndRevisionGates) {
                         : op == 's' ? v->SetSerialNumbers("A", "B")
                         : op == 'p' ? v->SetVaultekParams("N", false, false, false, 0)
                                     : v->GetVaultekParams(a, f, f, f, n);
-        const std::string sent = Sent();
+        const std::string sent = t->Sent();
         EXPECT_EQ(ok ? "sent " + sent : v->GetErrorText() + sent, expected) << inquiry.product;
     }
 }
@@ -97,18 +91,18 @@ TEST_F(Settings, SerialNumbersGoOutAsEightCharacters) {
     EXPECT_TRUE(v->GetSerialNumbers(transporter, printer));
     // A refused printer read only empties the field.
     EXPECT_EQ(std::tuple(transporter, printer), std::tuple("TR123   ", ""));
-    EXPECT_EQ(Sent(), "!e1C !f:000C !f:260C !e1C");
+    EXPECT_EQ(t->Sent(), "!e1C !f:000C !f:260C !e1C");
 
     EXPECT_TRUE(v->SetSerialNumbers("ABCDEFGHIJ", "P1"));
-    EXPECT_EQ(Sent(), "!e1C !f9000CABCDEFGH !f9260CP1      ");
+    EXPECT_EQ(t->Sent(), "!e1C !f9000CABCDEFGH !f9260CP1      ");
 }
 
 TEST_F(Settings, LoaderParametersOnTheWire) {
     auto v = Make({.product = "KORVIX 6800", .revision = "6.10 "});
     EXPECT_TRUE(v->SetVaultekParams("HELLO", true, true, false, 12));
-    EXPECT_EQ(Sent(), "!e1C !f9099C11100000 !f9100CHELLO    !f9101C        ");
+    EXPECT_EQ(t->Sent(), "!e1C !f9099C11100000 !f9100CHELLO    !f9101C        ");
     EXPECT_TRUE(v->SetVaultekParams("HELLO", false, false, true, 7));
-    EXPECT_EQ(Sent(), "!e1C !f9099C00071000");
+    EXPECT_EQ(t->Sent(), "!e1C !f9099C00071000");
 
     t->stored = {{99, "10?x1000"}, {100, "LOADER 1"}, {101, "        "}};
     std::string name;
@@ -140,7 +134,7 @@ TEST_F(Settings, TextWithControlOrNonAsciiBytesNeverReachesTheWire) {
     // The whole printable range goes out; a name that is not sent is not looked at.
     EXPECT_TRUE(v->SetSerialNumbers(" ~AZaz09", "!}"));
     EXPECT_TRUE(v->SetVaultekParams("\x1B", false, false, false, 0));
-    EXPECT_EQ(Sent(), "!e1C !f9000C ~AZaz09 !f9260C!}       !e1C !f9099C00000000");
+    EXPECT_EQ(t->Sent(), "!e1C !f9000C ~AZaz09 !f9260C!}       !e1C !f9099C00000000");
 
     // What the device itself reported goes back unchanged (an erased area reads 0xFF), unless
     // it holds a control byte.
@@ -148,10 +142,10 @@ TEST_F(Settings, TextWithControlOrNonAsciiBytesNeverReachesTheWire) {
     t->stored = {{0, erased}, {260, withEsc}};
     std::string transporter, printer;
     ASSERT_TRUE(v->GetSerialNumbers(transporter, printer));
-    Sent();
+    t->Sent();
     EXPECT_TRUE(v->SetSerialNumbers(erased, "P1"));
-    EXPECT_EQ(Sent(), "!e1C !f9000C" + erased + " !f9260CP1      ");
+    EXPECT_EQ(t->Sent(), "!e1C !f9000C" + erased + " !f9260CP1      ");
     ASSERT_EQ(printer, withEsc);
     EXPECT_FALSE(v->SetSerialNumbers(erased, withEsc));
-    EXPECT_EQ(Sent(), "");
+    EXPECT_EQ(t->Sent(), "");
 }
