@@ -142,6 +142,16 @@ TEST(DialogDiscovery, EachFailureLeavesItsReasonAndDisablesTheCommands) {
                   "Unable to open \\\\.\\COM4 at 9600 Baud: the port refused the rate");
         EXPECT_EQ(rig.Dialog().GetPort(), nullptr);
     }
+    { // A port the system will not open: its reason, in the status field too.
+        DialogRig rig;
+        rig.devices.attach("\\\\.\\COM3")->openErrno = EACCES;
+        rig.Dialog().m_nPort = 3;
+        EXPECT_FALSE(rig.Dialog().ScanPort(false));
+        const std::string expected =
+            "Unable to open \\\\.\\COM3: " + std::string(std::strerror(EACCES));
+        EXPECT_EQ(rig.Dialog().m_strStatus, expected);
+        EXPECT_EQ(rig.view.GetControlText(IDC_STATUS), expected);
+    }
     { // An answer of another product is no transporter, however long its count.
         DialogRig rig;
         Inquiry other;
@@ -188,18 +198,7 @@ TEST(DialogDiscovery, PortChangeProbesOnlyTheChosenPortAndSaysWhenNothingIsThere
     EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueBaudRate, 0), 38400);
 }
 
-TEST(DialogDiscovery, APortThatWillNotOpenShowsTheSystemsReason) {
-    DialogRig rig;
-    rig.devices.attach("\\\\.\\COM3")->openErrno = EACCES;
-    rig.Dialog().m_nPort = 3;
-    EXPECT_FALSE(rig.Dialog().ScanPort(false));
-    const std::string expected =
-        "Unable to open \\\\.\\COM3: " + std::string(std::strerror(EACCES));
-    EXPECT_EQ(rig.Dialog().m_strStatus, expected);
-    EXPECT_EQ(rig.view.GetControlText(IDC_STATUS), expected);
-}
-
-TEST(DialogDiscovery, PortsBeyondCom8AreListedAndChosenByTheirNumber) {
+TEST(DialogDiscovery, PortsBeyondCom8AreListedAndChosenByTheirNumberAndANewOneGetsAnItem) {
     DialogRig rig;
     rig.Attach(12, Inquiry{});
     rig.devices.attach("\\\\.\\COM40"); // present, nothing on it
@@ -227,19 +226,18 @@ TEST(DialogDiscovery, PortsBeyondCom8AreListedAndChosenByTheirNumber) {
     EXPECT_EQ(rig.view.GetControlText(IDC_STATUS), "No transporter found");
     rig.Dialog().OnClose();
     EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 41);
-}
 
-TEST(DialogDiscovery, APortFoundWithoutAnItemGetsOne) {
-    DialogRig rig;
-    rig.Dialog().OnInitDialog(false);
-    rig.Attach(70, Inquiry{}); // plugged in after start-up
-    rig.view.SetComboSelection(IDC_PORT, 0);
-    rig.Dialog().OnPortChange();
-    ASSERT_EQ(rig.Dialog().m_nPort, 70);
-    const auto& items = rig.view.Panel()[IDC_PORT].items;
-    ASSERT_EQ(items.size(), 10u);
-    EXPECT_EQ(items[9], "COM70");
-    EXPECT_EQ(rig.view.GetComboSelection(IDC_PORT), 9);
+    // A port found without an item (plugged in after start-up) gets one in its place.
+    DialogRig later;
+    later.Dialog().OnInitDialog(false);
+    later.Attach(70, Inquiry{});
+    later.view.SetComboSelection(IDC_PORT, 0);
+    later.Dialog().OnPortChange();
+    ASSERT_EQ(later.Dialog().m_nPort, 70);
+    const auto& added = later.view.Panel()[IDC_PORT].items;
+    ASSERT_EQ(added.size(), 10u);
+    EXPECT_EQ(added[9], "COM70");
+    EXPECT_EQ(later.view.GetComboSelection(IDC_PORT), 9);
 }
 
 TEST(DialogDiscovery, AFailedPortChangeShowsItsReasonNotTheLastProgress) {

@@ -4,10 +4,8 @@
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
 #include "flow/RecordingTransporter.h"
-#include "flow/ScriptedTransporter.h"
-#include "platform/fake/MemorySettingsStore.h"
 #include "ui/ScriptedPrompter.h"
-#include "ui/qt/DaxtoolWindow.h"
+#include "ui/WindowRig.h"
 #include "ui/qt/PocketWindow.h"
 #include "ui/qt/RotationalWindow.h"
 #include "ui/qt/SpinButtons.h"
@@ -109,25 +107,11 @@ TEST(CalibrationWindows, InputDuringADeviceMoveNeitherOverlapsNorClosesUnderIt) 
 }
 
 TEST(CalibrationWindows, PocketRoundFromTheMainWindowThroughAScriptedTransporter) {
-    FakeClock clock;
-    FakeSerialDeviceFactory devices(clock);
-    MemorySettingsStore settings;
-    ScriptedPrompter prompter;
-    DialogContext context(devices, clock, settings);
-    flow::Inquiry inquiry;
-    inquiry.revision = "3.25 ";
-    inquiry.count = 64;
-    auto t = flow::ScriptedTransporter::OnPort(devices, 2, inquiry, 38400);
-    t->elementStates[240] = 0;
-    t->elementStates[241] = 0;
-    t->elementStates[280] = 0; // the rotator
-    settings.WriteInt(kSectionLastGood, kValueFirstPort, 2);
-    settings.WriteInt(kSectionLastGood, kValueBaudRate, 38400);
-    DaxtoolWindow main(context, &prompter);
-    main.Dialog().OnInitDialog();
-    main.show();
+    WindowRig rig;
+    flow::ScriptedTransporter& t = rig.Attach(2, General());
+    t.elementStates[280] = 0; // the rotator
+    DaxtoolWindow& main = rig.Start();
     ASSERT_TRUE(main.Control(IDC_CALIBRATE_POCKET)->isEnabled());
-    t->commands.clear();
 
     // What the technician sees and does in the modal window.
     QString title, status, statusAfter;
@@ -161,13 +145,13 @@ TEST(CalibrationWindows, PocketRoundFromTheMainWindowThroughAScriptedTransporter
     EXPECT_EQ(spinUpper, 122);
     EXPECT_EQ(statusAfter, QString(kPocketLoaded));
     auto sent = [&](const std::string& c) {
-        return std::find(t->commands.begin(), t->commands.end(), c) != t->commands.end();
+        return std::find(t.commands.begin(), t.commands.end(), c) != t.commands.end();
     };
     EXPECT_TRUE(sent("!e45C"));
     EXPECT_TRUE(sent("!f4035C"));
     EXPECT_TRUE(sent("!f12701C"));
-    EXPECT_EQ(t->commands.back(), "!f12011C"); // Exit put the disc away
-    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_EQ(t.commands.back(), "!f12011C"); // Exit put the disc away
+    EXPECT_TRUE(rig.prompter.messages.empty());
 }
 
 } // namespace

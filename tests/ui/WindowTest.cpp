@@ -3,11 +3,8 @@
 #include "app/ContextHelp.h"
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
-#include "flow/ScriptedTransporter.h"
-#include "platform/fake/MemorySettingsStore.h"
-#include "ui/ScriptedPrompter.h"
+#include "ui/WindowRig.h"
 #include "ui/qt/AboutDialog.h"
-#include "ui/qt/DaxtoolWindow.h"
 #include "ui/qt/SpinButtons.h"
 
 #include <QApplication>
@@ -30,67 +27,6 @@ namespace {
 
 using flow::Inquiry;
 using flow::ScriptedTransporter;
-
-Inquiry General() {
-    Inquiry q;
-    q.revision = "3.25 ";
-    q.printerRevision = "5.21 "; // a printer that reports its counters
-    q.count = 64;
-    return q;
-}
-
-struct WindowRig {
-    explicit WindowRig(int testLevel = 0) : devices(clock) { context.testLevel = testLevel; }
-
-    // A transporter answering at `rate` on COMn, the port the scan starts with.
-    ScriptedTransporter& Attach(int port, const Inquiry& inquiry, uint32_t rate = 38400) {
-        transporters.push_back(ScriptedTransporter::OnPort(devices, port, inquiry, rate));
-        ScriptedTransporter& t = *transporters.back();
-        t.stored[0] = "TS000001";
-        t.stored[260] = "PS000002";
-        t.counters['1'] = 4321;
-        t.elementStates[240] = 0;
-        t.elementStates[241] = 0;
-        settings.WriteInt(kSectionLastGood, kValueFirstPort, port);
-        settings.WriteInt(kSectionLastGood, kValueBaudRate, int(rate));
-        return t;
-    }
-    DaxtoolWindow& Start() {
-        window = std::make_unique<DaxtoolWindow>(context, &prompter);
-        window->Dialog().OnInitDialog();
-        window->move(200, 150);
-        window->show();
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        for (auto& t : transporters)
-            t->commands.clear();
-        return *window;
-    }
-    template <class W = QWidget> W* Get(int id) {
-        auto* w = qobject_cast<W*>(window->Control(id));
-        EXPECT_NE(w, nullptr) << id;
-        return w;
-    }
-    QString Text(int id) { return Get<QLineEdit>(id)->text(); }
-    bool Enabled(int id) { return Get(id)->isEnabled(); }
-    bool Shown(int id) { return Get(id)->isVisible(); }
-    void Click(int id) { QTest::mouseClick(Get(id), Qt::LeftButton); }
-    // A right click at the middle of a control, delivered as the window system would.
-    void RightClick(int id) {
-        QWidget* w = Get(id);
-        const QPoint local = w->rect().center();
-        QContextMenuEvent e(QContextMenuEvent::Mouse, local, w->mapToGlobal(local));
-        QApplication::sendEvent(w, &e);
-    }
-
-    FakeClock clock;
-    FakeSerialDeviceFactory devices;
-    MemorySettingsStore settings;
-    ScriptedPrompter prompter;
-    DialogContext context{devices, clock, settings};
-    std::vector<std::unique_ptr<ScriptedTransporter>> transporters;
-    std::unique_ptr<DaxtoolWindow> window;
-};
 
 TEST(Window, StartupScanFillsTheWindowBehindTheWaitBox) {
     WindowRig rig;
