@@ -209,9 +209,9 @@ protected:
     // Exchange with the port; false with the port's text (behind `prefix`) in the error text.
     bool ExchangeOrFail(const std::string& command, void* answer, uint32_t answerLength,
                         uint32_t seconds, const std::string& prefix = {});
-    // After a refusal: Request Sense and, when it answered, the sense text as error text. False
-    // when the sense could not be read.
-    bool SenseAfterRefusal();
+    // After a refusal of `command`: Request Sense and, when it answered, the sense text as error
+    // text. False when the sense could not be read.
+    bool SenseAfterRefusal(const std::string& command);
     // Request Sense, then the command with the settings time-out.
     bool SendSetting(const std::string& command);
 

@@ -26,8 +26,8 @@ bool MaySend(const std::string& text, const std::string& reported) {
 CVelmora::StoredRead CVelmora::ReadStoredText(int area, uint32_t seconds, const std::string& prefix,
                                               std::string& text) {
     uint8_t answer[kStoredTextLength] = {};
-    if (!ExchangeOrFail(Command(kCmdReadStoredText, area), answer, kStoredTextLength, seconds,
-                        prefix)) {
+    const std::string command = Command(kCmdReadStoredText, area);
+    if (!ExchangeOrFail(command, answer, kStoredTextLength, seconds, prefix)) {
         return StoredRead::LinkFailed;
     }
     StoredText stored;
@@ -37,7 +37,7 @@ CVelmora::StoredRead CVelmora::ReadStoredText(int area, uint32_t seconds, const 
         return StoredRead::LinkFailed;
     }
     if (!stored.valid) {
-        SenseAfterRefusal();
+        SenseAfterRefusal(command);
         return StoredRead::Refused;
     }
     text = stored.text;
