@@ -88,6 +88,7 @@ public:
 
     static constexpr char kSaveSettingsNoAnswer[] =
         "Settings sent, but the transporter did not answer after its restart";
+    static constexpr char kSettingsNotStored[] = "Settings not stored - ";
     static constexpr char kSerialNotPrintable[] =
         "SetSerialNumbers failed - serial numbers may hold only printable ASCII characters";
     static constexpr char kNameNotPrintable[] =
