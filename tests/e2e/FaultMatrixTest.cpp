@@ -20,7 +20,7 @@ using Json = nlohmann::json;
 
 namespace {
 
-constexpr int kDone = 0, kFailed = 1, kNoTransporter = 2;
+constexpr int kDone = 0, kFailed = 1;
 
 struct FaultCase {
     const char* name;
@@ -85,9 +85,9 @@ const FaultCase kCases[] = {
 
     // set-params: the flags, then the name in two halves.
     {"set_params_flags_garbled", "qt6400", {"garbage=f9099C"}, kSetParams, nullptr,
-     kFailed, "ESC !f9099C was not confirmed, and no fault is reported", 5000},
+     kFailed, "ESC !f9099C was not confirmed, and no fault is reported", 8000},
     {"set_params_name_refused", "qt6400", {"refuse=f9101C:5"}, kSetParams, nullptr,
-     kFailed, "Transporter: Illegal Request", 5000},
+     kFailed, "Transporter: Illegal Request", 8000},
     {"set_params_name_unanswered", "qt6400", {"drop=f9100C"}, kSetParams, nullptr,
      kFailed, "Receive timeout (ESC !f9100C)", 15000},
     {"set_params_vanishes_at_flags", "qt6400", {"drop=f9099C"}, kSetParams, "f9099C",
@@ -104,7 +104,7 @@ const FaultCase kCases[] = {
 
     // print-grid: the disc's moves, then the printer's status poll after the print data.
     {"print_grid_load_refused", "basic", {"refuse=f12002C:3"}, kPrintGrid, nullptr,
-     kFailed, "Transporter: Medium Error", 5000},
+     kFailed, "Transporter: Medium Error", 8000},
     {"print_grid_put_garbled", "basic", {"garbage=f12601C"}, kPrintGrid, nullptr,
      kFailed, "ESC !f12601C was not confirmed, and no fault is reported", 8000},
     {"print_grid_status_poll_garbled", "basic", {"garbage=e1C#4"}, kPrintGrid, nullptr,
