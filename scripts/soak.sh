@@ -76,7 +76,7 @@ run_one() {
   "$sim" --profile $profile --device-dir "$d/dev" --log "$d/sim.log" --set reboot_ms=200 \
     --set seed=$s --set "$rule" >"$d/sim.out" 2>&1 &
   local simpid=$!
-  for _ in $(seq 200); do grep -q '^ready' "$d/sim.out" && break; sleep 0.05; done
+  for _ in $(seq 200); do grep -qs '^ready' "$d/sim.out" && break; sleep 0.05; done
   if [ -n "$kill_ms" ]; then
     (sleep "$(printf '%d.%03d' $((kill_ms / 1000)) $((kill_ms % 1000)))"; kill -KILL $simpid 2>/dev/null) &
   fi
