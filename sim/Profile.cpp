@@ -346,7 +346,15 @@ const char* SettingsHelp() {
            "  reboot_ms=N flash_timeout_ms=N         restart silence, firmware data time-out\n"
            "  pace=0|1               read no faster than the line rate (10 bits a byte)\n"
            "  wrong_rate=silent|garbage seed=N       behaviour at a wrong rate, random bytes\n"
-           "  refuse=PREFIX:T[:P] drop=PREFIX garbage=PREFIX   faults (repeatable)\n"
+           "  refuse=PREFIX:T[:P] drop=PREFIX garbage=PREFIX silent=PREFIX   faults\n"
+           "                         (repeatable; the first that applies wins): a command\n"
+           "                         whose text after ESC ! begins with PREFIX is refused\n"
+           "                         with sense T (printer P), or its answer is dropped or\n"
+           "                         garbled, or from it on the device answers nothing.\n"
+           "                         %XX in PREFIX is a byte (%3A ':', %23 '#', %25 '%');\n"
+           "                         the sense codes are the numbers after the last ':' that\n"
+           "                         only numbers follow (refuse=f:000C:5 refuses f:000C);\n"
+           "                         PREFIX#N applies from the Nth such command on\n"
            "  refuse_once=PREFIX:T[:P]   refuses the first such command only\n"
            "  print_busy_polls=N     status polls that see a finished job still printing\n"
            "                         (also usb_printer_busy_polls; default 1)\n"
@@ -515,10 +523,12 @@ bool ApplySetting(const std::string& assignment, SDeviceConfig& c, std::string& 
         if (!ParseNumber(v, 0, 999999999, n))
             return bad("a number");
         c.seed = static_cast<unsigned>(n);
-    } else if (key == "refuse" || key == "refuse_once" || key == "drop" || key == "garbage") {
-        const EFault kind = key == "drop"      ? EFault::Drop
-                            : key == "garbage" ? EFault::Garbage
-                                               : EFault::Refuse;
+    } else if (key == "refuse" || key == "refuse_once" || key == "drop" || key == "garbage" ||
+               key == "silent") {
+        const EFault kind = key == "refuse" || key == "refuse_once" ? EFault::Refuse
+                            : key == "drop"                         ? EFault::Drop
+                            : key == "silent"                       ? EFault::Silent
+                                                                    : EFault::Garbage;
         std::string why;
         if (!c.faults.Add(kind, v, why, key == "refuse_once")) {
             error = "--set " + key + ": " + why;

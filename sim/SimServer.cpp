@@ -273,6 +273,10 @@ void CSimServer::Process(const SCommand& c, Clock::time_point now) {
     }
 
     const SFault fault = m_config.faults.Find(c.head + c.data);
+    if (fault.kind == EFault::Silent) {
+        m_log.Write("event", CJsonLine().Add("event", "silent").Add("cmd", c.head));
+        return;
+    }
     const SReply reply = fault.kind == EFault::Refuse
                              ? m_device.Refuse(c, fault.transporterSense, fault.printerSense)
                              : m_device.Handle(c);

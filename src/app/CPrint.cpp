@@ -1,5 +1,6 @@
 #include "app/CPrint.h"
 
+#include "app/DialogStrings.h"
 #include "devices/Commands.h"
 #include "platform/Format.h"
 
@@ -40,7 +41,8 @@ bool CPrint::PrintPattern(int pattern) {
 
     const bool ok = m_device.WaitPrintComplete();
     if (!ok) {
-        m_strError = m_device.GetErrorText();
+        // A status poll that got no answer leaves no text of its own.
+        m_strError = m_device.GetErrorText().empty() ? kPrintWaitNoAnswer : m_device.GetErrorText();
     }
     m_device.ReleasePattern();
     if (ok && !m_device.OpenPrinterDrawer()) {

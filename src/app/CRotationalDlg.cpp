@@ -96,20 +96,27 @@ void CRotationalDlg::OnTest() {
         m_nLeftOffset = m_nRightOffset = kDefaultOffsetRequest;
     const int offset = (m_nLeftOffset + m_nRightOffset) / 2;
     // The values go out before the disc moves; a failed load or print has changed them anyway,
-    // and the status says so.
+    // and the status says so. A value the device refused stops the Test: marks printed with
+    // another value would mislead.
+    bool taken = true;
     if (m_device.m_bRotator) {
-        m_device.SetRotationalOffset(offset);
+        taken = m_device.SetRotationalOffset(offset);
         m_round.offset = offset;
     }
-    if (m_device.m_bWritableSettings || m_device.m_bStandAlonePrinter) {
-        m_device.SetLeftMargin(m_nLeftMargin);
-        m_device.SetTopMargin(m_nTopMargin);
+    if (taken && (m_device.m_bWritableSettings || m_device.m_bStandAlonePrinter)) {
+        taken = m_device.SetLeftMargin(m_nLeftMargin) && m_device.SetTopMargin(m_nTopMargin);
         m_round.leftMargin = m_nLeftMargin;
         m_round.topMargin = m_nTopMargin;
     }
     if (!m_bRestorePending)
         m_nLeftOffset = m_nRightOffset = offset;
     m_bRestorePending = false;
+    if (!taken) {
+        m_strStatus = m_device.GetErrorText();
+        ResetFields();
+        UpdateData(false);
+        return;
+    }
     m_strStatus = kLoadingPrinter;
     UpdateData(false);
     m_pView->PumpMessages();

@@ -21,6 +21,8 @@ inline constexpr char kUpdateSucceeded[] = "Parameter update succeeded";
 inline constexpr char kNoTransporterAvailable[] = "No transporter available";
 inline constexpr char kPrintingPattern[] = "Printing the selected pattern";
 inline constexpr char kPrintingCompleted[] = "Printing Completed";
+inline constexpr char kPrintWaitNoAnswer[] =
+    "The transporter did not answer the status poll after the print data";
 inline constexpr char kNoComeback[] =
     "Parameters sent, but the transporter did not come back after its restart";
 

@@ -8,6 +8,8 @@
 #include "app/IntegerField.h"
 #include "platform/RealClock.h"
 
+#include <optional>
+
 namespace dax {
 
 namespace {
@@ -35,6 +37,13 @@ int SizeIndex(int millimetres) {
 void PrintBoxes(const CalibrationPanelView& panel) {
     for (const std::string& text : panel.messages)
         std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+// The device's reason when Save Offset was pressed and the settings were not saved.
+std::optional<std::string> SaveFailure(int saved, CTransporter& device) {
+    if (saved != 0)
+        return std::nullopt;
+    return "Save Offset failed - " + device.GetErrorText();
 }
 
 Json Optional(int value) {
@@ -127,7 +136,7 @@ int RunCalibrateRotator(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
         if (o.save && r.loaded && (r.printed || device.m_nPrinters == 0))
             d.OnSaveOffset();
         round = d.LastRound();
-        summary.status = d.m_strStatus;
+        summary.status = SaveFailure(round.saved, device).value_or(d.m_strStatus);
     };
     dlg.OnCalibrateRotator();
     view.onRotational = nullptr;
@@ -185,6 +194,8 @@ int RunCalibratePocket(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
         d.OnSize(index);
         if (o.assumeLoaded)
             view.pocketPanel.answers = {MessageBoxResult::Yes};
+        const std::string prompt = d.m_strStatus;
+        const size_t boxes = view.pocketPanel.messages.size();
         if (o.restoreDefault)
             d.OnRestoreDefault();
         else
@@ -192,7 +203,10 @@ int RunCalibratePocket(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
         if (o.save && d.LastRound().loaded)
             d.OnSaveOffset();
         round = d.LastRound();
-        summary.status = d.m_strStatus;
+        summary.status = SaveFailure(round.saved, device).value_or(d.m_strStatus);
+        // A Test the window stops with a message box leaves its prompt: the box says why.
+        if (d.m_strStatus == prompt && view.pocketPanel.messages.size() > boxes)
+            summary.status = view.pocketPanel.messages.back();
     };
     dlg.OnCalibratePocket();
     view.onPocket = nullptr;

@@ -287,14 +287,27 @@ bool CVelmora::ExchangeOrFail(const std::string& command, void* answer, uint32_t
                           answerLength, seconds)) {
         return true;
     }
-    m_strError = prefix + m_pPort->GetErrorText();
+    // Without a prefix of its own, the text names the command that met the failure.
+    m_strError = prefix.empty()
+                     ? Format("%s (ESC %s)", m_pPort->GetErrorText(), CommandHead(command).c_str())
+                     : prefix + m_pPort->GetErrorText();
     return false;
 }
 
-bool CVelmora::SenseAfterRefusal() {
+bool CVelmora::SenseAfterRefusal(const std::string& command, bool* noFault) {
     m_strError.clear();
+    if (noFault)
+        *noFault = false;
     if (RequestSense(kDefaultTimeout, nullptr, nullptr)) {
         FormatSenseError();
+        if (m_strError.empty()) {
+            if (noFault)
+                *noFault = true;
+            // An answer that was no confirmation (a garbled one, say) while the device reports
+            // nothing wrong: the status must still say that the step was not done.
+            m_strError =
+                "ESC " + CommandHead(command) + " was not confirmed, and no fault is reported";
+        }
         return true;
     }
     if (m_strError.empty()) {
@@ -312,7 +325,7 @@ bool CVelmora::SendCommand(const std::string& command, uint32_t seconds) {
     if (IsAcknowledged(answer, kAckLength)) {
         return true;
     }
-    SenseAfterRefusal();
+    SenseAfterRefusal(command);
     return false;
 }
 
@@ -324,7 +337,7 @@ bool CVelmora::SetBaudRate(uint32_t baud) {
     if (IsBaudAccepted(answer, kBaudAnswerLength)) {
         return true;
     }
-    SenseAfterRefusal();
+    SenseAfterRefusal(BaudCommand(baud));
     return false;
 }
 
@@ -358,7 +371,7 @@ bool CVelmora::ReadElementStatus(int element, int& state, int* value) {
     if (status.valid) {
         return true;
     }
-    SenseAfterRefusal();
+    SenseAfterRefusal(Command(kCmdReadElementStatus, element));
     return false;
 }
 

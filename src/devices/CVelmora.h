@@ -88,6 +88,7 @@ public:
 
     static constexpr char kSaveSettingsNoAnswer[] =
         "Settings sent, but the transporter did not answer after its restart";
+    static constexpr char kSettingsNotStored[] = "Settings not stored - ";
     static constexpr char kSerialNotPrintable[] =
         "SetSerialNumbers failed - serial numbers may hold only printable ASCII characters";
     static constexpr char kNameNotPrintable[] =
@@ -209,9 +210,9 @@ protected:
     // Exchange with the port; false with the port's text (behind `prefix`) in the error text.
     bool ExchangeOrFail(const std::string& command, void* answer, uint32_t answerLength,
                         uint32_t seconds, const std::string& prefix = {});
-    // After a refusal: Request Sense and, when it answered, the sense text as error text. False
-    // when the sense could not be read.
-    bool SenseAfterRefusal();
+    // After a refusal of `command`: Request Sense and, when it answered, the sense text as error
+    // text. False when the sense could not be read; noFault when it reports nothing wrong.
+    bool SenseAfterRefusal(const std::string& command, bool* noFault = nullptr);
     // Request Sense, then the command with the settings time-out.
     bool SendSetting(const std::string& command);
     // One stored text of 8 characters. A link failure leaves the port's text behind `prefix`

@@ -78,8 +78,15 @@ bool CVelmora::SaveSettings(bool store) {
         }
     }
 
-    if (store && !m_bBootCapableModel && !m_bMorranePrinter && !m_bShortStatus) {
-        SendCommand(Command(kCmdStoreSettings), kStoreSettingsSeconds);
+    if (store && !m_bBootCapableModel && !m_bMorranePrinter && !m_bShortStatus &&
+        !SendCommand(Command(kCmdStoreSettings), kStoreSettingsSeconds)) {
+        // Not stored: a restart would throw away what was sent, so the transporter keeps
+        // running with it, and the caller must not report it saved.
+        const std::string why = kSettingsNotStored + m_strError;
+        if (fast && SetBaudRate(kFastBaud))
+            m_pPort->ChangeBaudRate(kFastBaud);
+        m_strError = why;
+        return false;
     }
     SendCommand(Command(kCmdRestart), kRestartSeconds);
 

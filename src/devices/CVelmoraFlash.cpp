@@ -263,7 +263,7 @@ bool CVelmora::BeginFlash(uint32_t length) {
     if (!IsAcknowledged(answer, kAckLength)) {
         // A device that answers the sense is not in programming mode; one that does not may
         // be taking the sense command as image data.
-        m_bProgrammingStateUnknown = !SenseAfterRefusal();
+        m_bProgrammingStateUnknown = !SenseAfterRefusal(command);
         return false;
     }
     m_bFlashOpen = true;

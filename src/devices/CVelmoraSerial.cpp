@@ -21,8 +21,8 @@ constexpr size_t kParamComputerName = 4;
 CVelmora::StoredRead CVelmora::ReadStoredText(int area, uint32_t seconds, const std::string& prefix,
                                               std::string& text) {
     uint8_t answer[kStoredTextLength] = {};
-    if (!ExchangeOrFail(Command(kCmdReadStoredText, area), answer, kStoredTextLength, seconds,
-                        prefix)) {
+    const std::string command = Command(kCmdReadStoredText, area);
+    if (!ExchangeOrFail(command, answer, kStoredTextLength, seconds, prefix)) {
         return StoredRead::LinkFailed;
     }
     StoredText stored;
@@ -32,7 +32,8 @@ CVelmora::StoredRead CVelmora::ReadStoredText(int area, uint32_t seconds, const 
         return StoredRead::LinkFailed;
     }
     if (!stored.valid) {
-        if (SenseAfterRefusal() && m_strError.empty()) {
+        bool noFault = false;
+        if (SenseAfterRefusal(command, &noFault) && noFault) {
             // Not a refusal the device stands by (it reports no fault): a garbled answer.
             m_strError = prefix + "unreadable answer, and the transporter reports no fault";
             return StoredRead::LinkFailed;

@@ -29,6 +29,21 @@ std::string BaudCommand(uint32_t baud) {
     return Command(kCmdSetBaud, static_cast<int>(baud));
 }
 
+std::string CommandHead(const std::string& command) {
+    std::string text = !command.empty() && command[0] == kEsc ? command.substr(1) : command;
+    // Family letter and digits; the first capital letter after them closes the command.
+    for (std::size_t i = 2; i < text.size(); ++i) {
+        if (text[i] >= 'A' && text[i] <= 'Z') {
+            text.resize(i + 1);
+            break;
+        }
+    }
+    for (char& c : text)
+        if (!IsWireText(std::string(1, c)))
+            c = '.';
+    return text;
+}
+
 bool HasNoControlBytes(const std::string& text) {
     for (const char c : text) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {

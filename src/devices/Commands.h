@@ -20,6 +20,10 @@ std::string Command(const char* format, ...) DAX_PRINTF_FORMAT(1, 2);
 // ESC "!b%dC".
 std::string BaudCommand(uint32_t baud);
 
+// A command as a message names it: the text after the escape up to its closing letter, without
+// the data that follows ("!f9000C" of a stored serial number).
+std::string CommandHead(const std::string& command);
+
 // True when every byte of `text` is printable ASCII (0x20-0x7E). Text that goes inside a command
 // must be: an ESC would start a second command on the device, other control bytes would corrupt
 // the one sent.

@@ -127,8 +127,10 @@ TEST(DialogFlash, AProgrammingStateNobodyKnowsIsSaidAndRememberedAndGetsNoImage)
         rig.t.programmingAnswer = answer;
         const auto image = Pattern(6000, 0x55);
         rig.Flash(image);
+        // A lost answer names its command; after a garbled one the sense went unanswered.
         EXPECT_EQ(rig.Dialog().m_strStatus,
-                  "Failed to send Update Flash command - Receive timeout" + advice);
+                  "Failed to send Update Flash command - Receive timeout" +
+                      std::string(answer.empty() ? " (ESC !g06000C)" : "") + advice);
         EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, 0), 2);
         // Asked again in the same run: the command is swallowed too, and still no image byte.
         rig.Flash(image);

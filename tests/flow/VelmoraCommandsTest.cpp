@@ -54,6 +54,10 @@ TEST_F(Velmora, FailuresSayWhy) {
     t.refusals["!e40C"] = {0, 1};
     EXPECT_FALSE(v->SetMediaSize(0));
     EXPECT_EQ(v->GetErrorText(), "Printer: Ribbon Out");
+    // No confirmation, yet nothing wrong reported (a garbled answer): the step is named.
+    t.refusals["!f9000CTS1     "] = {0, 0};
+    EXPECT_FALSE(v->SetSerialNumbers("TS1", "PS1"));
+    EXPECT_EQ(v->GetErrorText(), "ESC !f9000C was not confirmed, and no fault is reported");
     // When the reason cannot be read, the link says why.
     t.refusals["!f6003C"] = {0, 0};
     t.silenceAfter["!f6003C"] = 2;

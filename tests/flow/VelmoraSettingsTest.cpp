@@ -25,6 +25,13 @@ TEST_F(Settings, SaveSettingsWaitsForTheRestartedTransporter) {
     EXPECT_EQ(t->Sent(), "!e1C !h1C !g1C !e1C !e1C !e1C !e1C");
     EXPECT_EQ(t->clock.sleeps, (std::vector<uint32_t>{2000}));
     t->clock.sleeps.clear();
+    // A refused store is no save, and the restart that would lose the values is not sent.
+    t->refusals["!h1C"] = {16, 0};
+    auto refused = Make();
+    EXPECT_FALSE(refused->SaveSettings(true));
+    EXPECT_EQ(refused->GetErrorText(), "Settings not stored - Transporter: Prog Flash Failure");
+    EXPECT_EQ(t->Sent(), "!e1C !h1C !e1C");
+    t->refusals.clear();
     t->silenceAfter["!g1C"] = 1000;
     auto v = Make({.product = "Korvix 240x"});
     EXPECT_FALSE(v->SaveSettings(true));
