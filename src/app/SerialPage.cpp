@@ -35,8 +35,9 @@ void CDaxtoolDlg::FillSerialPage() {
             m_bFocusSerial = m_strTransporterSn == std::string(8, '\xFF');
         } else {
             SetStatus(t.GetErrorText());
-            // Firmware that keeps no serial numbers is no failed read.
-            m_bPageReadFailed = t.GetErrorText().rfind("GetSerialNumbers failed - ", 0) != 0;
+            // Firmware that keeps no serial numbers (OTP, low revisions) is no failed read.
+            m_bPageReadFailed = !t.m_bOtpFirmware &&
+                                t.GetErrorText().rfind("GetSerialNumbers failed - ", 0) != 0;
         }
         if (t.GetPrinterSerial2(m_strPrinterBSn)) {
             v.ShowControl(IDC_PRINTER_B_SN, true);

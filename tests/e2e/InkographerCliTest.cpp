@@ -127,3 +127,12 @@ TEST_F(InkographerCli, RotatorRoundSetsThePrintersOwnSettings) {
     EXPECT_EQ(settings.value("left_margin", -1), 4) << settings;
     EXPECT_EQ(settings.value("top_margin", -1), 80) << settings;
 }
+
+// OTP firmware keeps no serial numbers: info says so and is no failure.
+TEST_F(InkographerCli, InfoOnOtpFirmwareSaysSoAndSucceeds) {
+    SimSession::StartSim(
+        {"--profile", "inkographer", "--set", "baud=9600", "--set", "revision=4.01"});
+    const Json j = Info();
+    EXPECT_EQ(j["status"], "OTP firmware is running");
+    EXPECT_TRUE(j["device"]["flags"]["otp_firmware"]);
+}
