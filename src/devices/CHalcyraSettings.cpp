@@ -89,22 +89,18 @@ bool CHalcyra::SetPrinterSerial2(const std::string& serial) {
 }
 
 // Stores (with `store`, the selected printer's settings too) and restarts the transporter, then
-// waits until it answers again. False when it stays silent: nothing says the settings were kept.
+// waits until it answers again. False when the store is refused or the transporter stays silent:
+// nothing says the settings were kept.
 bool CHalcyra::SaveSettings(bool store) {
     RequestSense(kDefaultTimeout, nullptr, nullptr);
-    if (store) {
-        SendCommand(Command(kCmdHalcyraStoreSettings, SelectedElement()), kSaveSeconds);
-    }
-    SendCommand(Command(kCmdRestart), kSaveSeconds);
-    bool answered = RequestSense(kDefaultTimeout, nullptr, nullptr);
-    for (int retry = 0; !answered && retry < kRestartSenseRetries; ++retry) {
-        m_clock.sleep(kRestartSensePauseMs);
-        answered = RequestSense(kDefaultTimeout, nullptr, nullptr);
-    }
-    if (!answered) {
-        m_strError = kSaveSettingsNoAnswer;
+    if (store && !SendCommand(Command(kCmdHalcyraStoreSettings, SelectedElement()), kSaveSeconds)) {
+        // A refused store is no save, and the restart would throw the values away.
+        m_strError = kSettingsNotStored + m_strError;
         return false;
     }
+    SendCommand(Command(kCmdRestart), kSaveSeconds);
+    if (!WaitForRestart())
+        return false;
     PickerHome();
     return true;
 }

@@ -213,6 +213,9 @@ protected:
     // After a refusal of `command`: Request Sense and, when it answered, the sense text as error
     // text. False when the sense could not be read; noFault when it reports nothing wrong.
     bool SenseAfterRefusal(const std::string& command, bool* noFault = nullptr);
+    // After a restart: Request Sense until the transporter answers, a few times with a pause;
+    // false with kSaveSettingsNoAnswer when it stays silent.
+    bool WaitForRestart();
     // Request Sense, then the command with the settings time-out.
     bool SendSetting(const std::string& command);
     // One stored text of 8 characters. A link failure leaves the port's text behind `prefix`

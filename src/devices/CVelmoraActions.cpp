@@ -90,14 +90,8 @@ bool CVelmora::SaveSettings(bool store) {
     }
     SendCommand(Command(kCmdRestart), kRestartSeconds);
 
-    bool answered = RequestSense(kDefaultTimeout, nullptr, nullptr);
-    for (int retry = 0; !answered && retry < kRestartSenseRetries; ++retry) {
-        m_clock.sleep(kRestartSensePauseMs);
-        answered = RequestSense(kDefaultTimeout, nullptr, nullptr);
-    }
-    if (!answered) {
+    if (!WaitForRestart()) {
         // Nothing answers, so there is nobody to hear a rate change either.
-        m_strError = kSaveSettingsNoAnswer;
         return false;
     }
 
@@ -183,6 +177,17 @@ int CVelmora::GetPrinterKind() {
         return 1;
     }
     return m_nPrinters == 1 ? 0 : 3;
+}
+
+bool CVelmora::WaitForRestart() {
+    bool answered = RequestSense(kDefaultTimeout, nullptr, nullptr);
+    for (int retry = 0; !answered && retry < kRestartSenseRetries; ++retry) {
+        m_clock.sleep(kRestartSensePauseMs);
+        answered = RequestSense(kDefaultTimeout, nullptr, nullptr);
+    }
+    if (!answered)
+        m_strError = kSaveSettingsNoAnswer;
+    return answered;
 }
 
 } // namespace dax

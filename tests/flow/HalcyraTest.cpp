@@ -261,4 +261,11 @@ TEST_F(HalcyraFlow, PrinterBsSerialAndTheStoreThatWaitsForTheRestart) {
     t.silentSenses = 100;
     EXPECT_FALSE(h->SaveSettings(false));
     EXPECT_EQ(h->GetErrorText(), CVelmora::kSaveSettingsNoAnswer);
+    // A refused store is no save, and no restart follows to drop the values.
+    t.silentSenses = 0;
+    t.refusals["!h1261C"] = {16, 0};
+    t.Sent();
+    EXPECT_FALSE(h->SaveSettings(true));
+    EXPECT_EQ(h->GetErrorText(), "Settings not stored - Transporter: Prog Flash Failure");
+    EXPECT_EQ(t.Sent(), "!e1C !h1261C !e1C");
 }
