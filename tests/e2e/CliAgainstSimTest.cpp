@@ -482,9 +482,10 @@ TEST_F(CliAgainstSim, SignalsDuringADownloadWarnFirstThenStopAtABlock) {
         ASSERT_EQ(cli.ReadLine(20000).rfind("Downloading - ", 0), 0u);
         kill(cli.Pid(), signal);
         if (signal == SIGINT) {
-            std::string line = cli.ReadLine(5000);
+            // A loaded machine (the sanitizers, tests side by side) may take seconds a block.
+            std::string line = cli.ReadLine(20000);
             while (line.rfind("Downloading - ", 0) == 0)
-                line = cli.ReadLine(5000);
+                line = cli.ReadLine(20000);
             EXPECT_EQ(
                 line.rfind("Warning: stopping now leaves the transporter in programming mode", 0),
                 0u)
