@@ -72,6 +72,20 @@ void CInkographer::SenseAfterRefusal() {
     }
 }
 
+bool CInkographer::ExchangeAcknowledged(const std::string& command, uint32_t seconds) {
+    uint8_t answer[kAckLength] = {};
+    if (!m_pPort->Exchange(command.data(), static_cast<uint32_t>(command.size()), answer,
+                           kAckLength, seconds)) {
+        m_strError = m_pPort->GetErrorText();
+        return false;
+    }
+    if (IsAcknowledged(answer, kAckLength)) {
+        return true;
+    }
+    SenseAfterRefusal();
+    return false;
+}
+
 bool CInkographer::QueryElement(int element, int& state) {
     const std::string command = Command(kCmdReadElementStatus, element);
     uint8_t answer[kElementStatusLength] = {};

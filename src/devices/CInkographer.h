@@ -92,6 +92,8 @@ private:
     bool SendNoAnswer(const std::string& command);
     // After a refusal: Request Sense and, when it answered, the printer's text.
     void SenseAfterRefusal();
+    // A command with a 6-byte acknowledgement; a refusal's reason from the sense.
+    bool ExchangeAcknowledged(const std::string& command, uint32_t seconds);
 
     CTransporterPort* m_pPort;
     int m_nSenseTimeout = kSenseTimeoutDefault;

@@ -147,18 +147,7 @@ bool CInkographer::CheckFlashFile(const uint8_t* image, uint32_t length) {
 }
 
 bool CInkographer::BeginFlash(uint32_t length) {
-    const std::string command = Command(kCmdBeginFlash, static_cast<int>(length));
-    uint8_t answer[kAckLength] = {};
-    if (!m_pPort->Exchange(command.data(), static_cast<uint32_t>(command.size()), answer,
-                           kAckLength, kFlashSeconds)) {
-        m_strError = m_pPort->GetErrorText();
-        return false;
-    }
-    if (IsAcknowledged(answer, kAckLength)) {
-        return true;
-    }
-    SenseAfterRefusal();
-    return false;
+    return ExchangeAcknowledged(Command(kCmdBeginFlash, static_cast<int>(length)), kFlashSeconds);
 }
 
 bool CInkographer::SendFlashData(const uint8_t* data, uint32_t length) {
@@ -204,17 +193,7 @@ bool CInkographer::OpenPrinterDrawer() {
     if (m_bManualLoading) {
         return SendNoAnswer(command);
     }
-    uint8_t answer[kAckLength] = {};
-    if (!m_pPort->Exchange(command.data(), static_cast<uint32_t>(command.size()), answer,
-                           kAckLength, kDrawerSeconds)) {
-        m_strError = m_pPort->GetErrorText();
-        return false;
-    }
-    if (IsAcknowledged(answer, kAckLength)) {
-        return true;
-    }
-    SenseAfterRefusal();
-    return false;
+    return ExchangeAcknowledged(command, kDrawerSeconds);
 }
 
 bool CInkographer::SendPrePrint() {
