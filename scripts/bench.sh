@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-cmake -S . -B build >/dev/null
+cmake -S . -B build -DCMAKE_UNITY_BUILD=ON >/dev/null  # as scripts/test.sh builds it
 cmake --build build -j"$(nproc)" --target startup_bench flash_bench print_bench >/dev/null
 status=0
 build/bench/startup_bench || status=1

@@ -12,7 +12,7 @@ say() { echo "demo: $*"; }
 say "checking the build's Debian packages"
 bash scripts/install-deps.sh
 say "configuring the build in build/"
-cmake -S . -B build >/dev/null
+cmake -S . -B build -DCMAKE_UNITY_BUILD=ON >/dev/null  # as scripts/test.sh builds it
 targets=(daxsim daxtool-cli)
 window=""
 [ -n "${DISPLAY:-}" ] && [ $# -eq 0 ] && window=1 && targets+=(daxtool)

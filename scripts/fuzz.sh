@@ -10,7 +10,8 @@ seconds="${1:-60}"
 
 bash scripts/install-deps.sh clang python3 || exit 1
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DDAXTOOL_FUZZ=ON -DBUILD_TESTING=OFF \
-  -DDAXTOOL_WINDOW=OFF -DDAXTOOL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+  -DDAXTOOL_WINDOW=OFF -DDAXTOOL_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_UNITY_BUILD=ON \
+  >/dev/null || exit 1
 cmake --build build-fuzz --target fuzzers -j"$(nproc)" >/dev/null || exit 1
 python3 fuzz/make_corpus.py build-fuzz/seeds || exit 1
 

@@ -14,7 +14,9 @@ if [ "${1:-}" = "--sanitize" ]; then
   extra=(-DDAXTOOL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
 fi
 
-cmake -S . -B "$build" -DDAXTOOL_WERROR=ON "${extra[@]}" >/dev/null
+# A unity build compiles a batch of sources as one: the test headers are read once a batch
+# instead of once a file, which halves a fresh build on two cores.
+cmake -S . -B "$build" -DDAXTOOL_WERROR=ON -DCMAKE_UNITY_BUILD=ON "${extra[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 # Most of the wall time is end-to-end tests waiting on the device's own time-outs and restarts:

@@ -32,7 +32,7 @@ for c in CLI11 nlohmann_json; do ln -sfn "/usr/share/cmake/$c" "$deps/share/cmak
 
 cmake -S . -B "$build/tree" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DDAXTOOL_WERROR=ON \
+  -DCMAKE_BUILD_TYPE=Release -DDAXTOOL_WERROR=ON -DCMAKE_UNITY_BUILD=ON \
   -DGTest_DIR="$deps/lib/cmake/GTest" \
   -DCLI11_DIR="$deps/share/cmake/CLI11" \
   -Dnlohmann_json_DIR="$deps/share/cmake/nlohmann_json" \

@@ -1,5 +1,7 @@
 #include "CommandParser.h"
 
+#include "Bytes.h"
+
 #include <array>
 #include <cstdlib>
 #include <span>
@@ -8,8 +10,6 @@
 namespace dax::sim {
 
 namespace {
-
-constexpr char kEsc = 0x1b;
 
 // Grammar of one command, the text after ESC "!":
 //   '#' one decimal digit (a run of them is one field)
@@ -90,10 +90,6 @@ constexpr std::array kHalcyraGrammars = {
 };
 
 enum class EMatch { Full, Partial, Fail };
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 struct SMatch {
     EMatch result = EMatch::Fail;

@@ -1,5 +1,7 @@
 #include "FirmwareImage.h"
 
+#include "Bytes.h"
+
 namespace dax::sim {
 
 namespace {
@@ -7,10 +9,6 @@ namespace {
 constexpr std::size_t kHeader = 160;
 constexpr std::size_t kHeader240x = 2150;
 constexpr std::size_t kLength = 30;
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 bool IsPrintable(char c) {
     return c >= 0x20 && c <= 0x7e;

@@ -1,14 +1,10 @@
 #include "PrintGrammar.h"
 
+#include "Bytes.h"
+
 namespace dax::sim {
 
 namespace {
-
-constexpr char kEsc = 0x1b;
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // A decimal field of 1 to maxDigits digits at pos, closed by one of closers. On Full, pos is
 // past the closing letter and closer holds it.

@@ -1,15 +1,12 @@
 #include "PrinterStream.h"
 
+#include "Bytes.h"
 #include "FlashReceiver.h"
 
 #include <algorithm>
 #include <string_view>
 
 namespace dax::sim {
-
-namespace {
-constexpr char kEsc = 0x1b;
-}
 
 CPrinterStream::SItem CPrinterStream::TakeOther(std::size_t from) {
     const std::size_t end = m_strPending.find(kEsc, from);

@@ -1,16 +1,14 @@
 #include "SimHalcyra.h"
 
 #include "Answers.h"
+#include "Bytes.h"
 #include "Numbers.h"
 
 namespace dax::sim {
 
 namespace {
 
-constexpr int kNotReady = 2;
 constexpr int kMediumError = 3;
-constexpr int kIllegalRequest = 5;
-constexpr int kPrinterBusy = 2;
 constexpr int kNoAlignPasses = 13;
 constexpr int kAbsentPrinter = 255;
 

@@ -1,6 +1,7 @@
 #include "SimTransporter.h"
 
 #include "Answers.h"
+#include "Bytes.h"
 #include "Identification.h"
 #include "Numbers.h"
 
@@ -8,11 +9,8 @@ namespace dax::sim {
 
 namespace {
 
-constexpr int kIllegalRequest = 5;
 constexpr int kNoPrinter = 9;
 constexpr int kPrinterInvalidData = 8;
-constexpr int kNotReady = 2;
-constexpr int kPrinterBusy = 2;
 
 std::string Padded(const std::string& text, std::size_t width) {
     std::string out = text.substr(0, width);

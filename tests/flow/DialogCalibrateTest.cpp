@@ -12,8 +12,8 @@ namespace dax::flow {
 namespace {
 
 // A transporter with a rotator and firmware that calibrates pocket discs, found on COM2.
-struct Found : DialogRig {
-    explicit Found(uint32_t rate) : t(Attach(2, Transporter(), rate)) {
+struct FoundWithRotator : DialogRig {
+    explicit FoundWithRotator(uint32_t rate) : t(Attach(2, Transporter(), rate)) {
         settings.WriteInt(kSectionLastGood, kValueFirstPort, 2);
         settings.WriteInt(kSectionLastGood, kValueBaudRate, int(rate));
         t.elementStates[240] = 0;
@@ -37,7 +37,7 @@ struct Found : DialogRig {
 };
 
 TEST(DialogCalibrate, PocketCalibrationStepsDownTo38400ThenRunsTheDialog) {
-    Found rig(115200);
+    FoundWithRotator rig(115200);
     ASSERT_TRUE(rig.Dialog().GetTransporter()->m_bPocketCalibration);
     rig.view.SetCheck(IDC_DISABLE_CHECK, true);
     rig.view.onPocket = [](CPocketDlg& dlg) {
@@ -68,14 +68,14 @@ TEST(DialogCalibrate, PocketCalibrationStepsDownTo38400ThenRunsTheDialog) {
 }
 
 TEST(DialogCalibrate, PocketCalibrationDoesNotOpenWhenTheRateCannotDrop) {
-    Found refused(115200);
+    FoundWithRotator refused(115200);
     refused.t.overrides["!b38400C"] = "\x1B!b0C";
     refused.Dialog().OnCalibratePocket();
     EXPECT_EQ(refused.view.pocketRuns, 0);
     EXPECT_EQ(refused.view.GetControlText(IDC_STATUS), "Failed to change to 38400 Baud");
     EXPECT_EQ(refused.t.commands, std::vector<std::string>{"!b38400C"});
 
-    Found portStuck(115200);
+    FoundWithRotator portStuck(115200);
     portStuck.t.line->setStateErrno = EIO;
     portStuck.Dialog().OnCalibratePocket();
     EXPECT_EQ(portStuck.view.pocketRuns, 0);
@@ -84,14 +84,14 @@ TEST(DialogCalibrate, PocketCalibrationDoesNotOpenWhenTheRateCannotDrop) {
     EXPECT_FALSE(portStuck.Dialog().IsBusy());
 
     // At 38400 nothing needs to change.
-    Found slow(38400);
+    FoundWithRotator slow(38400);
     slow.Dialog().OnCalibratePocket();
     EXPECT_EQ(slow.view.pocketRuns, 1);
     EXPECT_EQ(slow.Index("!b38400C"), slow.t.commands.size());
 }
 
 TEST(DialogCalibrate, RotatorCalibrationSendsTheMeanOffsetAndACloseWaitsForTheDialog) {
-    Found rig(38400);
+    FoundWithRotator rig(38400);
     bool deviceAliveAtClose = false;
     rig.view.onRotational = [&](CRotationalDlg& dlg) {
         EXPECT_EQ(&dlg.Device(), rig.Dialog().GetTransporter());

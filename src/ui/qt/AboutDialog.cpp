@@ -2,6 +2,7 @@
 
 #include "app/ControlIds.h"
 #include "ui/qt/ProgramIcon.h"
+#include "ui/qt/QtText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,7 +14,7 @@ namespace dax {
 namespace {
 
 QLabel* TextLabel(const std::string& text, int id, QWidget* parent) {
-    auto* label = new QLabel(QString::fromLatin1(text.data(), qsizetype(text.size())), parent);
+    auto* label = new QLabel(ToQt(text), parent);
     label->setTextFormat(Qt::PlainText);
     label->setObjectName(QString("control%1").arg(id));
     return label;

@@ -1,6 +1,7 @@
 #include "ui/qt/CalibrationWindow.h"
 
 #include "ui/qt/ProgramIcon.h"
+#include "ui/qt/QtText.h"
 #include "ui/qt/SpinButtons.h"
 
 #include <QApplication>
@@ -12,14 +13,6 @@
 #include <QRadioButton>
 
 namespace dax {
-
-namespace {
-
-QString ToQt(const std::string& text) {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
-} // namespace
 
 CalibrationWindow::CalibrationWindow(Prompter& prompter, QWidget* parent)
     : QDialog(parent), m_prompter(prompter) {
@@ -83,7 +76,7 @@ std::string CalibrationWindow::GetControlText(int id) {
         text = label->text();
     else if (auto* button = qobject_cast<QAbstractButton*>(w))
         text = button->text();
-    return text.toLatin1().toStdString();
+    return FromQt(text);
 }
 
 void CalibrationWindow::SetCheck(int id, bool checked) {

@@ -3,6 +3,7 @@
 #include "app/ControlIds.h"
 #include "ui/qt/PocketWindow.h"
 #include "ui/qt/ProgramIcon.h"
+#include "ui/qt/QtText.h"
 #include "ui/qt/RotationalWindow.h"
 #include "ui/qt/SpinButtons.h"
 
@@ -23,21 +24,6 @@
 namespace dax {
 
 namespace {
-
-QString ToQt(const std::string& text) {
-    // Device texts are bytes; Latin-1 keeps every byte as one character and back.
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
-std::string FromQt(const QString& text) {
-    // A character beyond Latin-1 becomes SUB, not the '?' the user never typed, so that the
-    // field validation refuses it.
-    std::string bytes;
-    bytes.reserve(size_t(text.size()));
-    for (const QChar c : text)
-        bytes.push_back(c.unicode() <= 0xFF ? char(c.unicode()) : '\x1A');
-    return bytes;
-}
 
 const char kIdProperty[] = "controlId";
 

@@ -1,6 +1,7 @@
 #include "ui/qt/HelpPopup.h"
 
 #include "app/ContextHelp.h"
+#include "ui/qt/QtText.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -29,7 +30,7 @@ HelpPopup::HelpPopup() : QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint) 
 
 void HelpPopup::Measure(const std::string& text, int& width, int& height) const {
     const QFontMetrics metrics(font());
-    width = metrics.horizontalAdvance(QString::fromLatin1(text.data(), qsizetype(text.size())));
+    width = metrics.horizontalAdvance(ToQt(text));
     height = metrics.height();
 }
 
@@ -57,7 +58,7 @@ QRect HelpPopup::OnScreen(const QRect& rect) {
 }
 
 void HelpPopup::ShowAt(const std::string& text, const QRect& rect) {
-    setText(QString::fromLatin1(text.data(), qsizetype(text.size())));
+    setText(ToQt(text));
     setGeometry(OnScreen(rect));
     show();
     raise();

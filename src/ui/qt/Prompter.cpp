@@ -2,6 +2,7 @@
 
 #include "ui/qt/AboutDialog.h"
 #include "ui/qt/ProgramIcon.h"
+#include "ui/qt/QtText.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -18,8 +19,7 @@ MessageBoxResult QtPrompter::MessageBox(QWidget* parent, const std::string& text
     } else if (type == MessageBoxType::RetryCancel) {
         buttons = QMessageBox::Retry | QMessageBox::Cancel;
     }
-    QMessageBox box(icon, "Daxtool", QString::fromLatin1(text.data(), qsizetype(text.size())),
-                    buttons, parent);
+    QMessageBox box(icon, "Daxtool", ToQt(text), buttons, parent);
     box.setWindowIcon(ProgramIcon());
     switch (box.exec()) {
     case QMessageBox::Yes:

@@ -1,6 +1,7 @@
 #include "ui/qt/WaitBox.h"
 
 #include "ui/qt/ProgramIcon.h"
+#include "ui/qt/QtText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,14 +38,14 @@ WaitBox::WaitBox(const std::string& message) {
 }
 
 void WaitBox::SetMessage(const std::string& message) {
-    m_message->setText(QString::fromLatin1(message.data(), qsizetype(message.size())));
+    m_message->setText(ToQt(message));
     // The scan does not let the event loop run: paint the new text now.
     if (m_message->isVisible())
         m_message->repaint();
 }
 
 std::string WaitBox::Message() const {
-    return m_message->text().toLatin1().toStdString();
+    return FromQt(m_message->text());
 }
 
 } // namespace dax

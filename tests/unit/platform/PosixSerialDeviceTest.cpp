@@ -20,15 +20,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
-double msSince(Clock::time_point t0) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+double msSince(SteadyClock::time_point t0) {
+    return std::chrono::duration<double, std::milli>(SteadyClock::now() - t0).count();
 }
 
 // Scheduling on a loaded machine may add to a wait; it must never take from it.
 constexpr double kSlack = 60.0;
-testing::AssertionResult Waited(Clock::time_point t0, double ms, double from = 0) {
+testing::AssertionResult Waited(SteadyClock::time_point t0, double ms, double from = 0) {
     const double took = msSince(t0) - from;
     return (took >= ms - 1 && took <= ms + kSlack ? testing::AssertionSuccess()
                                                   : testing::AssertionFailure())
@@ -76,7 +76,7 @@ protected:
     }
     // Feeds `bytes` from another thread `delayMs` after m_t0 (now), noting in m_sentAt when.
     std::jthread feedLater(int delayMs, std::string bytes) {
-        m_t0 = Clock::now();
+        m_t0 = SteadyClock::now();
         return std::jthread([=, this] {
             std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
             m_sentAt = msSince(m_t0);
@@ -97,7 +97,7 @@ protected:
     PosixSerialDevice m_dev{m_names};
     int m_master = -1;
     int m_observer = -1;
-    Clock::time_point m_t0;
+    SteadyClock::time_point m_t0;
     std::atomic<double> m_sentAt{0};
 };
 
@@ -106,13 +106,13 @@ protected:
 TEST_F(PosixSerialDeviceTest, ReadTimeoutsKeepTheirWindowsMeaning) {
     ASSERT_TRUE(m_dev.setTimeouts({0, 20, 50, 0, 0})); // 20 ms per byte x 5 + 50 ms
     feed("abc");
-    auto t0 = Clock::now();
+    auto t0 = SteadyClock::now();
     EXPECT_EQ(read(5), "abc");
     EXPECT_TRUE(Waited(t0, 150));
 
     ASSERT_TRUE(m_dev.setTimeouts({40, 0, 0, 0, 0}));
     feed("ab");
-    t0 = Clock::now();
+    t0 = SteadyClock::now();
     EXPECT_EQ(read(10), "ab");
     EXPECT_TRUE(Waited(t0, 40));
 
@@ -133,7 +133,7 @@ TEST_F(PosixSerialDeviceTest, ReadTimeoutsKeepTheirWindowsMeaning) {
 
 TEST_F(PosixSerialDeviceTest, ImmediateReadTakesWhatIsBufferedClearErrorsKeepsItPurgeDropsIt) {
     ASSERT_TRUE(m_dev.setTimeouts({kMaxDword, 0, 0, 0, 0}));
-    const auto t0 = Clock::now();
+    const auto t0 = SteadyClock::now();
     EXPECT_EQ(read(8), "");
     feed("abc", true);
     uint32_t errors = 99;
@@ -158,7 +158,7 @@ TEST_F(PosixSerialDeviceTest, WriteSendsRawBytesAndStopsAtItsDeadline) {
     for (size_t i = 0; i < block.size(); ++i)
         block[i] = char(i % 251);
     ASSERT_TRUE(m_dev.setTimeouts({0, 0, 0, 0, 100}));
-    const auto t0 = Clock::now();
+    const auto t0 = SteadyClock::now();
     ASSERT_TRUE(m_dev.write(reinterpret_cast<const uint8_t*>(block.data()), block.size(), written));
     EXPECT_TRUE(Waited(t0, 100));
     EXPECT_GT(written, 0u);
@@ -248,7 +248,7 @@ TEST_F(PosixSerialDeviceTest, HangUpEndsAReadWithoutTimeouts) {
     m_master = -1;
     uint8_t buf[4];
     size_t got = 0;
-    const auto t0 = Clock::now();
+    const auto t0 = SteadyClock::now();
     EXPECT_FALSE(m_dev.read(buf, sizeof buf, got));
     EXPECT_EQ(m_dev.lastError(), uint32_t(EIO));
     EXPECT_LE(msSince(t0), kSlack);

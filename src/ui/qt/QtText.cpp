@@ -1,0 +1,17 @@
+#include "ui/qt/QtText.h"
+
+namespace dax {
+
+QString ToQt(const std::string& text) {
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+std::string FromQt(const QString& text) {
+    std::string bytes;
+    bytes.reserve(size_t(text.size()));
+    for (const QChar c : text)
+        bytes.push_back(c.unicode() <= 0xFF ? char(c.unicode()) : '\x1A');
+    return bytes;
+}
+
+} // namespace dax
