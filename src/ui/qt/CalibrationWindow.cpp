@@ -1,32 +1,27 @@
 #include "ui/qt/CalibrationWindow.h"
 
+#include "app/ControlIds.h"
 #include "ui/qt/ProgramIcon.h"
-#include "ui/qt/QtText.h"
-#include "ui/qt/SpinButtons.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 namespace dax {
 
 CalibrationWindow::CalibrationWindow(Prompter& prompter, QWidget* parent)
-    : QDialog(parent), m_prompter(prompter) {
+    : QDialog(parent), ControlView(this), m_prompter(prompter) {
     setWindowIcon(ProgramIcon());
 }
 
 CalibrationWindow::~CalibrationWindow() {
     if (m_bWaitCursor)
         QApplication::restoreOverrideCursor();
-}
-
-QWidget* CalibrationWindow::Control(int id) const {
-    auto it = m_controls.find(id);
-    return it == m_controls.end() ? nullptr : it->second;
 }
 
 QPushButton* CalibrationWindow::Button(int id, const char* text) {
@@ -38,6 +33,32 @@ QPushButton* CalibrationWindow::Button(int id, const char* text) {
 
 QRadioButton* CalibrationWindow::Radio(int id, const char* text) {
     return Register(id, new QRadioButton(text, this));
+}
+
+void CalibrationWindow::Arrange(QLayout* fields, QLayout* choices) {
+    auto* status = Register(IDC_CAL_STATUS, new QLabel(this));
+    status->setTextFormat(Qt::PlainText);
+    status->setWordWrap(true);
+    status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    status->setFrameShape(QFrame::StyledPanel);
+    status->setMinimumSize(380, 96);
+
+    auto* left = new QVBoxLayout;
+    left->addLayout(fields);
+    left->addLayout(choices);
+    left->addWidget(status, 1);
+
+    auto* commands = new QVBoxLayout;
+    commands->addWidget(Button(IDC_CAL_TEST, "&Test"));
+    commands->addWidget(Button(IDC_SAVE_OFFSET, "&Save Offset"));
+    commands->addWidget(Button(IDC_RESTORE_DEFAULT, "Restore Default"));
+    commands->addStretch();
+    commands->addWidget(Button(IDC_CAL_EXIT, "E&xit"));
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addSpacing(8);
+    layout->addLayout(commands);
 }
 
 void CalibrationWindow::Run(const std::function<void()>& command) {
@@ -55,78 +76,6 @@ void CalibrationWindow::Run(const std::function<void()>& command) {
 void CalibrationWindow::OnClick(int id, const std::function<void()>& command) {
     auto* button = static_cast<QAbstractButton*>(Control(id));
     connect(button, &QAbstractButton::clicked, this, [this, command] { Run(command); });
-}
-
-void CalibrationWindow::SetControlText(int id, const std::string& text) {
-    QWidget* w = Control(id);
-    if (auto* edit = qobject_cast<QLineEdit*>(w))
-        edit->setText(ToQt(text));
-    else if (auto* label = qobject_cast<QLabel*>(w))
-        label->setText(ToQt(text));
-    else if (auto* button = qobject_cast<QAbstractButton*>(w))
-        button->setText(ToQt(text));
-}
-
-std::string CalibrationWindow::GetControlText(int id) {
-    QWidget* w = Control(id);
-    QString text;
-    if (auto* edit = qobject_cast<QLineEdit*>(w))
-        text = edit->text();
-    else if (auto* label = qobject_cast<QLabel*>(w))
-        text = label->text();
-    else if (auto* button = qobject_cast<QAbstractButton*>(w))
-        text = button->text();
-    return FromQt(text);
-}
-
-void CalibrationWindow::SetCheck(int id, bool checked) {
-    auto* button = qobject_cast<QAbstractButton*>(Control(id));
-    if (!button)
-        return;
-    // The checked button of a radio group cannot be unchecked while it is exclusive.
-    const bool exclusive = button->autoExclusive();
-    button->setAutoExclusive(false);
-    button->setChecked(checked);
-    button->setAutoExclusive(exclusive);
-}
-
-bool CalibrationWindow::GetCheck(int id) {
-    auto* button = qobject_cast<QAbstractButton*>(Control(id));
-    return button && button->isChecked();
-}
-
-void CalibrationWindow::EnableControl(int id, bool enabled) {
-    if (QWidget* w = Control(id))
-        w->setEnabled(enabled);
-}
-
-bool CalibrationWindow::IsControlEnabled(int id) {
-    QWidget* w = Control(id);
-    return w && w->isEnabledTo(this);
-}
-
-void CalibrationWindow::ShowControl(int id, bool visible) {
-    if (QWidget* w = Control(id))
-        w->setVisible(visible);
-}
-
-bool CalibrationWindow::IsControlVisible(int id) {
-    QWidget* w = Control(id);
-    return w && !w->isHidden();
-}
-
-void CalibrationWindow::SetSpinRange(int id, int lower, int upper) {
-    if (auto* spin = dynamic_cast<SpinButtons*>(Control(id)))
-        spin->SetRange(lower, upper);
-}
-
-void CalibrationWindow::SetFocusId(int id) {
-    QWidget* w = Control(id);
-    if (!w)
-        return;
-    w->setFocus(Qt::OtherFocusReason);
-    if (auto* edit = qobject_cast<QLineEdit*>(w))
-        edit->selectAll();
 }
 
 MessageBoxResult CalibrationWindow::MessageBox(const std::string& text, MessageBoxType type) {

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "app/CalibrationView.h"
+#include "ui/qt/ControlView.h"
 #include "ui/qt/Prompter.h"
 
 #include <QDialog>
 #include <functional>
-#include <map>
 
+class QLayout;
 class QPushButton;
 class QRadioButton;
 
@@ -16,24 +17,13 @@ namespace dax {
 // prompter, the wait cursor, and commands that cannot overlap. A command runs device moves
 // and lets the window repaint meanwhile; a click that comes in then is dropped, and a close
 // request waits for the command to end.
-class CalibrationWindow : public QDialog, public CalibrationView {
+class CalibrationWindow : public QDialog, public ControlView<CalibrationView> {
 public:
     CalibrationWindow(Prompter& prompter, QWidget* parent);
     ~CalibrationWindow() override;
 
-    QWidget* Control(int id) const;
     bool IsRunningCommand() const { return m_bRunning; }
 
-    void SetControlText(int id, const std::string& text) override;
-    std::string GetControlText(int id) override;
-    void SetCheck(int id, bool checked) override;
-    bool GetCheck(int id) override;
-    void EnableControl(int id, bool enabled) override;
-    bool IsControlEnabled(int id) override;
-    void ShowControl(int id, bool visible) override;
-    bool IsControlVisible(int id) override;
-    void SetSpinRange(int id, int lower, int upper) override;
-    void SetFocusId(int id) override;
     MessageBoxResult MessageBox(const std::string& text, MessageBoxType type) override;
     void SetWaitCursor(bool wait) override;
     void PumpMessages() override;
@@ -49,12 +39,15 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
     template <class W> W* Register(int id, W* widget) {
-        m_controls[id] = widget;
+        m_controls.Add(id, widget);
         widget->setObjectName(QString("control%1").arg(id));
         return widget;
     }
     QPushButton* Button(int id, const char* text);
     QRadioButton* Radio(int id, const char* text);
+    // The fields and choices over the status and instructions at the left, the commands down
+    // the right edge: Test, Save Offset, Restore Default and, at the bottom, Exit.
+    void Arrange(QLayout* fields, QLayout* choices);
     // Runs a command of the dialog unless one is running already.
     void Run(const std::function<void()>& command);
     void OnClick(int id, const std::function<void()>& command);
@@ -62,7 +55,6 @@ protected:
     std::function<void()> m_exit;
 
 private:
-    std::map<int, QWidget*> m_controls;
     Prompter& m_prompter;
     bool m_bWaitCursor = false;
     bool m_bRunning = false;

@@ -5,18 +5,14 @@
 #include "ui/qt/ProgramIcon.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/RotationalWindow.h"
-#include "ui/qt/SpinButtons.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -30,7 +26,7 @@ const char kIdProperty[] = "controlId";
 } // namespace
 
 DaxtoolWindow::DaxtoolWindow(DialogContext context, Prompter* prompter)
-    : m_prompter(prompter ? *prompter : m_qtPrompter) {
+    : ControlView(this), m_prompter(prompter ? *prompter : m_qtPrompter) {
     setWindowIcon(ProgramIcon());
     BuildControls();
     ConnectCommands();
@@ -47,15 +43,10 @@ DaxtoolWindow::~DaxtoolWindow() {
 }
 
 void DaxtoolWindow::RegisterControl(int id, QWidget* widget) {
-    m_controls[id] = widget;
+    m_controls.Add(id, widget);
     widget->setObjectName(QString("control%1").arg(id));
     widget->setProperty(kIdProperty, id);
     widget->setContextMenuPolicy(Qt::NoContextMenu);
-}
-
-QWidget* DaxtoolWindow::Control(int id) const {
-    auto it = m_controls.find(id);
-    return it == m_controls.end() ? nullptr : it->second;
 }
 
 void DaxtoolWindow::ConnectCommands() {
@@ -92,39 +83,6 @@ void DaxtoolWindow::ConnectCommands() {
     });
 }
 
-void DaxtoolWindow::SetControlText(int id, const std::string& text) {
-    QWidget* w = Control(id);
-    if (auto* edit = qobject_cast<QLineEdit*>(w))
-        edit->setText(ToQt(text));
-    else if (auto* button = qobject_cast<QAbstractButton*>(w))
-        button->setText(ToQt(text));
-    else if (auto* label = qobject_cast<QLabel*>(w))
-        label->setText(ToQt(text));
-}
-
-std::string DaxtoolWindow::GetControlText(int id) {
-    QWidget* w = Control(id);
-    if (auto* edit = qobject_cast<QLineEdit*>(w))
-        return FromQt(edit->text());
-    if (auto* button = qobject_cast<QAbstractButton*>(w))
-        return FromQt(button->text());
-    if (auto* label = qobject_cast<QLabel*>(w))
-        return FromQt(label->text());
-    if (auto* combo = qobject_cast<QComboBox*>(w))
-        return FromQt(combo->currentText());
-    return {};
-}
-
-void DaxtoolWindow::SetCheck(int id, bool checked) {
-    if (auto* box = qobject_cast<QCheckBox*>(Control(id)))
-        box->setChecked(checked);
-}
-
-bool DaxtoolWindow::GetCheck(int id) {
-    auto* box = qobject_cast<QCheckBox*>(Control(id));
-    return box && box->isChecked();
-}
-
 void DaxtoolWindow::SetComboItems(int id, const std::vector<std::string>& items) {
     auto* combo = qobject_cast<QComboBox*>(Control(id));
     if (!combo)
@@ -150,32 +108,6 @@ int DaxtoolWindow::GetComboSelection(int id) {
     return combo ? combo->currentIndex() : -1;
 }
 
-void DaxtoolWindow::EnableControl(int id, bool enabled) {
-    if (QWidget* w = Control(id))
-        w->setEnabled(enabled);
-}
-
-bool DaxtoolWindow::IsControlEnabled(int id) {
-    QWidget* w = Control(id);
-    return w && w->isEnabledTo(this);
-}
-
-void DaxtoolWindow::ShowControl(int id, bool visible) {
-    if (QWidget* w = Control(id))
-        w->setVisible(visible);
-}
-
-bool DaxtoolWindow::IsControlVisible(int id) {
-    // Its own state: the window itself may not be shown yet.
-    QWidget* w = Control(id);
-    return w && !w->isHidden();
-}
-
-void DaxtoolWindow::SetSpinRange(int id, int lower, int upper) {
-    if (auto* spin = dynamic_cast<SpinButtons*>(Control(id)))
-        spin->SetRange(lower, upper);
-}
-
 int DaxtoolWindow::GetFocusId() {
     for (QWidget* w = focusWidget(); w && w != this; w = w->parentWidget()) {
         const QVariant id = w->property(kIdProperty);
@@ -183,15 +115,6 @@ int DaxtoolWindow::GetFocusId() {
             return id.toInt();
     }
     return IDC_NONE;
-}
-
-void DaxtoolWindow::SetFocusId(int id) {
-    QWidget* w = Control(id);
-    if (!w)
-        return;
-    w->setFocus(Qt::OtherFocusReason);
-    if (auto* edit = qobject_cast<QLineEdit*>(w))
-        edit->selectAll();
 }
 
 QWidget* DaxtoolWindow::BoxParent() {

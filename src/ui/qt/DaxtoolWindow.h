@@ -2,12 +2,12 @@
 
 #include "app/CDaxtoolDlg.h"
 #include "app/DialogView.h"
+#include "ui/qt/ControlView.h"
 #include "ui/qt/HelpPopup.h"
 #include "ui/qt/Prompter.h"
 #include "ui/qt/WaitBox.h"
 
 #include <QDialog>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -15,15 +15,13 @@ namespace dax {
 
 // The main window: the dialog's controls as widgets, addressed by their ids, and every click,
 // key and close request handed to CDaxtoolDlg. It holds no logic of its own.
-class DaxtoolWindow : public QDialog, public DialogView {
+class DaxtoolWindow : public QDialog, public ControlView<DialogView> {
 public:
     // Boxes go through `prompter` (the real Qt boxes when none is given).
     explicit DaxtoolWindow(DialogContext context, Prompter* prompter = nullptr);
     ~DaxtoolWindow() override;
 
     CDaxtoolDlg& Dialog() { return *m_dlg; }
-    // The widget of a control id, or nullptr.
-    QWidget* Control(int id) const;
     HelpPopup& Popup() { return m_popup; }
     // The "Scanning..." box while it is open.
     WaitBox* GetWaitBox() const { return m_waitBox.get(); }
@@ -32,21 +30,11 @@ public:
     void accept() override {}
     void reject() override {}
 
-    // DialogView
-    void SetControlText(int id, const std::string& text) override;
-    std::string GetControlText(int id) override;
-    void SetCheck(int id, bool checked) override;
-    bool GetCheck(int id) override;
+    // DialogView, beyond the controls of ControlView
     void SetComboItems(int id, const std::vector<std::string>& items) override;
     void SetComboSelection(int id, int index) override;
     int GetComboSelection(int id) override;
-    void EnableControl(int id, bool enabled) override;
-    bool IsControlEnabled(int id) override;
-    void ShowControl(int id, bool visible) override;
-    bool IsControlVisible(int id) override;
-    void SetSpinRange(int id, int lower, int upper) override;
     int GetFocusId() override;
-    void SetFocusId(int id) override;
     MessageBoxResult MessageBox(const std::string& text, MessageBoxType type) override;
     bool OpenFileDialog(const std::string& title, const std::string& filterName,
                         const std::string& pattern, std::string& path) override;
@@ -85,7 +73,6 @@ private:
     QWidget* BoxParent();
     void ContextHelpFor(const QContextMenuEvent& event);
 
-    std::map<int, QWidget*> m_controls;
     QtPrompter m_qtPrompter;
     Prompter& m_prompter;
     HelpPopup m_popup;

@@ -49,29 +49,7 @@ PocketWindow::PocketWindow(CPocketDlg& dlg, Prompter& prompter, QWidget* parent)
     angleRow->addWidget(spin);
     angleRow->addStretch();
 
-    auto* status = Register(IDC_CAL_STATUS, new QLabel(this));
-    status->setTextFormat(Qt::PlainText);
-    status->setWordWrap(true);
-    status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    status->setFrameShape(QFrame::StyledPanel);
-    status->setMinimumSize(380, 96);
-
-    auto* left = new QVBoxLayout;
-    left->addLayout(top);
-    left->addLayout(angleRow);
-    left->addWidget(status, 1);
-
-    auto* commands = new QVBoxLayout;
-    commands->addWidget(Button(IDC_CAL_TEST, "&Test"));
-    commands->addWidget(Button(IDC_SAVE_OFFSET, "&Save Offset"));
-    commands->addWidget(Button(IDC_RESTORE_DEFAULT, "Restore Default"));
-    commands->addStretch();
-    commands->addWidget(Button(IDC_CAL_EXIT, "E&xit"));
-
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left, 1);
-    layout->addSpacing(8);
-    layout->addLayout(commands);
+    Arrange(top, angleRow);
 
     m_exit = [this] { m_dlg.OnExit(); };
     for (int i = 0; i < CPocketDlg::kSizes; ++i)

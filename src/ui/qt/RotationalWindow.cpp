@@ -55,29 +55,7 @@ RotationalWindow::RotationalWindow(CRotationalDlg& dlg, Prompter& prompter, QWid
     Control(IDC_PRINTER_A)->hide();
     Control(IDC_PRINTER_B)->hide();
 
-    auto* status = Register(IDC_CAL_STATUS, new QLabel(this));
-    status->setTextFormat(Qt::PlainText);
-    status->setWordWrap(true);
-    status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    status->setFrameShape(QFrame::StyledPanel);
-    status->setMinimumSize(380, 96);
-
-    auto* left = new QVBoxLayout;
-    left->addLayout(fields);
-    left->addLayout(printers);
-    left->addWidget(status, 1);
-
-    auto* commands = new QVBoxLayout;
-    commands->addWidget(Button(IDC_CAL_TEST, "&Test"));
-    commands->addWidget(Button(IDC_SAVE_OFFSET, "&Save Offset"));
-    commands->addWidget(Button(IDC_RESTORE_DEFAULT, "Restore Default"));
-    commands->addStretch();
-    commands->addWidget(Button(IDC_CAL_EXIT, "E&xit"));
-
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left, 1);
-    layout->addSpacing(8);
-    layout->addLayout(commands);
+    Arrange(fields, printers);
 
     m_exit = [this] { m_dlg.OnExit(); };
     OnClick(IDC_CAL_TEST, [this] { m_dlg.OnTest(); });
