@@ -1,6 +1,4 @@
 // The main dialog's commands over a scripted transporter: what is sent, what is shown.
-#include "app/ControlIds.h"
-#include "app/DialogStrings.h"
 #include "flow/DialogRig.h"
 
 #include <algorithm>
@@ -22,17 +20,10 @@ struct Found : DialogRig {
     explicit Found(Inquiry inquiry = WithRevision("3.25 "), uint32_t rate = 38400,
                    int testLevel = 0)
         : DialogRig(testLevel), t(Attach(2, inquiry, rate)) {
-        settings.WriteInt(kSectionLastGood, kValueFirstPort, 2);
-        settings.WriteInt(kSectionLastGood, kValueBaudRate, int(rate));
         t.stored[0] = "TS000001";
         t.stored[260] = "PS000002";
         t.counters['1'] = 4321;
-        // The basic configuration: DRIVE HOME and DRIVE1 answer, no rotator or mailbox.
-        t.elementStates[240] = 0;
-        t.elementStates[241] = 0;
-        Dialog().OnInitDialog();
-        t.commands.clear();
-        t.rates.clear();
+        Start(t);
     }
     size_t Count(const std::string& command) const {
         return size_t(std::count(t.commands.begin(), t.commands.end(), command));

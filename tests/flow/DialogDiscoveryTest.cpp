@@ -1,6 +1,4 @@
 // The main dialog's start-up scan, port change and rate hunting over fake ports.
-#include "app/ControlIds.h"
-#include "app/DialogStrings.h"
 #include "flow/DialogRig.h"
 
 #include <algorithm>

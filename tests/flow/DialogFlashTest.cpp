@@ -1,6 +1,4 @@
 // The firmware update from the main dialog: file handling, blocks, progress, fill, re-probe.
-#include "app/ControlIds.h"
-#include "app/DialogStrings.h"
 #include "devices/CVelmora.h"
 #include "flow/DialogRig.h"
 
@@ -37,22 +35,11 @@ std::vector<uint8_t> MultiImage(const std::vector<std::vector<uint8_t>>& images)
 }
 
 struct FlashRig : DialogRig {
-    explicit FlashRig(const std::string& revision = "3.25 ", Inquiry inquiry = {})
-        : t(Attach(2, WithRevision(inquiry, revision))) {
-        settings.WriteInt(kSectionLastGood, kValueFirstPort, 2);
-        settings.WriteInt(kSectionLastGood, kValueBaudRate, 38400);
-        t.elementStates[240] = 0;
-        t.elementStates[241] = 0;
-        Dialog().OnInitDialog();
-        t.commands.clear();
+    explicit FlashRig(Inquiry inquiry = {.revision = "3.25 "}) : t(Start(Attach(2, inquiry))) {
         dir = fs::temp_directory_path() / ("daxflash-" + std::to_string(::getpid()));
         fs::create_directories(dir);
     }
     ~FlashRig() { fs::remove_all(dir); }
-    static Inquiry WithRevision(Inquiry q, const std::string& revision) {
-        q.revision = revision;
-        return q;
-    }
     std::string File(const std::vector<uint8_t>& bytes) {
         const std::string path = (dir / ("f" + std::to_string(files++) + ".bin")).string();
         std::ofstream(path, std::ios::binary)
@@ -190,7 +177,7 @@ TEST(DialogFlash, AStopAskedForDuringProgrammingEndsAtABlockAndSaysWhatToDo) {
 }
 
 TEST(DialogFlash, OldFirmwareGetsTheFillAndTheChecksum) {
-    FlashRig rig("2.50 ");
+    FlashRig rig({.revision = "2.50 "});
     ASSERT_TRUE(rig.Dialog().GetTransporter()->m_bOldFirmware);
     const auto image = Pattern(10000);
     rig.Flash(image);
@@ -339,11 +326,10 @@ TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
 }
 
 TEST(DialogFlash, PrinterFirmwareAloneOrInsideAMultiImageFileKeepsTheDevice) {
-    Inquiry withPrinter;
-    withPrinter.count = 64;
-    withPrinter.printerName = "CD-R Inkographer";
-    withPrinter.printerRevision = "4.50 ";
-    FlashRig rig("3.25 ", withPrinter);
+    FlashRig rig({.revision = "3.25 ",
+                  .count = 64,
+                  .printerName = "CD-R Inkographer",
+                  .printerRevision = "4.50 "});
     auto image = Pattern(65536);
     const std::string id = "CD-R INKOGRAPHERversion"; // letter case does not matter here
     std::copy(id.begin(), id.end(), image.begin() + 160);

@@ -26,10 +26,6 @@ Inquiry Halcyra(uint32_t count = 96, std::string revision = "3.16 ") {
             .printerRevision = "5.021"};
 }
 
-std::string Text(const std::vector<uint8_t>& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
 // Retry/Cancel boxes: recorded, and answered Retry while `retry` says so.
 class ScriptedBoxes : public NoInteraction {
 public:
@@ -40,18 +36,6 @@ public:
     std::vector<std::string> boxes;
     std::function<bool()> retry;
 };
-
-// The printer whose drawer, opened through this port, the transporter then finds at `element`.
-void Owns(FakePrinter& printer, int element, ScriptedTransporter& st) {
-    const std::string find = "!f1" + std::to_string(element) + "2C";
-    st.refusals[find] = {3, 0};
-    printer.onWrite = [&st, find](FakePrinter&, const std::vector<uint8_t>& bytes) {
-        if (Text(bytes) == "\x1B!d0C")
-            st.refusals.erase(find);
-        if (Text(bytes) == "\x1B!d1C")
-            st.refusals[find] = {3, 0};
-    };
-}
 
 struct HalcyraFlow : ::testing::Test {
     ScriptedTransporter t;
@@ -102,7 +86,7 @@ TEST_F(HalcyraFlow, RecognisedAfterTheTransportersWithItsPrinterCount) {
 TEST_F(HalcyraFlow, AUsbPortMatchedToPrinterALeavesTheParallelPortsClosed) {
     FakePrinter& usb = printers.AddUsbPrinter(kUsbA);
     FakePrinter& lpt1 = printers.AddPort("LPT1");
-    Owns(usb, 260, t);
+    DrawerOpenedThrough(usb, t, "!f12602C");
     auto h = Make();
     h->Initialize();
     EXPECT_EQ(h->UsbPort(0)->GetDevicePath(), kUsbA);
@@ -117,7 +101,7 @@ TEST_F(HalcyraFlow, AUsbPortMatchedToPrinterALeavesTheParallelPortsClosed) {
 TEST_F(HalcyraFlow, WithoutUsbLpt2IsTriedAfterLpt1FailsToOpen) {
     printers.AddPort("LPT1").openError = 16;
     FakePrinter& lpt2 = printers.AddPort("LPT2");
-    Owns(lpt2, 261, t);
+    DrawerOpenedThrough(lpt2, t, "!f12612C");
     auto h = Make();
     h->Initialize();
     ASSERT_NE(h->ParallelPort(1), nullptr);
@@ -192,16 +176,13 @@ TEST_F(HalcyraFlow, PrinterBsSense255ReadsBusy) {
 
 TEST_F(HalcyraFlow, PrintDataGoToTheSelectedPrintersOwnPortIn64BytePieces) {
     FakePrinter& usb = printers.AddUsbPrinter(kUsbA);
-    Owns(usb, 260, t);
+    DrawerOpenedThrough(usb, t, "!f12602C");
     auto h = Make(Halcyra(64));
     h->Initialize();
     usb.writes.clear();
     std::vector<uint8_t> data(130, 'x');
     ASSERT_TRUE(h->SendPrintData(data.data(), 130));
-    std::vector<size_t> sizes;
-    for (const auto& w : usb.writes)
-        sizes.push_back(w.size());
-    EXPECT_EQ(sizes, (std::vector<size_t>{64, 64, 2}));
+    EXPECT_EQ(Sizes(usb.writes), (std::vector<size_t>{64, 64, 2}));
     EXPECT_TRUE(t.printWrites.empty());
 
     usb.writeOutcomes.push_back({5, 0});
@@ -215,8 +196,8 @@ TEST_F(HalcyraFlow, PrintDataGoToTheSelectedPrintersOwnPortIn64BytePieces) {
 TEST_F(HalcyraFlow, FlashFilesAndPrinterFirmwareToEachPrintersPort) {
     FakePrinter& a = printers.AddUsbPrinter(kUsbA);
     FakePrinter& b = printers.AddUsbPrinter(kUsbB);
-    Owns(a, 260, t);
-    Owns(b, 261, t);
+    DrawerOpenedThrough(a, t, "!f12602C");
+    DrawerOpenedThrough(b, t, "!f12612C");
     auto h = Make();
     h->Initialize();
     std::vector<uint8_t> image(65536, 0);
@@ -232,7 +213,7 @@ TEST_F(HalcyraFlow, FlashFilesAndPrinterFirmwareToEachPrintersPort) {
 
     t.Sent();
     ASSERT_TRUE(h->BeginFlash(65536));
-    EXPECT_EQ(Text(a.writes.back()) + Text(b.writes.back()), "\x1B!g065536C\x1B!g065536C");
+    EXPECT_EQ(Texts(a.writes).back() + Texts(b.writes).back(), "\x1B!g065536C\x1B!g065536C");
     // Printer A fails and drops out; B goes on alone.
     a.writeOutcomes.push_back({5, 0});
     EXPECT_TRUE(h->SendFlashData(image.data(), 4096) && h->SendFlashData(image.data(), 4096));

@@ -52,6 +52,24 @@ bool StoreInkographerInquiry(const Inquiry& q) {
     return IsInkographerInquiry(answer.data(), q.count);
 }
 
+void DrawerOpenedThrough(FakePrinter& printer, ScriptedTransporter& t, const std::string& find) {
+    t.refusals[find] = {3, 0};
+    printer.onWrite = [&t, find](FakePrinter&, const std::vector<uint8_t>& bytes) {
+        const std::string text(bytes.begin(), bytes.end());
+        if (text == "\x1B!d0C")
+            t.refusals.erase(find);
+        if (text == "\x1B!d1C")
+            t.refusals[find] = {3, 0};
+    };
+}
+
+std::vector<std::string> Texts(const std::vector<std::vector<uint8_t>>& writes) {
+    std::vector<std::string> texts;
+    for (const auto& w : writes)
+        texts.emplace_back(w.begin(), w.end());
+    return texts;
+}
+
 ScriptedTransporter::ScriptedTransporter(uint32_t baud)
     : line(std::make_shared<FakeSerialLine>(clock)) {
     Listen();

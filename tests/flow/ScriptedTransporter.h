@@ -2,6 +2,7 @@
 
 #include "devices/Interaction.h"
 #include "link/CTransporterPort.h"
+#include "platform/fake/FakePrinterDevices.h"
 #include "platform/fake/FakeSerialLine.h"
 
 #include <cstdint>
@@ -94,6 +95,18 @@ private:
     bool m_bPrinting = false;
     std::optional<std::string> Answer(const std::string& command);
 };
+
+// The transporter finds a drawer out on `find` (an element command) only between this printer's
+// open-drawer and close-drawer commands: the printer on that port owns the drawer.
+void DrawerOpenedThrough(FakePrinter& printer, ScriptedTransporter& t, const std::string& find);
+// Each write as text, and each write's size.
+std::vector<std::string> Texts(const std::vector<std::vector<uint8_t>>& writes);
+template <class Writes> std::vector<size_t> Sizes(const Writes& writes) {
+    std::vector<size_t> sizes;
+    for (const auto& w : writes)
+        sizes.push_back(w.size());
+    return sizes;
+}
 
 class CountingInteraction : public NoInteraction {
 public:

@@ -33,17 +33,6 @@ Inquiry Morrane(const std::string& model = "DKPR10") {
     return q;
 }
 
-std::vector<size_t> Sizes(const std::vector<std::vector<uint8_t>>& writes) {
-    std::vector<size_t> sizes;
-    for (const auto& w : writes)
-        sizes.push_back(w.size());
-    return sizes;
-}
-
-std::string Text(const std::vector<uint8_t>& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
 struct VelmoraPrint : ::testing::Test {
     ScriptedTransporter t;
     CountingInteraction ui;
@@ -92,10 +81,7 @@ TEST_F(VelmoraPrint, PrintDataGoOverTheLinkIn64BytePiecesWithTheirOwnTimeOut) {
     ASSERT_TRUE(v->SendPrintData(data.data(), 3000));
     std::vector<size_t> expected(46, 64);
     expected.push_back(56);
-    std::vector<size_t> sizes;
-    for (const auto& w : t.printWrites)
-        sizes.push_back(w.size());
-    EXPECT_EQ(sizes, expected);
+    EXPECT_EQ(Sizes(t.printWrites), expected);
     EXPECT_EQ(t.printed, std::string(data.begin(), data.end()));
     EXPECT_EQ(t.Sent(), "[3000]"); // no answer is waited for
     EXPECT_EQ(t.line->timeouts.writeTotalConstant, 10000u);
@@ -119,13 +105,7 @@ TEST_F(VelmoraPrint, TheSecondOfTwoUsbPrintersIsMatchedAndTakesThePrintData) {
     FakePrinter& a = printers.AddUsbPrinter(kUsbA);
     FakePrinter& b = printers.AddUsbPrinter(kUsbB);
     // The transporter sees its drawer out only while B's drawer is open.
-    t.refusals["!f12603C"] = {3, 0};
-    b.onWrite = [&](FakePrinter&, const std::vector<uint8_t>& bytes) {
-        if (Text(bytes) == "\x1B!d0C")
-            t.refusals.erase("!f12603C");
-        if (Text(bytes) == "\x1B!d1C")
-            t.refusals["!f12603C"] = {3, 0};
-    };
+    DrawerOpenedThrough(b, t, "!f12603C");
     auto v = Make(Morrane());
     EXPECT_EQ(v->m_nPrinters, 0);
     v->Initialize();
@@ -135,13 +115,8 @@ TEST_F(VelmoraPrint, TheSecondOfTwoUsbPrintersIsMatchedAndTakesThePrintData) {
     EXPECT_EQ(v->GetUsbPrinterPort()->GetName(), "USBPRINT-1");
     // Both take the close-drawer command, then A is probed (refused) before B matches.
     const std::vector<std::string> drawer = {"\x1B!d1C", "\x1B!d0C", "\x1B!d1C"};
-    std::vector<std::string> aWrites, bWrites;
-    for (const auto& w : a.writes)
-        aWrites.push_back(Text(w));
-    for (const auto& w : b.writes)
-        bWrites.push_back(Text(w));
-    EXPECT_EQ(aWrites, drawer);
-    EXPECT_EQ(bWrites, drawer);
+    EXPECT_EQ(Texts(a.writes), drawer);
+    EXPECT_EQ(Texts(b.writes), drawer);
     const std::string sent = t.Sent();
     EXPECT_NE(sent.find("!f12600C !f12603C !e1C !f12603C"), std::string::npos) << sent;
     const std::vector<uint32_t> probePauses(t.clock.sleeps.end() - 4, t.clock.sleeps.end());
