@@ -24,6 +24,16 @@ void Put32(std::vector<uint8_t>& v, uint32_t x) {
         v.push_back(uint8_t(x >> (8 * i)));
 }
 
+// An image of `n` bytes with `id` at 160 and `family` at 193; "DISC TRANSPORTER" at 160 also marks
+// a multi-image file when it is the first record.
+std::vector<uint8_t> Image(size_t n, const std::string& id, const std::string& family = "",
+                           uint8_t seed = 1, size_t at = 160) {
+    auto image = Pattern(n, seed);
+    std::copy(id.begin(), id.end(), image.begin() + long(at));
+    std::copy(family.begin(), family.end(), image.begin() + 193);
+    return image;
+}
+
 // A file of records (size, image), marked as multi-image at offset 164.
 std::vector<uint8_t> MultiImage(const std::vector<std::vector<uint8_t>>& images) {
     std::vector<uint8_t> file;
@@ -204,18 +214,13 @@ TEST(DialogFlash, OldFirmwareGetsTheFillAndTheChecksum) {
 
 TEST(DialogFlash, DamagedOrUnreadableFilesNeverReachTheDevice) {
     FlashRig rig;
-    auto marked = [](std::vector<uint8_t> image) {
-        std::copy_n("DISC TRANSPORTER", 16, image.begin() + 160);
-        return image;
-    };
-    const auto first = marked(Pattern(70000));
+    const auto first = Image(70000, "DISC TRANSPORTER");
     auto pastEnd = MultiImage({first});
     pastEnd[0] = 0xFF; // the size claims more than the file holds
     auto wraps = MultiImage({first});
     std::fill_n(wraps.begin(), 4, 0xFF);
     // A first record of size 0: the marker then falls into the second image.
-    auto second = Pattern(70000);
-    std::copy_n("DISC TRANSPORTER", 16, second.begin() + 156);
+    const auto second = Image(70000, "DISC TRANSPORTER", "", 1, 156);
     const std::vector<std::vector<uint8_t>> bad = {pastEnd, wraps, MultiImage({{}, second}), {}};
     for (const auto& file : bad) {
         rig.t.commands.clear();
@@ -273,28 +278,13 @@ TEST(DialogFlash, CancellingTheFileDialogChangesNothing) {
     EXPECT_FALSE(rig.Dialog().IsBusy());
 }
 
-// A general transporter image of family `family`; "DISC TRANSPORTER" at 160 also marks a
-// multi-image file when it is the first record.
-std::vector<uint8_t> GeneralImage(size_t n, const std::string& family, uint8_t seed) {
-    auto image = Pattern(n, seed);
-    const std::string id = "DISC TRANSPORTERVERSION";
-    std::copy(id.begin(), id.end(), image.begin() + 160);
-    std::copy(family.begin(), family.end(), image.begin() + 193);
-    return image;
-}
-
 // A first record that no device takes: the marker, but no "VERSION" after it.
-std::vector<uint8_t> RefusedFirstImage() {
-    auto image = Pattern(70000, 3);
-    std::copy_n("DISC TRANSPORTER-------", 23, image.begin() + 160);
-    return image;
-}
+const auto kRefusedFirstImage = Image(70000, "DISC TRANSPORTER-------", "", 3);
 
 TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
     FlashRig rig;
     // With checking off the first image is taken as it is.
-    auto first = Pattern(70000, 3);
-    std::copy_n("DISC TRANSPORTER", 16, first.begin() + 160);
+    const auto first = Image(70000, "DISC TRANSPORTER", "", 3);
     rig.Flash(MultiImage({first, Pattern(5000, 9)}));
     EXPECT_EQ(rig.t.commands.front(), "!g070000C");
     EXPECT_EQ(rig.t.flashData, first);
@@ -307,7 +297,7 @@ TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
         v->m_bBin4Config = true;
         v->m_nRevisionSuffix = 'F';
     };
-    const auto tessan = GeneralImage(60000, "Tessan ", 5);
+    const auto tessan = Image(60000, "DISC TRANSPORTERVERSION", "Tessan ", 5);
     bin4F();
     rig.t.commands.clear();
     rig.t.flashData.clear();
@@ -318,7 +308,7 @@ TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
     bin4F();
     rig.t.commands.clear();
     rig.t.flashData.clear();
-    rig.Flash(MultiImage({RefusedFirstImage(), tessan}), false);
+    rig.Flash(MultiImage({kRefusedFirstImage, tessan}), false);
     ASSERT_FALSE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;
     EXPECT_EQ(rig.t.commands.front(), "!g060000C"); // the second record
     EXPECT_EQ(rig.t.flashData, tessan);
@@ -330,10 +320,8 @@ TEST(DialogFlash, PrinterFirmwareAloneOrInsideAMultiImageFileKeepsTheDevice) {
                   .count = 64,
                   .printerName = "CD-R Inkographer",
                   .printerRevision = "4.50 "});
-    auto image = Pattern(65536);
-    const std::string id = "CD-R INKOGRAPHERversion"; // letter case does not matter here
-    std::copy(id.begin(), id.end(), image.begin() + 160);
-    std::copy_n("Inkographer ", 12, image.begin() + 193);
+    // Letter case does not matter here.
+    const auto image = Image(65536, "CD-R INKOGRAPHERversion", "Inkographer ");
     CTransporter* device = rig.Dialog().GetTransporter();
     rig.clock.sleeps.clear();
     rig.Flash(image, false);
@@ -344,12 +332,10 @@ TEST(DialogFlash, PrinterFirmwareAloneOrInsideAMultiImageFileKeepsTheDevice) {
     EXPECT_EQ(rig.clock.sleeps, (std::vector<uint32_t>{5000, 5000}));
 
     // The printer's image as the second record, after one no device takes.
-    auto printer = Pattern(65536, 11);
-    std::copy_n("CD-R InkographerVERSION", 23, printer.begin() + 160);
-    std::copy_n("Inkographer ", 12, printer.begin() + 193);
+    const auto printer = Image(65536, "CD-R InkographerVERSION", "Inkographer ", 11);
     rig.t.commands.clear();
     rig.t.flashData.clear();
-    rig.Flash(MultiImage({RefusedFirstImage(), printer}), false);
+    rig.Flash(MultiImage({kRefusedFirstImage, printer}), false);
     ASSERT_FALSE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;
     EXPECT_EQ(rig.t.commands.front(), "!h0C");
     EXPECT_EQ(rig.t.flashData, printer);

@@ -47,10 +47,7 @@ struct HalcyraFlow : ::testing::Test {
         t.refusals["!f12602C"] = t.refusals["!f12612C"] = {3, 0}; // no drawer is out
     }
     std::unique_ptr<CHalcyra> Make(const Inquiry& inquiry = Halcyra()) {
-        const std::string answer = InquiryAnswer(inquiry);
-        std::vector<uint8_t> buffer(7 + 96, 0);
-        std::memcpy(buffer.data(), answer.data(), std::min(answer.size(), buffer.size()));
-        EXPECT_TRUE(IsHalcyraInquiry(buffer.data(), inquiry.count));
+        EXPECT_TRUE(IsHalcyraInquiry(ReceivedInquiry(inquiry).data(), inquiry.count));
         return std::make_unique<CHalcyra>(t.port.get(), t.clock, ui, PrinterAccess{&printers, {}});
     }
     void DriveHeight(int value) {
@@ -63,9 +60,7 @@ struct HalcyraFlow : ::testing::Test {
 } // namespace
 
 TEST_F(HalcyraFlow, RecognisedAfterTheTransportersWithItsPrinterCount) {
-    const std::string answer = InquiryAnswer(Halcyra());
-    std::vector<uint8_t> buffer(103, 0);
-    std::memcpy(buffer.data(), answer.data(), answer.size());
+    const auto buffer = ReceivedInquiry(Halcyra());
     EXPECT_FALSE(IsKnownTransporter(buffer.data(), 96));
     auto device = RecogniseTransporter(buffer.data(), 96, t.port.get(), t.clock, ui);
     auto* h = dynamic_cast<CHalcyra*>(device.get());

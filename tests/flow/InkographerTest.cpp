@@ -34,9 +34,7 @@ struct Inkographer : ::testing::Test {
 } // namespace
 
 TEST_F(Inkographer, RecognisedAfterTheTransportersAndReadFromItsOwnBuffer) {
-    const std::string answer = InquiryAnswer(kInkographer);
-    std::vector<uint8_t> buffer(103, 0);
-    std::memcpy(buffer.data(), answer.data(), answer.size());
+    auto buffer = ReceivedInquiry(kInkographer);
     NoInteraction none;
     auto device = RecogniseTransporter(buffer.data(), 32, t.port.get(), t.clock, none);
     auto* ink = dynamic_cast<CInkographer*>(device.get());

@@ -37,19 +37,19 @@ std::string InquiryAnswer(const Inquiry& q) {
     return std::string(head, 7) + id;
 }
 
-bool StoreInquiry(const Inquiry& q) {
+std::vector<uint8_t> ReceivedInquiry(const Inquiry& q, size_t size) {
     const std::string whole = InquiryAnswer(q);
-    // Discovery's receive buffer: zero-filled, only the announced bytes received.
-    std::vector<uint8_t> answer(7 + 96 + 32, 0);
-    std::memcpy(answer.data(), whole.data(), std::min<size_t>(whole.size(), 7 + 96));
-    return IsKnownTransporter(answer.data(), q.count);
+    std::vector<uint8_t> answer(size, 0);
+    std::memcpy(answer.data(), whole.data(), std::min({whole.size(), size_t(7 + 96), size}));
+    return answer;
+}
+
+bool StoreInquiry(const Inquiry& q) {
+    return IsKnownTransporter(ReceivedInquiry(q, 7 + 96 + 32).data(), q.count);
 }
 
 bool StoreInkographerInquiry(const Inquiry& q) {
-    const std::string whole = InquiryAnswer(q);
-    std::vector<uint8_t> answer(7 + 96, 0);
-    std::memcpy(answer.data(), whole.data(), std::min<size_t>(whole.size(), answer.size()));
-    return IsInkographerInquiry(answer.data(), q.count);
+    return IsInkographerInquiry(ReceivedInquiry(q).data(), q.count);
 }
 
 void DrawerOpenedThrough(FakePrinter& printer, ScriptedTransporter& t, const std::string& find) {

@@ -28,6 +28,9 @@ struct Inquiry {
 
 // The whole inquiry answer: the 7-byte head and the identification bytes.
 std::string InquiryAnswer(const Inquiry& inquiry);
+// The answer in discovery's zero-filled receive buffer of `size` bytes, cut after the head and
+// 96 identification bytes.
+std::vector<uint8_t> ReceivedInquiry(const Inquiry& inquiry, size_t size = 7 + 96);
 // Puts the answer through the recogniser into the shared inquiry buffer.
 bool StoreInquiry(const Inquiry& inquiry);
 // The same through the stand-alone printer's recogniser (its own 39-byte buffer).
