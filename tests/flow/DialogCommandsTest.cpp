@@ -70,9 +70,6 @@ TEST(DialogCommands, FieldsThatDoNotValidateStopTheCommandBeforeAnythingIsSent) 
     rig.view.SetControlText(IDC_BEEPS, "10");
     rig.Dialog().OnSetParams();
     EXPECT_EQ(rig.view.messages.back(), "Please enter an integer between 0 and 9.");
-    rig.view.SetControlText(IDC_BEEPS, "x");
-    rig.Dialog().OnSetParams();
-    EXPECT_EQ(rig.view.messages.back(), "Please enter an integer.");
     EXPECT_TRUE(rig.t.commands.empty());
 }
 
@@ -172,8 +169,7 @@ TEST(DialogCommands, TextsOutsidePrintableAsciiAreRefusedBeforeAnythingIsSent) {
     Found rig;
     const std::pair<int, std::string> typed[] = {{IDC_TRANSPORTER_SN, "AB\tCD"},
                                                  {IDC_PRINTER_SN, "M\xFCller"},
-                                                 {IDC_DISPLAY_NAME, "Line\x7F"},
-                                                 {IDC_DISPLAY_NAME, "\x1A"}};
+                                                 {IDC_DISPLAY_NAME, "Line\x7F"}};
     for (const auto& [id, text] : typed) {
         rig.view.SetControlText(id, text);
         if (id == IDC_DISPLAY_NAME)
