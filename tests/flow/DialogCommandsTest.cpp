@@ -73,23 +73,21 @@ TEST(DialogCommands, FieldsThatDoNotValidateStopTheCommandBeforeAnythingIsSent) 
     EXPECT_TRUE(rig.t.commands.empty());
 }
 
-TEST(DialogCommands, ATransporterThatDoesNotComeBackIsNotReportedAsUpdated) {
-    Found rig(WithRevision("3.25 "));
-    rig.t.silenceAfter["!g1C"] = 1000;
-    rig.Dialog().OnUpdateSerial();
-    EXPECT_NE(rig.Dialog().m_strStatus, kUpdateSucceeded);
-    EXPECT_NE(rig.Dialog().m_strStatus.find("did not"), std::string::npos)
-        << rig.Dialog().m_strStatus;
-    // What the technician typed is still there to try again.
-    EXPECT_EQ(rig.view.GetControlText(IDC_TRANSPORTER_SN), "TS000001");
-}
+TEST(DialogCommands, ARefusedOrUnconfirmedUpdateIsNoSuccess) {
+    Found refused;
+    refused.t.refusals["!f9000CTS000001"] = {5, 0};
+    refused.Dialog().OnUpdateSerial();
+    EXPECT_EQ(refused.Dialog().m_strStatus, "Transporter: Illegal Request");
+    EXPECT_EQ(refused.Count("!h1C"), 0u); // nothing stored
 
-TEST(DialogCommands, ARefusalShowsTheSenseTextAndStoresNothing) {
-    Found rig(WithRevision("3.25 "));
-    rig.t.refusals["!f9000CTS000001"] = {5, 0};
-    rig.Dialog().OnUpdateSerial();
-    EXPECT_EQ(rig.Dialog().m_strStatus, "Transporter: Illegal Request");
-    EXPECT_EQ(rig.Count("!h1C"), 0u);
+    Found silent; // the transporter does not come back from its restart
+    silent.t.silenceAfter["!g1C"] = 1000;
+    silent.Dialog().OnUpdateSerial();
+    EXPECT_NE(silent.Dialog().m_strStatus, kUpdateSucceeded);
+    EXPECT_NE(silent.Dialog().m_strStatus.find("did not"), std::string::npos)
+        << silent.Dialog().m_strStatus;
+    // What the technician typed is still there to try again.
+    EXPECT_EQ(silent.view.GetControlText(IDC_TRANSPORTER_SN), "TS000001");
 }
 
 TEST(DialogCommands, ACloseDuringAnOperationWaitsForItsEnd) {
@@ -140,15 +138,13 @@ TEST(DialogCommands, TheEndlessMailboxTestStopsWhenTheWindowCloses) {
               2u);
 }
 
-TEST(DialogCommands, EndOfSessionWritesNothing) {
-    Found rig;
-    const int writes = rig.settings.writes;
-    rig.Dialog().OnEndSession();
-    EXPECT_EQ(rig.settings.writes, writes);
-    EXPECT_EQ(rig.view.endResult, IDCANCEL);
-}
+TEST(DialogCommands, EndOfSessionWritesNothingAndDropsACloseKeptBackDuringACommand) {
+    Found idle;
+    const int before = idle.settings.writes;
+    idle.Dialog().OnEndSession();
+    EXPECT_EQ(idle.settings.writes, before);
+    EXPECT_EQ(idle.view.endResult, IDCANCEL);
 
-TEST(DialogCommands, EndOfSessionDropsACloseKeptBackDuringACommand) {
     Found rig;
     const int writes = rig.settings.writes;
     rig.view.onPump = [&] {

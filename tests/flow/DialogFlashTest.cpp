@@ -56,8 +56,9 @@ struct FlashRig : DialogRig {
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         return path;
     }
-    // Runs the update with checking off (box 1059) on the given file contents.
+    // Runs the update on the given file contents; only its commands are kept.
     void Flash(const std::vector<uint8_t>& bytes, bool disableCheck = true) {
+        t.commands.clear();
         view.fileToOpen = File(bytes);
         view.SetCheck(IDC_DISABLE_CHECK, disableCheck);
         view.statuses.clear();
@@ -206,7 +207,6 @@ TEST(DialogFlash, OldFirmwareGetsTheFillAndTheChecksum) {
     EXPECT_EQ(rig.Progress()[2], "Downloading - 21%");
 
     // More than 65532 bytes cannot follow an announced 65534: refused before programming.
-    rig.t.commands.clear();
     rig.Flash(Pattern(65533));
     EXPECT_TRUE(rig.t.commands.empty());
     EXPECT_NE(rig.Dialog().m_strStatus.find("too large"), std::string::npos);
@@ -223,7 +223,6 @@ TEST(DialogFlash, DamagedOrUnreadableFilesNeverReachTheDevice) {
     const auto second = Image(70000, "DISC TRANSPORTER", "", 1, 156);
     const std::vector<std::vector<uint8_t>> bad = {pastEnd, wraps, MultiImage({{}, second}), {}};
     for (const auto& file : bad) {
-        rig.t.commands.clear();
         rig.Flash(file);
         EXPECT_TRUE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;
         EXPECT_NE(rig.Dialog().m_strStatus.find(file.empty() ? "empty" : "damaged"),
@@ -299,14 +298,12 @@ TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
     };
     const auto tessan = Image(60000, "DISC TRANSPORTERVERSION", "Tessan ", 5);
     bin4F();
-    rig.t.commands.clear();
     rig.t.flashData.clear();
     rig.Flash(tessan, false);
     EXPECT_EQ(rig.t.commands.front(), "!g060000C"); // alone
     EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
 
     bin4F();
-    rig.t.commands.clear();
     rig.t.flashData.clear();
     rig.Flash(MultiImage({kRefusedFirstImage, tessan}), false);
     ASSERT_FALSE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;
@@ -333,7 +330,6 @@ TEST(DialogFlash, PrinterFirmwareAloneOrInsideAMultiImageFileKeepsTheDevice) {
 
     // The printer's image as the second record, after one no device takes.
     const auto printer = Image(65536, "CD-R InkographerVERSION", "Inkographer ", 11);
-    rig.t.commands.clear();
     rig.t.flashData.clear();
     rig.Flash(MultiImage({kRefusedFirstImage, printer}), false);
     ASSERT_FALSE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;

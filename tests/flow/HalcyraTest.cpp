@@ -50,11 +50,6 @@ struct HalcyraFlow : ::testing::Test {
         EXPECT_TRUE(IsHalcyraInquiry(ReceivedInquiry(inquiry).data(), inquiry.count));
         return std::make_unique<CHalcyra>(t.port.get(), t.clock, ui, PrinterAccess{&printers, {}});
     }
-    void DriveHeight(int value) {
-        char answer[16];
-        std::snprintf(answer, sizeof answer, "\x1B!f010%05dC", value);
-        t.overrides["!f0240C"] = answer;
-    }
 };
 
 } // namespace
@@ -107,13 +102,13 @@ TEST_F(HalcyraFlow, DrawerHeightsChooseTheDrive) {
     auto h = Make();
     for (const auto& [height, drive] :
          {std::pair(15149, 241), std::pair(15150, 242), std::pair(47729, 250)}) {
-        DriveHeight(height);
+        t.ElementValue(240, height);
         EXPECT_TRUE(h->FindOpenDrive()) << height;
         EXPECT_EQ(h->FoundDrive(), drive) << height;
     }
     // Above the last drive (and above what 16 bits hold) is no drive.
     for (int height : {47730, 80000}) {
-        DriveHeight(height);
+        t.ElementValue(240, height);
         EXPECT_FALSE(h->FindOpenDrive()) << height;
         EXPECT_EQ(h->FoundDrive(), 243);
     }
@@ -121,7 +116,7 @@ TEST_F(HalcyraFlow, DrawerHeightsChooseTheDrive) {
 
 TEST_F(HalcyraFlow, LoadTurnsTheDiscOntoTheSelectedPrinterOrPutsItStraightOn) {
     auto h = Make();
-    DriveHeight(16000);
+    t.ElementValue(240, 16000);
     ASSERT_TRUE(h->LoadPrinter(90));
     EXPECT_EQ(t.Sent(), "!e1C !f12402C !f0240C !f12004C !f12423C !f12427C !f32601100954C "
                         "!f12606C [12]");
@@ -138,7 +133,7 @@ TEST_F(HalcyraFlow, LoadTurnsTheDiscOntoTheSelectedPrinterOrPutsItStraightOn) {
 
 TEST_F(HalcyraFlow, RetryCancelBoxesAndPickerRecovery) {
     auto h = Make();
-    DriveHeight(16000);
+    t.ElementValue(240, 16000);
     // No drawer open: the person is asked; Retry after opening one goes on, Cancel ends.
     t.refusals["!f12402C"] = {3, 0};
     ui.retry = [&] { return t.refusals.erase("!f12402C") == 1; };

@@ -221,6 +221,12 @@ std::optional<std::string> ScriptedTransporter::Answer(const std::string& comman
     return "\x1B!xx1C";
 }
 
+void ScriptedTransporter::ElementValue(int element, int value) {
+    char answer[16];
+    std::snprintf(answer, sizeof answer, "\x1B!f010%05dC", value);
+    overrides["!f0" + std::to_string(element) + "C"] = answer;
+}
+
 std::string ScriptedTransporter::Sequence() const {
     std::string all;
     for (const std::string& c : commands)

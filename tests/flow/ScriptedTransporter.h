@@ -86,6 +86,9 @@ public:
     std::vector<std::string> printWrites;
     std::string printed;
 
+    // Element `element` reporting `value` in its status.
+    void ElementValue(int element, int value);
+
     std::string Sequence() const;
     // The sequence of the commands sent since the last look, which are then forgotten.
     std::string Sent();

@@ -58,12 +58,6 @@ struct VelmoraPrint : ::testing::Test {
     void WriteFile(const std::string& name, const std::string& content) {
         std::ofstream(dir / name, std::ios::binary) << content;
     }
-    // Element 270 reporting `value`.
-    void Pocket(int value) {
-        char answer[16];
-        std::snprintf(answer, sizeof answer, "\x1B!f010%05dC", value);
-        t.overrides["!f0270C"] = answer;
-    }
 };
 
 std::vector<uint8_t> Data(size_t n) {
@@ -214,30 +208,30 @@ TEST_F(VelmoraPrint, MorraneOffsetMarksComeFromTheAlignmentFileBesideTheProgram)
         WriteFile(name, name);
     const uint8_t* data = nullptr;
 
-    Pocket(12);
+    t.ElementValue(270, 12);
     auto v = Make(Morrane("DKPR21"));
     uint32_t n = v->GetPattern(3, &data);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), n), "Mo2AlignMONO.prn");
     EXPECT_EQ(t.Sent(), "!f0270C");
     v->ReleasePattern();
 
-    Pocket(21);
+    t.ElementValue(270, 21);
     v = Make(Morrane("DKPR22"));
     n = v->GetPattern(3, &data);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), n), "Mo3AlignCMY.prn");
-    Pocket(30);
+    t.ElementValue(270, 30);
     v = Make(Morrane());
     n = v->GetPattern(3, &data);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), n), "MoAlignCMY.prn");
 
     // A value ending in 7 names no file; neither does the grid on a Morrane printer.
-    Pocket(7);
+    t.ElementValue(270, 7);
     EXPECT_EQ(v->GetPattern(3, &data), 0u);
     EXPECT_EQ(data, nullptr);
     EXPECT_EQ(v->GetPattern(2, &data), 0u);
     EXPECT_EQ(v->GetErrorText(), CVelmora::kGridNotOnMorrane);
     // A missing file gives nothing, and says which.
-    Pocket(22);
+    t.ElementValue(270, 22);
     v = Make(Morrane("DKPR22"));
     EXPECT_EQ(v->GetPattern(3, &data), 0u);
     EXPECT_NE(v->GetErrorText().find("Mo3AlignMONO.prn"), std::string::npos);
