@@ -71,8 +71,6 @@ TEST_F(Velmora, FailuresSayWhy) {
     int state = 0;
     EXPECT_FALSE(v->ReadElementStatus(280, state));
     EXPECT_EQ(v->GetErrorText(), "Malformed element status answer");
-    t.overrides = {{"!b9600C", "\x1B!b0C"}};
-    EXPECT_FALSE(v->SetBaudRate(9600));
 }
 
 TEST_F(Velmora, RequestSenseRetriesOnceAfterATimeout) {
