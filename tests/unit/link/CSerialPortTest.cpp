@@ -116,6 +116,10 @@ TEST_F(SerialPortTest, ShortReadKeepsTheBytesThatCame) {
     line->readErrno = EIO;
     EXPECT_FALSE(port.Read(buf, 6));
     EXPECT_STREQ(port.GetErrorText(), "Error reading from COM port - 5");
+    line->getTimeoutsErrno = EIO;
+    EXPECT_FALSE(port.SetReadTimeout(1));
+    EXPECT_STREQ(port.GetErrorText(), "GetCommTimeouts failed - 5");
+    line->getTimeoutsErrno = 0;
     line->setTimeoutsErrno = EINVAL;
     EXPECT_FALSE(port.SetWriteTimeouts(1, 1));
     EXPECT_STREQ(port.GetErrorText(), "SetCommTimeouts failed - 22");
