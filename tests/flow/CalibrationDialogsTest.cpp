@@ -36,9 +36,10 @@ private:
 };
 
 struct Rotational : Rig<CRotationalDlg> {
-    explicit Rotational(int printers = 1, bool rotator = true) {
+    explicit Rotational(int printers = 1, bool rotator = true, bool margins = true) {
         device.m_nPrinters = printers;
         device.m_bRotator = rotator;
+        device.m_bMarginsEditable = margins;
         device.m_bWritableSettings = true;
         Open();
     }
@@ -69,17 +70,9 @@ TEST(RotationalDialog, OpensWithTheScaleCentresAndThePrinterChoiceOnlyForTwoPrin
 
     // A printer with writable settings and no rotator calibrates margins only; a printer
     // whose margins are fixed leaves those fields alone.
-    RecordingTransporter device;
-    device.m_bWritableSettings = true;
-    device.m_bMarginsEditable = false;
-    CRotationalDlg dlg(device, device.clock);
-    CalibrationPanelView view;
-    dlg.Attach(view);
-    dlg.OnInitDialog();
-    EXPECT_FALSE(view.IsControlEnabled(IDC_LEFT_OFFSET));
-    EXPECT_FALSE(view.IsControlEnabled(IDC_RIGHT_OFFSET));
-    EXPECT_FALSE(view.IsControlEnabled(IDC_LEFT_MARGIN));
-    EXPECT_FALSE(view.IsControlEnabled(IDC_TOP_MARGIN));
+    Rotational fixed(1, false, false);
+    for (int id : {IDC_LEFT_OFFSET, IDC_RIGHT_OFFSET, IDC_LEFT_MARGIN, IDC_TOP_MARGIN})
+        EXPECT_FALSE(fixed.view.IsControlEnabled(id)) << id;
 }
 
 TEST(RotationalDialog, AFieldOutOfItsRangeStopsTestBeforeAnythingIsSent) {

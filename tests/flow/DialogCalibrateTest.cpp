@@ -1,7 +1,5 @@
 // The main dialog's calibration buttons over a scripted transporter: the pocket dialog's step
 // down to 38400 baud and its failures, and what the dialogs send through the real device.
-#include "app/ControlIds.h"
-#include "app/DialogStrings.h"
 #include "flow/DialogRig.h"
 
 #include <algorithm>
@@ -13,21 +11,10 @@ namespace {
 
 // A transporter with a rotator and firmware that calibrates pocket discs, found on COM2.
 struct FoundWithRotator : DialogRig {
-    explicit FoundWithRotator(uint32_t rate) : t(Attach(2, Transporter(), rate)) {
-        settings.WriteInt(kSectionLastGood, kValueFirstPort, 2);
-        settings.WriteInt(kSectionLastGood, kValueBaudRate, int(rate));
-        t.elementStates[240] = 0;
-        t.elementStates[241] = 0;
+    explicit FoundWithRotator(uint32_t rate)
+        : t(Attach(2, {.revision = "3.25 ", .count = 64}, rate)) {
         t.elementStates[280] = 0; // the rotator
-        Dialog().OnInitDialog();
-        t.commands.clear();
-        t.rates.clear();
-    }
-    static Inquiry Transporter() {
-        Inquiry q;
-        q.revision = "3.25 ";
-        q.count = 64;
-        return q;
+        Start(t);
     }
     size_t Index(const std::string& command) const {
         return size_t(std::find(t.commands.begin(), t.commands.end(), command) -

@@ -1,11 +1,10 @@
 // The main dialog's start-up scan, port change and rate hunting over fake ports.
-#include "app/ControlIds.h"
-#include "app/DialogStrings.h"
 #include "flow/DialogRig.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace dax::flow {
@@ -109,57 +108,43 @@ TEST(DialogDiscovery, EachFailureLeavesItsReasonAndDisablesTheCommands) {
         EXPECT_NEAR(double(rig.clock.nowMs() - t0), 3000.0, 20.0);
         EXPECT_TRUE(line->written.empty());
     }
-    { // Silence at every rate.
+    struct Case {
+        std::function<void(DialogRig&)> setUp; // of COM4
+        std::string status;
+    };
+    const Case cases[] = {
+        {[](DialogRig& rig) { rig.devices.attach("\\\\.\\COM4"); }, "No transporter found"},
+        // The port refuses the last rate: the dialog's own text, 115300 and all.
+        {[](DialogRig& rig) {
+             rig.settings.WriteInt(kSectionLastGood, kValueBaudRate, 9600);
+             rig.devices.attach("\\\\.\\COM4")->onWrite =
+                 [inquiries = 0](FakeSerialLine& l, const std::vector<uint8_t>&) mutable {
+                     if (++inquiries == 2)
+                         l.setStateErrno = 5;
+                 };
+         },
+         "Unable to change to 115300 Baud on \\\\.\\COM4"},
+        {[](DialogRig& rig) { rig.devices.attach("\\\\.\\COM4")->setStateErrno = 22; },
+         "Unable to open \\\\.\\COM4 at 9600 Baud: the port refused the rate"},
+        {[](DialogRig& rig) { rig.devices.attach("\\\\.\\COM4")->openErrno = EACCES; },
+         "Unable to open \\\\.\\COM4: " + std::string(std::strerror(EACCES))},
+        // An answer of another product is no transporter, however long its count.
+        {[](DialogRig& rig) { rig.Attach(4, {.product = "QUENTAR CD DRIVE"}); },
+         "No transporter found"},
+    };
+    for (const Case& c : cases) {
         DialogRig rig;
-        auto line = rig.devices.attach("\\\\.\\COM2");
-        rig.Dialog().m_nPort = 2;
+        c.setUp(rig);
+        rig.Dialog().m_nPort = 4;
         EXPECT_FALSE(rig.Dialog().ScanPort(false));
-        EXPECT_EQ(rig.Dialog().m_strStatus, "No transporter found");
-        EXPECT_FALSE(rig.view.IsControlEnabled(IDC_FLASH_LEDS));
-        EXPECT_FALSE(rig.view.IsControlEnabled(IDC_PRINTER_SN_LABEL));
+        EXPECT_EQ(rig.Dialog().m_strStatus, c.status);
+        EXPECT_EQ(rig.view.GetControlText(IDC_STATUS), c.status);
+        if (c.status.ends_with("refused the rate")) {
+            EXPECT_EQ(rig.Dialog().GetPort(), nullptr);
+        }
+        EXPECT_FALSE(rig.view.IsControlEnabled(IDC_FLASH_LEDS)) << c.status;
+        EXPECT_FALSE(rig.view.IsControlEnabled(IDC_PRINTER_SN_LABEL)) << c.status;
         EXPECT_TRUE(rig.view.IsControlEnabled(IDC_USE_COMPUTER_NAME)); // left as it was
-    }
-    { // The port refuses the last rate: the dialog's own text, 115300 and all.
-        DialogRig rig;
-        rig.settings.WriteInt(kSectionLastGood, kValueBaudRate, 9600);
-        auto line = rig.devices.attach("\\\\.\\COM4");
-        int inquiries = 0;
-        line->onWrite = [&](FakeSerialLine& l, const std::vector<uint8_t>&) {
-            if (++inquiries == 2)
-                l.setStateErrno = 5;
-        };
-        rig.Dialog().m_nPort = 4;
-        EXPECT_FALSE(rig.Dialog().ScanPort(false));
-        EXPECT_EQ(rig.Dialog().m_strStatus, "Unable to change to 115300 Baud on \\\\.\\COM4");
-    }
-    { // The node opens but refuses the rate: the status says so.
-        DialogRig rig;
-        auto line = rig.devices.attach("\\\\.\\COM4");
-        line->setStateErrno = 22;
-        rig.Dialog().m_nPort = 4;
-        EXPECT_FALSE(rig.Dialog().ScanPort(false));
-        EXPECT_EQ(rig.Dialog().m_strStatus,
-                  "Unable to open \\\\.\\COM4 at 9600 Baud: the port refused the rate");
-        EXPECT_EQ(rig.Dialog().GetPort(), nullptr);
-    }
-    { // A port the system will not open: its reason, in the status field too.
-        DialogRig rig;
-        rig.devices.attach("\\\\.\\COM3")->openErrno = EACCES;
-        rig.Dialog().m_nPort = 3;
-        EXPECT_FALSE(rig.Dialog().ScanPort(false));
-        const std::string expected =
-            "Unable to open \\\\.\\COM3: " + std::string(std::strerror(EACCES));
-        EXPECT_EQ(rig.Dialog().m_strStatus, expected);
-        EXPECT_EQ(rig.view.GetControlText(IDC_STATUS), expected);
-    }
-    { // An answer of another product is no transporter, however long its count.
-        DialogRig rig;
-        Inquiry other;
-        other.product = "QUENTAR CD DRIVE";
-        rig.Attach(5, other);
-        rig.Dialog().m_nPort = 5;
-        EXPECT_FALSE(rig.Dialog().ScanPort(false));
-        EXPECT_EQ(rig.Dialog().m_strStatus, "No transporter found");
     }
 }
 
@@ -203,9 +188,7 @@ TEST(DialogDiscovery, PortsBeyondCom8AreListedAndChosenByTheirNumberAndANewOneGe
     rig.Attach(12, Inquiry{});
     rig.devices.attach("\\\\.\\COM40"); // present, nothing on it
     rig.Dialog().OnInitDialog(false);
-    const auto& items = rig.view.Panel()[IDC_PORT].items;
-    EXPECT_EQ(items, (std::vector<std::string>{"Unknown", "COM1", "COM2", "COM3", "COM4", "COM5",
-                                               "COM6", "COM7", "COM8", "COM12", "COM40"}));
+    EXPECT_EQ(rig.view.Panel()[IDC_PORT].items, PortList({12, 40}).Texts());
 
     rig.view.SetComboSelection(IDC_PORT, 9); // "COM12"
     rig.Dialog().OnPortChange();

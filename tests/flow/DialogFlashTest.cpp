@@ -1,6 +1,4 @@
 // The firmware update from the main dialog: file handling, blocks, progress, fill, re-probe.
-#include "app/ControlIds.h"
-#include "app/DialogStrings.h"
 #include "devices/CVelmora.h"
 #include "flow/DialogRig.h"
 
@@ -26,6 +24,16 @@ void Put32(std::vector<uint8_t>& v, uint32_t x) {
         v.push_back(uint8_t(x >> (8 * i)));
 }
 
+// An image of `n` bytes with `id` at 160 and `family` at 193; "DISC TRANSPORTER" at 160 also marks
+// a multi-image file when it is the first record.
+std::vector<uint8_t> Image(size_t n, const std::string& id, const std::string& family = "",
+                           uint8_t seed = 1, size_t at = 160) {
+    auto image = Pattern(n, seed);
+    std::copy(id.begin(), id.end(), image.begin() + long(at));
+    std::copy(family.begin(), family.end(), image.begin() + 193);
+    return image;
+}
+
 // A file of records (size, image), marked as multi-image at offset 164.
 std::vector<uint8_t> MultiImage(const std::vector<std::vector<uint8_t>>& images) {
     std::vector<uint8_t> file;
@@ -37,30 +45,20 @@ std::vector<uint8_t> MultiImage(const std::vector<std::vector<uint8_t>>& images)
 }
 
 struct FlashRig : DialogRig {
-    explicit FlashRig(const std::string& revision = "3.25 ", Inquiry inquiry = {})
-        : t(Attach(2, WithRevision(inquiry, revision))) {
-        settings.WriteInt(kSectionLastGood, kValueFirstPort, 2);
-        settings.WriteInt(kSectionLastGood, kValueBaudRate, 38400);
-        t.elementStates[240] = 0;
-        t.elementStates[241] = 0;
-        Dialog().OnInitDialog();
-        t.commands.clear();
+    explicit FlashRig(Inquiry inquiry = {.revision = "3.25 "}) : t(Start(Attach(2, inquiry))) {
         dir = fs::temp_directory_path() / ("daxflash-" + std::to_string(::getpid()));
         fs::create_directories(dir);
     }
     ~FlashRig() { fs::remove_all(dir); }
-    static Inquiry WithRevision(Inquiry q, const std::string& revision) {
-        q.revision = revision;
-        return q;
-    }
     std::string File(const std::vector<uint8_t>& bytes) {
         const std::string path = (dir / ("f" + std::to_string(files++) + ".bin")).string();
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         return path;
     }
-    // Runs the update with checking off (box 1059) on the given file contents.
+    // Runs the update on the given file contents; only its commands are kept.
     void Flash(const std::vector<uint8_t>& bytes, bool disableCheck = true) {
+        t.commands.clear();
         view.fileToOpen = File(bytes);
         view.SetCheck(IDC_DISABLE_CHECK, disableCheck);
         view.statuses.clear();
@@ -190,7 +188,7 @@ TEST(DialogFlash, AStopAskedForDuringProgrammingEndsAtABlockAndSaysWhatToDo) {
 }
 
 TEST(DialogFlash, OldFirmwareGetsTheFillAndTheChecksum) {
-    FlashRig rig("2.50 ");
+    FlashRig rig({.revision = "2.50 "});
     ASSERT_TRUE(rig.Dialog().GetTransporter()->m_bOldFirmware);
     const auto image = Pattern(10000);
     rig.Flash(image);
@@ -209,7 +207,6 @@ TEST(DialogFlash, OldFirmwareGetsTheFillAndTheChecksum) {
     EXPECT_EQ(rig.Progress()[2], "Downloading - 21%");
 
     // More than 65532 bytes cannot follow an announced 65534: refused before programming.
-    rig.t.commands.clear();
     rig.Flash(Pattern(65533));
     EXPECT_TRUE(rig.t.commands.empty());
     EXPECT_NE(rig.Dialog().m_strStatus.find("too large"), std::string::npos);
@@ -217,21 +214,15 @@ TEST(DialogFlash, OldFirmwareGetsTheFillAndTheChecksum) {
 
 TEST(DialogFlash, DamagedOrUnreadableFilesNeverReachTheDevice) {
     FlashRig rig;
-    auto marked = [](std::vector<uint8_t> image) {
-        std::copy_n("DISC TRANSPORTER", 16, image.begin() + 160);
-        return image;
-    };
-    const auto first = marked(Pattern(70000));
+    const auto first = Image(70000, "DISC TRANSPORTER");
     auto pastEnd = MultiImage({first});
     pastEnd[0] = 0xFF; // the size claims more than the file holds
     auto wraps = MultiImage({first});
     std::fill_n(wraps.begin(), 4, 0xFF);
     // A first record of size 0: the marker then falls into the second image.
-    auto second = Pattern(70000);
-    std::copy_n("DISC TRANSPORTER", 16, second.begin() + 156);
+    const auto second = Image(70000, "DISC TRANSPORTER", "", 1, 156);
     const std::vector<std::vector<uint8_t>> bad = {pastEnd, wraps, MultiImage({{}, second}), {}};
     for (const auto& file : bad) {
-        rig.t.commands.clear();
         rig.Flash(file);
         EXPECT_TRUE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;
         EXPECT_NE(rig.Dialog().m_strStatus.find(file.empty() ? "empty" : "damaged"),
@@ -286,28 +277,13 @@ TEST(DialogFlash, CancellingTheFileDialogChangesNothing) {
     EXPECT_FALSE(rig.Dialog().IsBusy());
 }
 
-// A general transporter image of family `family`; "DISC TRANSPORTER" at 160 also marks a
-// multi-image file when it is the first record.
-std::vector<uint8_t> GeneralImage(size_t n, const std::string& family, uint8_t seed) {
-    auto image = Pattern(n, seed);
-    const std::string id = "DISC TRANSPORTERVERSION";
-    std::copy(id.begin(), id.end(), image.begin() + 160);
-    std::copy(family.begin(), family.end(), image.begin() + 193);
-    return image;
-}
-
 // A first record that no device takes: the marker, but no "VERSION" after it.
-std::vector<uint8_t> RefusedFirstImage() {
-    auto image = Pattern(70000, 3);
-    std::copy_n("DISC TRANSPORTER-------", 23, image.begin() + 160);
-    return image;
-}
+const auto kRefusedFirstImage = Image(70000, "DISC TRANSPORTER-------", "", 3);
 
 TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
     FlashRig rig;
     // With checking off the first image is taken as it is.
-    auto first = Pattern(70000, 3);
-    std::copy_n("DISC TRANSPORTER", 16, first.begin() + 160);
+    const auto first = Image(70000, "DISC TRANSPORTER", "", 3);
     rig.Flash(MultiImage({first, Pattern(5000, 9)}));
     EXPECT_EQ(rig.t.commands.front(), "!g070000C");
     EXPECT_EQ(rig.t.flashData, first);
@@ -320,18 +296,16 @@ TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
         v->m_bBin4Config = true;
         v->m_nRevisionSuffix = 'F';
     };
-    const auto tessan = GeneralImage(60000, "Tessan ", 5);
+    const auto tessan = Image(60000, "DISC TRANSPORTERVERSION", "Tessan ", 5);
     bin4F();
-    rig.t.commands.clear();
     rig.t.flashData.clear();
     rig.Flash(tessan, false);
     EXPECT_EQ(rig.t.commands.front(), "!g060000C"); // alone
     EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
 
     bin4F();
-    rig.t.commands.clear();
     rig.t.flashData.clear();
-    rig.Flash(MultiImage({RefusedFirstImage(), tessan}), false);
+    rig.Flash(MultiImage({kRefusedFirstImage, tessan}), false);
     ASSERT_FALSE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;
     EXPECT_EQ(rig.t.commands.front(), "!g060000C"); // the second record
     EXPECT_EQ(rig.t.flashData, tessan);
@@ -339,15 +313,12 @@ TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
 }
 
 TEST(DialogFlash, PrinterFirmwareAloneOrInsideAMultiImageFileKeepsTheDevice) {
-    Inquiry withPrinter;
-    withPrinter.count = 64;
-    withPrinter.printerName = "CD-R Inkographer";
-    withPrinter.printerRevision = "4.50 ";
-    FlashRig rig("3.25 ", withPrinter);
-    auto image = Pattern(65536);
-    const std::string id = "CD-R INKOGRAPHERversion"; // letter case does not matter here
-    std::copy(id.begin(), id.end(), image.begin() + 160);
-    std::copy_n("Inkographer ", 12, image.begin() + 193);
+    FlashRig rig({.revision = "3.25 ",
+                  .count = 64,
+                  .printerName = "CD-R Inkographer",
+                  .printerRevision = "4.50 "});
+    // Letter case does not matter here.
+    const auto image = Image(65536, "CD-R INKOGRAPHERversion", "Inkographer ");
     CTransporter* device = rig.Dialog().GetTransporter();
     rig.clock.sleeps.clear();
     rig.Flash(image, false);
@@ -358,12 +329,9 @@ TEST(DialogFlash, PrinterFirmwareAloneOrInsideAMultiImageFileKeepsTheDevice) {
     EXPECT_EQ(rig.clock.sleeps, (std::vector<uint32_t>{5000, 5000}));
 
     // The printer's image as the second record, after one no device takes.
-    auto printer = Pattern(65536, 11);
-    std::copy_n("CD-R InkographerVERSION", 23, printer.begin() + 160);
-    std::copy_n("Inkographer ", 12, printer.begin() + 193);
-    rig.t.commands.clear();
+    const auto printer = Image(65536, "CD-R InkographerVERSION", "Inkographer ", 11);
     rig.t.flashData.clear();
-    rig.Flash(MultiImage({RefusedFirstImage(), printer}), false);
+    rig.Flash(MultiImage({kRefusedFirstImage, printer}), false);
     ASSERT_FALSE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;
     EXPECT_EQ(rig.t.commands.front(), "!h0C");
     EXPECT_EQ(rig.t.flashData, printer);

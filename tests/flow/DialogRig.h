@@ -2,6 +2,7 @@
 
 #include "app/CDaxtoolDlg.h"
 #include "app/ControlIds.h"
+#include "app/DialogStrings.h"
 #include "app/PanelView.h"
 #include "flow/ScriptedTransporter.h"
 #include "platform/fake/MemorySettingsStore.h"
@@ -58,6 +59,18 @@ struct DialogRig {
     ScriptedTransporter& Attach(int port, const Inquiry& inquiry, uint32_t rate = 38400) {
         transporters.push_back(ScriptedTransporter::OnPort(devices, port, inquiry, rate));
         return *transporters.back();
+    }
+    // Starts the dialog with `t` remembered as the last good transporter (COMn at its rate), in
+    // the basic configuration (DRIVE HOME and DRIVE1 answer); what start-up sent is forgotten.
+    ScriptedTransporter& Start(ScriptedTransporter& t, int port = 2) {
+        settings.WriteInt(kSectionLastGood, kValueFirstPort, port);
+        settings.WriteInt(kSectionLastGood, kValueBaudRate, int(t.ownRate));
+        t.elementStates.emplace(240, 0);
+        t.elementStates.emplace(241, 0);
+        Dialog().OnInitDialog();
+        t.commands.clear();
+        t.rates.clear();
+        return t;
     }
     CDaxtoolDlg& Dialog() {
         if (!dlg)

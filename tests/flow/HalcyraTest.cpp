@@ -26,10 +26,6 @@ Inquiry Halcyra(uint32_t count = 96, std::string revision = "3.16 ") {
             .printerRevision = "5.021"};
 }
 
-std::string Text(const std::vector<uint8_t>& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
 // Retry/Cancel boxes: recorded, and answered Retry while `retry` says so.
 class ScriptedBoxes : public NoInteraction {
 public:
@@ -41,18 +37,6 @@ public:
     std::function<bool()> retry;
 };
 
-// The printer whose drawer, opened through this port, the transporter then finds at `element`.
-void Owns(FakePrinter& printer, int element, ScriptedTransporter& st) {
-    const std::string find = "!f1" + std::to_string(element) + "2C";
-    st.refusals[find] = {3, 0};
-    printer.onWrite = [&st, find](FakePrinter&, const std::vector<uint8_t>& bytes) {
-        if (Text(bytes) == "\x1B!d0C")
-            st.refusals.erase(find);
-        if (Text(bytes) == "\x1B!d1C")
-            st.refusals[find] = {3, 0};
-    };
-}
-
 struct HalcyraFlow : ::testing::Test {
     ScriptedTransporter t;
     ScriptedBoxes ui;
@@ -63,26 +47,15 @@ struct HalcyraFlow : ::testing::Test {
         t.refusals["!f12602C"] = t.refusals["!f12612C"] = {3, 0}; // no drawer is out
     }
     std::unique_ptr<CHalcyra> Make(const Inquiry& inquiry = Halcyra()) {
-        const std::string answer = InquiryAnswer(inquiry);
-        std::vector<uint8_t> buffer(7 + 96, 0);
-        std::memcpy(buffer.data(), answer.data(), std::min(answer.size(), buffer.size()));
-        EXPECT_TRUE(IsHalcyraInquiry(buffer.data(), inquiry.count));
+        EXPECT_TRUE(IsHalcyraInquiry(ReceivedInquiry(inquiry).data(), inquiry.count));
         return std::make_unique<CHalcyra>(t.port.get(), t.clock, ui, PrinterAccess{&printers, {}});
-    }
-    void DriveHeight(int value) {
-        char answer[16];
-        std::snprintf(answer, sizeof answer, "\x1B!f010%05dC", value);
-        t.overrides["!f0240C"] = answer;
     }
 };
 
 } // namespace
 
 TEST_F(HalcyraFlow, RecognisedAfterTheTransportersWithItsPrinterCount) {
-    const std::string answer = InquiryAnswer(Halcyra());
-    std::vector<uint8_t> buffer(103, 0);
-    std::memcpy(buffer.data(), answer.data(), answer.size());
-    EXPECT_FALSE(IsKnownTransporter(buffer.data(), 96));
+    const auto buffer = ReceivedInquiry(Halcyra());
     auto device = RecogniseTransporter(buffer.data(), 96, t.port.get(), t.clock, ui);
     auto* h = dynamic_cast<CHalcyra*>(device.get());
     ASSERT_NE(h, nullptr);
@@ -102,7 +75,7 @@ TEST_F(HalcyraFlow, RecognisedAfterTheTransportersWithItsPrinterCount) {
 TEST_F(HalcyraFlow, AUsbPortMatchedToPrinterALeavesTheParallelPortsClosed) {
     FakePrinter& usb = printers.AddUsbPrinter(kUsbA);
     FakePrinter& lpt1 = printers.AddPort("LPT1");
-    Owns(usb, 260, t);
+    DrawerOpenedThrough(usb, t, "!f12602C");
     auto h = Make();
     h->Initialize();
     EXPECT_EQ(h->UsbPort(0)->GetDevicePath(), kUsbA);
@@ -117,7 +90,7 @@ TEST_F(HalcyraFlow, AUsbPortMatchedToPrinterALeavesTheParallelPortsClosed) {
 TEST_F(HalcyraFlow, WithoutUsbLpt2IsTriedAfterLpt1FailsToOpen) {
     printers.AddPort("LPT1").openError = 16;
     FakePrinter& lpt2 = printers.AddPort("LPT2");
-    Owns(lpt2, 261, t);
+    DrawerOpenedThrough(lpt2, t, "!f12612C");
     auto h = Make();
     h->Initialize();
     ASSERT_NE(h->ParallelPort(1), nullptr);
@@ -129,13 +102,13 @@ TEST_F(HalcyraFlow, DrawerHeightsChooseTheDrive) {
     auto h = Make();
     for (const auto& [height, drive] :
          {std::pair(15149, 241), std::pair(15150, 242), std::pair(47729, 250)}) {
-        DriveHeight(height);
+        t.ElementValue(240, height);
         EXPECT_TRUE(h->FindOpenDrive()) << height;
         EXPECT_EQ(h->FoundDrive(), drive) << height;
     }
     // Above the last drive (and above what 16 bits hold) is no drive.
     for (int height : {47730, 80000}) {
-        DriveHeight(height);
+        t.ElementValue(240, height);
         EXPECT_FALSE(h->FindOpenDrive()) << height;
         EXPECT_EQ(h->FoundDrive(), 243);
     }
@@ -143,7 +116,7 @@ TEST_F(HalcyraFlow, DrawerHeightsChooseTheDrive) {
 
 TEST_F(HalcyraFlow, LoadTurnsTheDiscOntoTheSelectedPrinterOrPutsItStraightOn) {
     auto h = Make();
-    DriveHeight(16000);
+    t.ElementValue(240, 16000);
     ASSERT_TRUE(h->LoadPrinter(90));
     EXPECT_EQ(t.Sent(), "!e1C !f12402C !f0240C !f12004C !f12423C !f12427C !f32601100954C "
                         "!f12606C [12]");
@@ -160,7 +133,7 @@ TEST_F(HalcyraFlow, LoadTurnsTheDiscOntoTheSelectedPrinterOrPutsItStraightOn) {
 
 TEST_F(HalcyraFlow, RetryCancelBoxesAndPickerRecovery) {
     auto h = Make();
-    DriveHeight(16000);
+    t.ElementValue(240, 16000);
     // No drawer open: the person is asked; Retry after opening one goes on, Cancel ends.
     t.refusals["!f12402C"] = {3, 0};
     ui.retry = [&] { return t.refusals.erase("!f12402C") == 1; };
@@ -192,16 +165,13 @@ TEST_F(HalcyraFlow, PrinterBsSense255ReadsBusy) {
 
 TEST_F(HalcyraFlow, PrintDataGoToTheSelectedPrintersOwnPortIn64BytePieces) {
     FakePrinter& usb = printers.AddUsbPrinter(kUsbA);
-    Owns(usb, 260, t);
+    DrawerOpenedThrough(usb, t, "!f12602C");
     auto h = Make(Halcyra(64));
     h->Initialize();
     usb.writes.clear();
     std::vector<uint8_t> data(130, 'x');
     ASSERT_TRUE(h->SendPrintData(data.data(), 130));
-    std::vector<size_t> sizes;
-    for (const auto& w : usb.writes)
-        sizes.push_back(w.size());
-    EXPECT_EQ(sizes, (std::vector<size_t>{64, 64, 2}));
+    EXPECT_EQ(Sizes(usb.writes), (std::vector<size_t>{64, 64, 2}));
     EXPECT_TRUE(t.printWrites.empty());
 
     usb.writeOutcomes.push_back({5, 0});
@@ -215,8 +185,8 @@ TEST_F(HalcyraFlow, PrintDataGoToTheSelectedPrintersOwnPortIn64BytePieces) {
 TEST_F(HalcyraFlow, FlashFilesAndPrinterFirmwareToEachPrintersPort) {
     FakePrinter& a = printers.AddUsbPrinter(kUsbA);
     FakePrinter& b = printers.AddUsbPrinter(kUsbB);
-    Owns(a, 260, t);
-    Owns(b, 261, t);
+    DrawerOpenedThrough(a, t, "!f12602C");
+    DrawerOpenedThrough(b, t, "!f12612C");
     auto h = Make();
     h->Initialize();
     std::vector<uint8_t> image(65536, 0);
@@ -232,7 +202,7 @@ TEST_F(HalcyraFlow, FlashFilesAndPrinterFirmwareToEachPrintersPort) {
 
     t.Sent();
     ASSERT_TRUE(h->BeginFlash(65536));
-    EXPECT_EQ(Text(a.writes.back()) + Text(b.writes.back()), "\x1B!g065536C\x1B!g065536C");
+    EXPECT_EQ(Texts(a.writes).back() + Texts(b.writes).back(), "\x1B!g065536C\x1B!g065536C");
     // Printer A fails and drops out; B goes on alone.
     a.writeOutcomes.push_back({5, 0});
     EXPECT_TRUE(h->SendFlashData(image.data(), 4096) && h->SendFlashData(image.data(), 4096));

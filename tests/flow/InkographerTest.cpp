@@ -34,9 +34,7 @@ struct Inkographer : ::testing::Test {
 } // namespace
 
 TEST_F(Inkographer, RecognisedAfterTheTransportersAndReadFromItsOwnBuffer) {
-    const std::string answer = InquiryAnswer(kInkographer);
-    std::vector<uint8_t> buffer(103, 0);
-    std::memcpy(buffer.data(), answer.data(), answer.size());
+    auto buffer = ReceivedInquiry(kInkographer);
     NoInteraction none;
     auto device = RecogniseTransporter(buffer.data(), 32, t.port.get(), t.clock, none);
     auto* ink = dynamic_cast<CInkographer*>(device.get());
@@ -148,9 +146,7 @@ TEST_F(Inkographer, SerialCountersAndPrintData) {
 
     const std::vector<uint8_t> data(130, 0x41);
     EXPECT_TRUE(ink->SendPrintData(data.data(), uint32_t(data.size())));
-    ASSERT_EQ(t.printWrites.size(), 3u);
-    EXPECT_EQ(std::tuple(t.printWrites[0].size(), t.printWrites[1].size(), t.printWrites[2].size()),
-              std::tuple(64u, 64u, 2u));
+    EXPECT_EQ(Sizes(t.printWrites), (std::vector<size_t>{64, 64, 2}));
 
     const uint8_t* pattern = nullptr;
     EXPECT_EQ(ink->GetPattern(2, &pattern), 53957u);

@@ -1,7 +1,6 @@
 // Printing a pattern: CPrint's order of bytes and its failure paths on a transporter, and the
 // main dialog's Print Calibration Grid.
 #include "app/CPrint.h"
-#include "app/DialogStrings.h"
 #include "devices/CVelmora.h"
 #include "flow/DialogRig.h"
 #include "patterns/BuiltInPatterns.h"
@@ -32,9 +31,7 @@ struct PrintJob : ::testing::Test {
     std::unique_ptr<CUsbPrinterPort> usb;
 
     void SetUp() override {
-        Inquiry q;
-        q.count = 64;
-        ASSERT_TRUE(StoreInquiry(q));
+        ASSERT_TRUE(StoreInquiry({.count = 64}));
         v = std::make_unique<CVelmora>(t.port.get(), t.clock, ui, PrinterAccess{&printers, ""});
         ASSERT_EQ(v->GetPrinterKind(), 0);
         ASSERT_GT(Grid().size(), 0u);
@@ -88,10 +85,7 @@ TEST_F(PrintJob, AFailedDrawerCommandEndsTheJobBeforeTheWait) {
 }
 
 TEST_F(PrintJob, APatternTheDeviceCannotGiveIsReportedAndNothingIsSent) {
-    Inquiry q;
-    q.count = 64;
-    q.printerName = "MORRANE DP";
-    ASSERT_TRUE(StoreInquiry(q));
+    ASSERT_TRUE(StoreInquiry({.count = 64, .printerName = "MORRANE DP"}));
     CVelmora morrane(t.port.get(), t.clock, ui);
     morrane.m_strError = "an older failure";
     CPrint print(morrane, t.clock);
@@ -105,20 +99,9 @@ TEST_F(PrintJob, APatternTheDeviceCannotGiveIsReportedAndNothingIsSent) {
 
 // The main dialog with a transporter and its printer found on COM2.
 struct PrintRig : DialogRig {
-    PrintRig() : t(Attach(2, Printer())) {
-        settings.WriteInt(kSectionLastGood, kValueFirstPort, 2);
-        settings.WriteInt(kSectionLastGood, kValueBaudRate, 38400);
-        t.elementStates[240] = 0; // the basic configuration
-        t.elementStates[241] = 0;
-        Dialog().OnInitDialog();
-        t.commands.clear();
+    // A printer without align passes.
+    PrintRig() : t(Start(Attach(2, {.count = 64, .printerRevision = "3.00 "}))) {
         t.printed.clear();
-    }
-    static Inquiry Printer() {
-        Inquiry q;
-        q.count = 64;
-        q.printerRevision = "3.00 "; // no align passes
-        return q;
     }
     ScriptedTransporter& t;
 };

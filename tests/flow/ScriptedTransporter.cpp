@@ -37,19 +37,37 @@ std::string InquiryAnswer(const Inquiry& q) {
     return std::string(head, 7) + id;
 }
 
-bool StoreInquiry(const Inquiry& q) {
+std::vector<uint8_t> ReceivedInquiry(const Inquiry& q, size_t size) {
     const std::string whole = InquiryAnswer(q);
-    // Discovery's receive buffer: zero-filled, only the announced bytes received.
-    std::vector<uint8_t> answer(7 + 96 + 32, 0);
-    std::memcpy(answer.data(), whole.data(), std::min<size_t>(whole.size(), 7 + 96));
-    return IsKnownTransporter(answer.data(), q.count);
+    std::vector<uint8_t> answer(size, 0);
+    std::memcpy(answer.data(), whole.data(), std::min({whole.size(), size_t(7 + 96), size}));
+    return answer;
+}
+
+bool StoreInquiry(const Inquiry& q) {
+    return IsKnownTransporter(ReceivedInquiry(q, 7 + 96 + 32).data(), q.count);
 }
 
 bool StoreInkographerInquiry(const Inquiry& q) {
-    const std::string whole = InquiryAnswer(q);
-    std::vector<uint8_t> answer(7 + 96, 0);
-    std::memcpy(answer.data(), whole.data(), std::min<size_t>(whole.size(), answer.size()));
-    return IsInkographerInquiry(answer.data(), q.count);
+    return IsInkographerInquiry(ReceivedInquiry(q).data(), q.count);
+}
+
+void DrawerOpenedThrough(FakePrinter& printer, ScriptedTransporter& t, const std::string& find) {
+    t.refusals[find] = {3, 0};
+    printer.onWrite = [&t, find](FakePrinter&, const std::vector<uint8_t>& bytes) {
+        const std::string text(bytes.begin(), bytes.end());
+        if (text == "\x1B!d0C")
+            t.refusals.erase(find);
+        if (text == "\x1B!d1C")
+            t.refusals[find] = {3, 0};
+    };
+}
+
+std::vector<std::string> Texts(const std::vector<std::vector<uint8_t>>& writes) {
+    std::vector<std::string> texts;
+    for (const auto& w : writes)
+        texts.emplace_back(w.begin(), w.end());
+    return texts;
 }
 
 ScriptedTransporter::ScriptedTransporter(uint32_t baud)
@@ -201,6 +219,12 @@ std::optional<std::string> ScriptedTransporter::Answer(const std::string& comman
     if (command.compare(0, 2, "!a") == 0 || command.compare(0, 2, "!d") == 0)
         return std::nullopt;
     return "\x1B!xx1C";
+}
+
+void ScriptedTransporter::ElementValue(int element, int value) {
+    char answer[16];
+    std::snprintf(answer, sizeof answer, "\x1B!f010%05dC", value);
+    overrides["!f0" + std::to_string(element) + "C"] = answer;
 }
 
 std::string ScriptedTransporter::Sequence() const {

@@ -2,6 +2,7 @@
 
 #include "devices/Interaction.h"
 #include "link/CTransporterPort.h"
+#include "platform/fake/FakePrinterDevices.h"
 #include "platform/fake/FakeSerialLine.h"
 
 #include <cstdint>
@@ -27,6 +28,9 @@ struct Inquiry {
 
 // The whole inquiry answer: the 7-byte head and the identification bytes.
 std::string InquiryAnswer(const Inquiry& inquiry);
+// The answer in discovery's zero-filled receive buffer of `size` bytes, cut after the head and
+// 96 identification bytes.
+std::vector<uint8_t> ReceivedInquiry(const Inquiry& inquiry, size_t size = 7 + 96);
 // Puts the answer through the recogniser into the shared inquiry buffer.
 bool StoreInquiry(const Inquiry& inquiry);
 // The same through the stand-alone printer's recogniser (its own 39-byte buffer).
@@ -82,6 +86,9 @@ public:
     std::vector<std::string> printWrites;
     std::string printed;
 
+    // Element `element` reporting `value` in its status.
+    void ElementValue(int element, int value);
+
     std::string Sequence() const;
     // The sequence of the commands sent since the last look, which are then forgotten.
     std::string Sent();
@@ -94,6 +101,18 @@ private:
     bool m_bPrinting = false;
     std::optional<std::string> Answer(const std::string& command);
 };
+
+// The transporter finds a drawer out on `find` (an element command) only between this printer's
+// open-drawer and close-drawer commands: the printer on that port owns the drawer.
+void DrawerOpenedThrough(FakePrinter& printer, ScriptedTransporter& t, const std::string& find);
+// Each write as text, and each write's size.
+std::vector<std::string> Texts(const std::vector<std::vector<uint8_t>>& writes);
+template <class Writes> std::vector<size_t> Sizes(const Writes& writes) {
+    std::vector<size_t> sizes;
+    for (const auto& w : writes)
+        sizes.push_back(w.size());
+    return sizes;
+}
 
 class CountingInteraction : public NoInteraction {
 public:

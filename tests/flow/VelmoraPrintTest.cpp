@@ -33,17 +33,6 @@ Inquiry Morrane(const std::string& model = "DKPR10") {
     return q;
 }
 
-std::vector<size_t> Sizes(const std::vector<std::vector<uint8_t>>& writes) {
-    std::vector<size_t> sizes;
-    for (const auto& w : writes)
-        sizes.push_back(w.size());
-    return sizes;
-}
-
-std::string Text(const std::vector<uint8_t>& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
 struct VelmoraPrint : ::testing::Test {
     ScriptedTransporter t;
     CountingInteraction ui;
@@ -69,12 +58,6 @@ struct VelmoraPrint : ::testing::Test {
     void WriteFile(const std::string& name, const std::string& content) {
         std::ofstream(dir / name, std::ios::binary) << content;
     }
-    // Element 270 reporting `value`.
-    void Pocket(int value) {
-        char answer[16];
-        std::snprintf(answer, sizeof answer, "\x1B!f010%05dC", value);
-        t.overrides["!f0270C"] = answer;
-    }
 };
 
 std::vector<uint8_t> Data(size_t n) {
@@ -92,10 +75,7 @@ TEST_F(VelmoraPrint, PrintDataGoOverTheLinkIn64BytePiecesWithTheirOwnTimeOut) {
     ASSERT_TRUE(v->SendPrintData(data.data(), 3000));
     std::vector<size_t> expected(46, 64);
     expected.push_back(56);
-    std::vector<size_t> sizes;
-    for (const auto& w : t.printWrites)
-        sizes.push_back(w.size());
-    EXPECT_EQ(sizes, expected);
+    EXPECT_EQ(Sizes(t.printWrites), expected);
     EXPECT_EQ(t.printed, std::string(data.begin(), data.end()));
     EXPECT_EQ(t.Sent(), "[3000]"); // no answer is waited for
     EXPECT_EQ(t.line->timeouts.writeTotalConstant, 10000u);
@@ -119,13 +99,7 @@ TEST_F(VelmoraPrint, TheSecondOfTwoUsbPrintersIsMatchedAndTakesThePrintData) {
     FakePrinter& a = printers.AddUsbPrinter(kUsbA);
     FakePrinter& b = printers.AddUsbPrinter(kUsbB);
     // The transporter sees its drawer out only while B's drawer is open.
-    t.refusals["!f12603C"] = {3, 0};
-    b.onWrite = [&](FakePrinter&, const std::vector<uint8_t>& bytes) {
-        if (Text(bytes) == "\x1B!d0C")
-            t.refusals.erase("!f12603C");
-        if (Text(bytes) == "\x1B!d1C")
-            t.refusals["!f12603C"] = {3, 0};
-    };
+    DrawerOpenedThrough(b, t, "!f12603C");
     auto v = Make(Morrane());
     EXPECT_EQ(v->m_nPrinters, 0);
     v->Initialize();
@@ -135,13 +109,8 @@ TEST_F(VelmoraPrint, TheSecondOfTwoUsbPrintersIsMatchedAndTakesThePrintData) {
     EXPECT_EQ(v->GetUsbPrinterPort()->GetName(), "USBPRINT-1");
     // Both take the close-drawer command, then A is probed (refused) before B matches.
     const std::vector<std::string> drawer = {"\x1B!d1C", "\x1B!d0C", "\x1B!d1C"};
-    std::vector<std::string> aWrites, bWrites;
-    for (const auto& w : a.writes)
-        aWrites.push_back(Text(w));
-    for (const auto& w : b.writes)
-        bWrites.push_back(Text(w));
-    EXPECT_EQ(aWrites, drawer);
-    EXPECT_EQ(bWrites, drawer);
+    EXPECT_EQ(Texts(a.writes), drawer);
+    EXPECT_EQ(Texts(b.writes), drawer);
     const std::string sent = t.Sent();
     EXPECT_NE(sent.find("!f12600C !f12603C !e1C !f12603C"), std::string::npos) << sent;
     const std::vector<uint32_t> probePauses(t.clock.sleeps.end() - 4, t.clock.sleeps.end());
@@ -180,10 +149,6 @@ TEST_F(VelmoraPrint, WithoutAMatchThePrinterCountStaysAndDataUseTheLink) {
 
 TEST_F(VelmoraPrint, LoadingADiscFromBin1OrThroughTheRotator) {
     auto v = Make();
-    ASSERT_TRUE(v->LoadPrinter(-1));
-    EXPECT_EQ(t.Sent(), "!e1C !f12002C !f12601C [12]");
-    EXPECT_EQ(t.printed, "\x1B!t0C\x1B!s500C");
-
     v->m_bRotator = true;
     ASSERT_TRUE(v->LoadPrinter(0));
     EXPECT_EQ(t.Sent(), "!e1C !f12002C !f31100000C [12]");
@@ -193,13 +158,7 @@ TEST_F(VelmoraPrint, LoadingADiscFromBin1OrThroughTheRotator) {
     ASSERT_TRUE(v->ReloadPrinter(-1));
     EXPECT_EQ(t.Sent(), "!e1C !f12602C !f12601C [12]");
 
-    t.refusals["!f12002C"] = {3, 0};
-    EXPECT_FALSE(v->LoadPrinter(-1));
-    EXPECT_EQ(v->GetErrorText(), "Transporter: Medium Error");
-    EXPECT_EQ(t.Sent(), "!e1C !f12002C !e1C");
-
     // A Morrane printer takes no set-up bytes: its drawer is closed instead.
-    t.refusals.clear();
     auto m = Make(Morrane());
     ASSERT_TRUE(m->LoadPrinter(-1));
     EXPECT_EQ(t.Sent(), "!e1C !f12002C !f12601C !f22600C");
@@ -249,30 +208,30 @@ TEST_F(VelmoraPrint, MorraneOffsetMarksComeFromTheAlignmentFileBesideTheProgram)
         WriteFile(name, name);
     const uint8_t* data = nullptr;
 
-    Pocket(12);
+    t.ElementValue(270, 12);
     auto v = Make(Morrane("DKPR21"));
     uint32_t n = v->GetPattern(3, &data);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), n), "Mo2AlignMONO.prn");
     EXPECT_EQ(t.Sent(), "!f0270C");
     v->ReleasePattern();
 
-    Pocket(21);
+    t.ElementValue(270, 21);
     v = Make(Morrane("DKPR22"));
     n = v->GetPattern(3, &data);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), n), "Mo3AlignCMY.prn");
-    Pocket(30);
+    t.ElementValue(270, 30);
     v = Make(Morrane());
     n = v->GetPattern(3, &data);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), n), "MoAlignCMY.prn");
 
     // A value ending in 7 names no file; neither does the grid on a Morrane printer.
-    Pocket(7);
+    t.ElementValue(270, 7);
     EXPECT_EQ(v->GetPattern(3, &data), 0u);
     EXPECT_EQ(data, nullptr);
     EXPECT_EQ(v->GetPattern(2, &data), 0u);
     EXPECT_EQ(v->GetErrorText(), CVelmora::kGridNotOnMorrane);
     // A missing file gives nothing, and says which.
-    Pocket(22);
+    t.ElementValue(270, 22);
     v = Make(Morrane("DKPR22"));
     EXPECT_EQ(v->GetPattern(3, &data), 0u);
     EXPECT_NE(v->GetErrorText().find("Mo3AlignMONO.prn"), std::string::npos);

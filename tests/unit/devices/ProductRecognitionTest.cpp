@@ -25,17 +25,11 @@ protected:
     void SetUp() override { SharedInquiry().Clear(); }
 };
 
-TEST_F(ProductRecognition, TableOrderAndCompareLengths) {
+TEST_F(ProductRecognition, EveryKnownProductIsRecognisedOverItsCompareLength) {
     const auto products = KnownTransporterProducts();
     ASSERT_EQ(products.size(), 20u);
-    EXPECT_EQ(products.front().name, "DISC TRANSPORTER");
-    EXPECT_EQ(products[10].name, "620x-T");
-    EXPECT_EQ(products[10].compareLength, 6u);
-    EXPECT_EQ(products.back().name, "Moltrian III P06");
     for (const KnownProduct& p : products) {
-        if (p.name != "620x-T") {
-            EXPECT_EQ(p.compareLength, 16u) << p.name;
-        }
+        EXPECT_EQ(p.compareLength, p.name == "620x-T" ? 6u : 16u) << p.name;
         EXPECT_TRUE(IsKnownTransporter(Answer(std::string(p.name) + "VERSION 3.07", 32).data(), 32))
             << p.name;
     }
