@@ -18,14 +18,9 @@ protected:
     // The printers' firmware is too old for their alignment probe, which would cost every
     // start-up some fifteen seconds of the printers' self-check.
     void StartSim(const std::string& profile, const std::string& setting = "baud=9600") {
-        SimSession::StartSim({"--profile", profile, "--set", "baud=9600", "--set",
-                              "printer_revision=0.30", "--set", setting});
+        SimSession::StartSim(profile, {"baud=9600", "printer_revision=0.30", setting});
     }
 };
-
-bool Has(const std::vector<std::string>& all, const std::string& one) {
-    return std::find(all.begin(), all.end(), one) != all.end();
-}
 
 } // namespace
 
@@ -39,8 +34,7 @@ TEST_F(HalcyraCli, InfoShowsBothPrintersAndPrinterBsSerialGoesIn) {
     EXPECT_EQ(j["serial"]["printer"], "PA200001");
     EXPECT_EQ(j["serial"]["printer_b"], "PB200002");
     // Each printer's drawer was opened through one USB port and found by the transporter.
-    const auto cmds = Commands();
-    EXPECT_TRUE(Has(cmds, "f12602C") && Has(cmds, "f12612C"));
+    EXPECT_TRUE(Sent("f12602C") && Sent("f12612C"));
 
     r = Cli({"set-serial", "--transporter", "QX100001", "--printer", "PA200001", "--printer-b",
              "PB777"});
@@ -56,11 +50,9 @@ TEST_F(HalcyraCli, InfoShowsBothPrintersAndPrinterBsSerialGoesIn) {
 
 TEST_F(HalcyraCli, PrinterFirmwareGoesToBothPrintersOverTheParallelPorts) {
     StartSim("halcyra-lpt");
-    std::vector<char> image(65536, 0);
-    const std::string id = "CD-R InkographerVERSION 5.40 A   Inkographer1";
-    std::copy(id.begin(), id.end(), image.begin() + 160);
-    const std::string path = dir.Path() + "/printer.bin";
-    std::ofstream(path, std::ios::binary).write(image.data(), std::streamsize(image.size()));
+    std::string image(65536, '\0');
+    image.replace(160, 45, "CD-R InkographerVERSION 5.40 A   Inkographer1");
+    const std::string path = WriteFile("printer.bin", image);
 
     const RunResult r = Cli({"--json", "flash", path});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
@@ -92,11 +84,10 @@ TEST_F(HalcyraCli, PrintGridOnPrinterAThenACalibrationRoundOnPrinterB) {
     r = Cli({"--json", "calibrate-rotator", "--printer", "B", "--left", "30", "--right", "35",
              "--left-margin", "5", "--top-margin", "75", "--save"});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-    const auto cmds = Commands();
     // The settings, the turn onto the printer and the store all name printer B.
     for (const char* cmd :
          {"f4261032C", "f6261005C", "f7261075C", "f32611100000C", "f12616C", "h1261C", "f12614C"})
-        EXPECT_TRUE(Has(cmds, cmd)) << cmd;
+        EXPECT_TRUE(Sent(cmd)) << cmd;
 }
 
 TEST_F(HalcyraCli, WithNoRecorderDrawerOpenTheQuestionIsAnsweredCancel) {

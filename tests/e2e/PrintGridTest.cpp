@@ -72,10 +72,6 @@ Page Decode(const uint8_t* b, size_t n) {
 
 class PrintGrid : public daxtest::SimSession {
 protected:
-    void StartSim(std::vector<std::string> extra, const std::string& profile = "basic") {
-        extra.insert(extra.begin(), {"--profile", profile});
-        SimSession::StartSim(extra);
-    }
     RunResult PrintGridCommand() { return Cli({"print-grid"}); }
     // The printer commands that arrived from `source` ("serial", "usb"), in order.
     std::vector<std::string> PrinterCommands(const std::string& source) {
@@ -117,7 +113,7 @@ protected:
 } // namespace
 
 TEST_F(PrintGrid, OverTheMatchedUsbPrinter) {
-    StartSim({"--usb-printer"});
+    StartSim("basic", {}, 1, {"--usb-printer"});
     const RunResult r = PrintGridCommand();
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("status: Printing Completed"), std::string::npos) << r.out;
@@ -135,7 +131,7 @@ TEST_F(PrintGrid, OverTheMatchedUsbPrinter) {
 }
 
 TEST_F(PrintGrid, OverTheSerialLink) {
-    StartSim({});
+    StartSim("basic");
     const RunResult r = PrintGridCommand();
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("status: Printing Completed"), std::string::npos) << r.out;
@@ -148,7 +144,7 @@ TEST_F(PrintGrid, OverTheSerialLink) {
 }
 
 TEST_F(PrintGrid, AFailedPrintExitsWithItsReason) {
-    StartSim({"--set", "print_end_sense=4:1"});
+    StartSim("basic", {"print_end_sense=4:1"});
     const RunResult r = PrintGridCommand();
     EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
     EXPECT_NE(r.out.find("status: Print failed - Ribbon Out"), std::string::npos) << r.out;
@@ -157,12 +153,12 @@ TEST_F(PrintGrid, AFailedPrintExitsWithItsReason) {
 // The window offers no Print Calibration Grid for a printer that cannot take the grid, and
 // neither does the command: no disc is moved.
 TEST_F(PrintGrid, IsRefusedWhereTheButtonWouldBeDisabled) {
-    StartSim({"--usb-printer"}, "morrane");
+    StartSim("morrane", {}, 1, {"--usb-printer"});
     const RunResult r = PrintGridCommand();
     EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
     EXPECT_NE((r.out + r.err).find("Print Calibration Grid is not available on this transporter"),
               std::string::npos)
         << r.out << r.err;
-    const std::string log = daxtest::ReadFile(dir.Path() + "/sim.log");
+    const std::string log = daxtest::ReadFile(LogPath());
     EXPECT_EQ(log.find("f12002C"), std::string::npos);
 }
