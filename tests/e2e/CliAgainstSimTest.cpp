@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using daxtest::Background;
@@ -44,17 +43,6 @@ TEST_F(CliAgainstSim, HuntsTheRateFromTheRememberedOneAndRemembersWhatItFound) {
     EXPECT_NE(settings.find("First%20Port=4"), std::string::npos) << settings;
 }
 
-TEST_F(CliAgainstSim, ARememberedRateNoTransporterHasCountsAsNone) {
-    StartSim("basic", {"baud=9600"});
-    for (const std::string bad : {"12345", "0", "-1", "2147483647"}) {
-        WriteSettings("[Last%20Good]\nBaud%20Rate=" + bad + "\n[COM%20Params]\nBaud=-5\n");
-        Json j = CliJson({"info"});
-        EXPECT_EQ(j["baud"], 9600) << bad;
-        EXPECT_EQ(j["device"]["class"], "CVelmora") << bad;
-        EXPECT_NE(Settings().find("Baud%20Rate=9600"), std::string::npos) << Settings();
-    }
-}
-
 TEST_F(CliAgainstSim, SerialNumbersGoInAndComeBackWithoutTheirPadding) {
     StartSim("basic");
     RunResult r = Cli({"set-serial", "--transporter", "TS123", "--printer", "PS45678"});
@@ -85,16 +73,6 @@ TEST_F(CliAgainstSim, LoaderParametersGoInAndComeBack) {
     EXPECT_EQ(j["params"]["enable_shutdown"], false);
     EXPECT_EQ(j["params"]["use_computer_name"], true);
     EXPECT_EQ(j["params"]["beeps"], 7);
-}
-
-TEST_F(CliAgainstSim, ARefusalIsReportedWithItsSenseText) {
-    StartSim("basic", {"refuse=f9000C:5"});
-    Json j = CliJson({"set-serial", "--transporter", "X1", "--printer", "Y1"}, 1);
-    EXPECT_EQ(j["status"], "Transporter: Illegal Request");
-    EXPECT_EQ(Count(Commands(), "h1C"), 0);
-    // What the device holds, not what it refused.
-    EXPECT_EQ(j["serial"]["transporter"], "TS100001");
-    EXPECT_EQ(j["serial"]["printer"], "PS200001");
 }
 
 TEST_F(CliAgainstSim, CommandsTheWindowWouldNotRunAreRefusedAndNothingIsSent) {
@@ -213,17 +191,9 @@ TEST_F(CliAgainstSim, NothingThereMeansExitTwoAndAReasonForTheSamePort) {
 
     std::filesystem::create_symlink(dir.Path() + "/gone", devices + "/com3");
     std::ofstream(devices + "/com4") << "not a device";
-    Json j = CliJson({"--port", "3", "info"}, 2);
-    EXPECT_EQ(j["port"], 3);
-    EXPECT_EQ(j["port_path"], "\\\\.\\COM3");
-    EXPECT_EQ(j["status"], "Unable to open \\\\.\\COM3 (" + devices + "/com3): dangling link to " +
-                               dir.Path() + "/gone, which does not exist");
-    EXPECT_EQ(CliJson({"--port", "4", "info"}, 2)["status"],
-              "Unable to open \\\\.\\COM4 (" + devices + "/com4): not a serial device");
-
     // A whole scan that finds nothing names no port and says how each one that is there ended.
     sim.reset();
-    j = CliJson({"scan"}, 2);
+    Json j = CliJson({"scan"}, 2);
     EXPECT_TRUE(j["port"].is_null());
     EXPECT_TRUE(j["port_path"].is_null());
     EXPECT_EQ(j["status"], "No transporter found: \\\\.\\COM3 (" + devices +
@@ -417,26 +387,6 @@ TEST_F(CliAgainstSim, ATransporterKilledDuringTheDownloadFailsTheUpdate) {
                         "download - Unable to open \\\\.\\COM1"),
               std::string::npos)
         << rest;
-}
-
-TEST_F(CliAgainstSim, HugeAndSpecialFlashFilesAreRefusedAtOnce) {
-    StartSim("basic");
-    const std::string huge = dir.Path() + "/huge.bin";
-    std::ofstream(huge).close();
-    std::filesystem::resize_file(huge, uint64_t(1536) << 20);
-    const std::string fifo = dir.Path() + "/fifo.bin";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::pair<std::string, std::string> cases[] = {
-        {huge, "Flash file " + huge +
-                   " is too large: 1610612736 bytes, a flash file has at most "
-                   "16777216"},
-        {fifo, "Unable to open file " + fifo + ": not a regular file"}};
-    for (const auto& [path, status] : cases) {
-        RunResult r = Cli({"flash", path}, 20000);
-        EXPECT_EQ(r.exitCode, 64) << r.out << r.err;
-        EXPECT_NE(r.out.find("status: " + status + "\n"), std::string::npos) << r.out << r.err;
-    }
-    EXPECT_EQ(Count(Commands(), "g0"), 0);
 }
 
 } // namespace

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QLabel>
@@ -220,16 +219,6 @@ TEST(Window, ContextHelpShowsTheSentenceJustAboveThePoint) {
     QCursor::setPos(at);
     QTest::keyClick(rig.Get(IDC_EXIT), Qt::Key_F1);
     EXPECT_EQ(popup.text().toStdString(), sentence);
-
-    // Near the left edge of the screen the popup starts at 0.
-    w.move(0, 150);
-    QTest::qWait(0);
-    const QPoint edge(2, 40);
-    QContextMenuEvent e(QContextMenuEvent::Mouse, edge, w.mapToGlobal(edge));
-    QApplication::sendEvent(&w, &e);
-    EXPECT_LT(w.mapToGlobal(edge).x(), 10);
-    EXPECT_EQ(popup.geometry().top(), w.mapToGlobal(edge).y() - th);
-    EXPECT_EQ(popup.geometry().left(), 0);
 }
 
 TEST(Window, TheHelpPopupStaysInsideTheScreen) {
@@ -294,8 +283,6 @@ TEST(Window, PrintCalibrationGridPrintsBehindTheWaitCursor) {
     EXPECT_TRUE(waitCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(rig.Get<QLineEdit>(IDC_STATUS)->text().toStdString(), kPrintingCompleted);
-    EXPECT_EQ(t.commands.front(), "!e1C");
-    EXPECT_EQ(t.commands[1], "!f12002C");
     EXPECT_GT(t.printed.size(), 53957u);
 }
 
