@@ -5,7 +5,6 @@
 #include "support/SimSession.h"
 
 #include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
 
 using daxtest::Json;

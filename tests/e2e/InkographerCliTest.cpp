@@ -4,9 +4,7 @@
 #include "support/SimSession.h"
 
 #include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 using daxtest::Json;
 using daxtest::RunResult;
