@@ -283,9 +283,8 @@ TEST_F(CliAgainstSim, FlashesTheImageOfAMultiImageFileThatFitsAndFindsTheTranspo
     }
     const std::string path = WriteFile("fw.bin", file);
 
-    RunResult r = Cli({"--json", "flash", path});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    Json j = Json::parse(r.out, nullptr, false);
+    RunResult r;
+    Json j = CliJson({"flash", path}, 0, &r);
     EXPECT_EQ(j["status"], "Flash update succeeded - now 3.31 B");
     EXPECT_EQ(j["device"]["transporter_revision"], 3310);
     EXPECT_EQ(j["device"]["revision_suffix"], "B");
@@ -305,9 +304,7 @@ TEST_F(CliAgainstSim, AnImageTheTransporterGaveUpOnIsAFailure) {
     // Firmware data that pauses for 5 ms is given up: the old firmware stays, sense 16.
     StartSim("basic", {"flash_timeout_ms=5", "pace=1"});
     const std::string path = WriteFile("fw.bin", TransporterImage(20000));
-    RunResult r = Cli({"--json", "flash", path});
-    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
-    Json j = Json::parse(r.out, nullptr, false);
+    Json j = CliJson({"flash", path}, 1);
     EXPECT_EQ(j["status"], "Flash update failed - Transporter: Prog Flash Failure");
     EXPECT_EQ(j["device"]["transporter_revision"], 3250);
 }

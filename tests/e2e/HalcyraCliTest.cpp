@@ -25,9 +25,7 @@ protected:
 
 TEST_F(HalcyraCli, InfoShowsBothPrintersAndPrinterBsSerialGoesIn) {
     StartSim("halcyra");
-    RunResult r = Cli({"--json", "info"});
-    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-    Json j = Json::parse(r.out, nullptr, false);
+    Json j = CliJson({"info"});
     EXPECT_EQ(j["device"]["class"], "CHalcyra");
     EXPECT_EQ(j["device"]["printers"], 2);
     EXPECT_EQ(j["serial"]["printer"], "PA200001");
@@ -35,8 +33,8 @@ TEST_F(HalcyraCli, InfoShowsBothPrintersAndPrinterBsSerialGoesIn) {
     // Each printer's drawer was opened through one USB port and found by the transporter.
     EXPECT_TRUE(Sent("f12602C") && Sent("f12612C"));
 
-    r = Cli({"set-serial", "--transporter", "QX100001", "--printer", "PA200001", "--printer-b",
-             "PB777"});
+    RunResult r = Cli({"set-serial", "--transporter", "QX100001", "--printer", "PA200001",
+                       "--printer-b", "PB777"});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("printer b sn: PB777"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("status: Parameter update succeeded"), std::string::npos) << r.out;
@@ -51,14 +49,11 @@ TEST_F(HalcyraCli, PrinterFirmwareGoesToBothPrintersOverTheParallelPorts) {
     StartSim("halcyra-lpt");
     std::string image(65536, '\0');
     image.replace(160, 45, "CD-R InkographerVERSION 5.40 A   Inkographer1");
-    const std::string path = WriteFile("printer.bin", image);
-
-    const RunResult r = Cli({"--json", "flash", path});
-    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_EQ(Json::parse(r.out, nullptr, false)["status"], "Downloading - completed");
+    EXPECT_EQ(CliJson({"flash", WriteFile("printer.bin", image)})["status"],
+              "Downloading - completed");
     std::vector<std::string> programmed;
-    for (const Json& e : Log("event"))
-        if (e.value("event", "") == "flash" && e.value("accepted", false))
+    for (const Json& e : Log("event", "flash"))
+        if (e.value("accepted", false))
             programmed.push_back(e.value("printer", ""));
     std::sort(programmed.begin(), programmed.end()); // the ports are read in either order
     EXPECT_EQ(programmed, (std::vector<std::string>{"a", "b"}));
@@ -91,10 +86,9 @@ TEST_F(HalcyraCli, PrintGridOnPrinterAThenACalibrationRoundOnPrinterB) {
 
 TEST_F(HalcyraCli, WithNoRecorderDrawerOpenTheQuestionIsAnsweredCancel) {
     StartSim("halcyra-1", "open_drive=none");
-    const RunResult r = Cli({"--json", "print-grid"});
-    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+    RunResult r;
+    const Json j = CliJson({"print-grid"}, 1, &r);
     EXPECT_NE(r.err.find("Open one of the recorder drawers and hit Retry"), std::string::npos);
-    const Json j = Json::parse(r.out, nullptr, false);
     EXPECT_EQ(j["status"], "No recorder tray is open");
     EXPECT_EQ(j["device"]["printers"], 1);
     EXPECT_TRUE(j["serial"]["printer_b"].is_null());
