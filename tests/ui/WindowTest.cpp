@@ -188,7 +188,7 @@ TEST(Window, CtrlPPutsThePrintCounterIntoThePrinterSerialField) {
     EXPECT_EQ(transporter->text(), "TS000001");
 }
 
-TEST(Window, ContextHelpShowsTheSentenceJustAboveThePoint) {
+TEST(Window, ContextHelpShowsTheSentenceJustAboveThePointAndInsideTheScreen) {
     WindowRig rig;
     rig.Attach(2, General());
     DaxtoolWindow& w = rig.Start();
@@ -219,18 +219,13 @@ TEST(Window, ContextHelpShowsTheSentenceJustAboveThePoint) {
     QCursor::setPos(at);
     QTest::keyClick(rig.Get(IDC_EXIT), Qt::Key_F1);
     EXPECT_EQ(popup.text().toStdString(), sentence);
-}
 
-TEST(Window, TheHelpPopupStaysInsideTheScreen) {
-    WindowRig rig;
-    rig.Attach(2, General());
-    rig.Start();
-    HelpPopup& popup = rig.window->Popup();
+    // Near any corner of the screen, or asked from the keyboard, it stays inside the screen.
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     const QPoint corners[] = {area.topLeft(), area.topRight(), area.bottomRight(),
                               QPoint(-1, -1)}; // the context-menu key gives no point
     for (const QPoint& p : corners) {
-        rig.window->Dialog().OnContextHelp(p.x(), p.y());
+        w.Dialog().OnContextHelp(p.x(), p.y());
         EXPECT_TRUE(area.contains(popup.geometry())) << p.x() << "," << p.y();
         EXPECT_EQ(popup.text().toStdString(), kNoHelp);
     }
