@@ -10,18 +10,10 @@ using daxtest::RunResult;
 
 namespace {
 
-class CalibrateAgainstSim : public daxtest::SimSession {
-protected:
-    void StartSim(std::vector<std::string> sets = {}) {
-        std::vector<std::string> args = {"--profile", "basic", "--port", "1"};
-        for (const auto& s : sets)
-            args.insert(args.end(), {"--set", s});
-        SimSession::StartSim(args);
-    }
-};
+using CalibrateAgainstSim = daxtest::SimSession;
 
 TEST_F(CalibrateAgainstSim, OutOfRangeValuesSendNothingThenARotatorRoundPrintsAndSaves) {
-    StartSim();
+    StartSim("basic");
     RunResult r;
     CliJson({"calibrate-rotator", "--left", "65", "--right", "32", "--left-margin", "5",
              "--top-margin", "75"},
@@ -70,7 +62,7 @@ TEST_F(CalibrateAgainstSim, OutOfRangeValuesSendNothingThenARotatorRoundPrintsAn
 }
 
 TEST_F(CalibrateAgainstSim, PocketRoundSetsTheOffsetOfItsSize) {
-    StartSim();
+    StartSim("basic");
     Json j = CliJson({"calibrate-pocket", "--size", "61", "--angle", "93", "--save"}, 0);
     const Json& c = j["calibration"];
     EXPECT_EQ(c["sent"], (Json{{"media_size", 5}, {"pocket_offset", 35}}));
@@ -88,7 +80,7 @@ TEST_F(CalibrateAgainstSim, PocketRoundSetsTheOffsetOfItsSize) {
 }
 
 TEST_F(CalibrateAgainstSim, NoDiscInBin1) {
-    StartSim({"bin1=0"});
+    StartSim("basic", {"bin1=0"});
     RunResult r;
     Json rot = CliJson({"calibrate-rotator", "--left", "40", "--right", "40", "--left-margin", "5",
                         "--top-margin", "75", "--save"},

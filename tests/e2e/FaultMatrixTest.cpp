@@ -2,21 +2,16 @@
 // garbles its answer, falls silent, or vanishes (its simulator killed). daxtool-cli must end
 // within the time-outs of that step, say what failed, exit with the status a script relies on,
 // and leave the settings as the close sequence leaves them, nothing else.
-#include "support/Process.h"
+#include "support/SimSession.h"
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 #include <thread>
 
-using daxtest::Background;
+using daxtest::Json;
 using daxtest::RunResult;
-using daxtest::TempDir;
-using Json = nlohmann::json;
 
 namespace {
 
@@ -136,36 +131,20 @@ const FaultCase kCases[] = {
 };
 // clang-format on
 
-// A general transporter image that fits the simulator's basic profile.
-std::string WriteImage(const std::string& path) {
-    std::string image(100000, '\0');
-    for (size_t i = 0; i < image.size(); ++i)
-        image[i] = char(i * 31 + 7);
-    image.replace(160, 30, "DISC TRANSPORTERVERSION 3.40 C");
-    image.replace(193, 7, "Velmora");
-    std::ofstream(path, std::ios::binary) << image;
-    return path;
-}
-
-class FaultMatrix : public ::testing::TestWithParam<FaultCase> {};
+// Each run finds the transporter itself.
+class FaultMatrix : public daxtest::SimSession, public ::testing::WithParamInterface<FaultCase> {
+protected:
+    FaultMatrix() { scanPorts = true; }
+};
 
 TEST_P(FaultMatrix, AtStep) {
     const FaultCase& c = GetParam();
-    TempDir dir;
-    const std::string devices = dir.Path() + "/dev", log = dir.Path() + "/sim.log";
-    const std::string settingsPath = dir.Path() + "/config/Korvix/Daxtool.conf";
     // Found at once at its rate on COM1; the close sequence writes the same values again.
     const std::string before = "[Last%20Good]\nBaud%20Rate=38400\nFirst%20Port=2\n";
-    std::filesystem::create_directories(dir.Path() + "/config/Korvix");
-    std::ofstream(settingsPath) << before;
-
-    std::vector<std::string> simArgs = {DAXSIM_PATH,     "--profile", c.profile, "--device-dir",
-                                        devices,         "--log",     log,       "--set",
-                                        "reboot_ms=200", "--set",     "seed=7"};
-    for (const auto& s : c.sets)
-        simArgs.insert(simArgs.end(), {"--set", s});
-    auto sim = std::make_unique<Background>(simArgs, std::map<std::string, std::string>{});
-    ASSERT_EQ(sim->ReadLine(20000).rfind("ready COM1 ", 0), 0u);
+    WriteSettings(before);
+    auto sets = c.sets;
+    sets.push_back("seed=7");
+    ASSERT_NO_FATAL_FAILURE(StartSim(c.profile, sets));
 
     // Vanishing: killed the moment the step reaches it, while the host waits for the answer.
     std::atomic<bool> stop = false;
@@ -174,22 +153,18 @@ TEST_P(FaultMatrix, AtStep) {
         const std::string trigger =
             c.vanishAt[0] == '"' ? std::string(c.vanishAt) : std::string(kRx) + c.vanishAt;
         killer = std::thread([&, pid = sim->Pid(), trigger] {
-            while (!stop && daxtest::ReadFile(log).find(trigger) == std::string::npos)
+            while (!stop && daxtest::ReadFile(LogPath()).find(trigger) == std::string::npos)
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
             if (!stop)
                 kill(pid, SIGKILL);
         });
     }
 
-    std::vector<std::string> args = {DAXTOOL_CLI_PATH, "--device-dir", devices, "--json"};
+    std::vector<std::string> args = {"--json"};
     for (const auto& a : c.command)
-        args.push_back(a == "@image" ? WriteImage(dir.Path() + "/fw.bin") : a);
+        args.push_back(a == "@image" ? WriteFile("fw.bin", TransporterImage(100000)) : a);
     const auto start = std::chrono::steady_clock::now();
-    const RunResult r = daxtest::Run(args,
-                                     {{"XDG_CONFIG_HOME", dir.Path() + "/config"},
-                                      {"XDG_RUNTIME_DIR", dir.Path()},
-                                      {"DAXTOOL_DEVICE_DIR", ""}},
-                                     c.limitMs);
+    const RunResult r = Cli(args, c.limitMs);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                         std::chrono::steady_clock::now() - start)
                         .count();
@@ -206,7 +181,7 @@ TEST_P(FaultMatrix, AtStep) {
     EXPECT_EQ(j["serial"]["transporter"].is_null() ? std::string("null")
                                                    : j["serial"]["transporter"].get<std::string>(),
               c.serial);
-    EXPECT_EQ(daxtest::ReadFile(settingsPath), c.settings.empty() ? before : c.settings);
+    EXPECT_EQ(Settings(), c.settings.empty() ? before : c.settings);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrix, ::testing::ValuesIn(kCases),

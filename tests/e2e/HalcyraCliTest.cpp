@@ -5,7 +5,6 @@
 #include "support/SimSession.h"
 
 #include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
 
 using daxtest::Json;
@@ -18,32 +17,24 @@ protected:
     // The printers' firmware is too old for their alignment probe, which would cost every
     // start-up some fifteen seconds of the printers' self-check.
     void StartSim(const std::string& profile, const std::string& setting = "baud=9600") {
-        SimSession::StartSim({"--profile", profile, "--set", "baud=9600", "--set",
-                              "printer_revision=0.30", "--set", setting});
+        SimSession::StartSim(profile, {"baud=9600", "printer_revision=0.30", setting});
     }
 };
-
-bool Has(const std::vector<std::string>& all, const std::string& one) {
-    return std::find(all.begin(), all.end(), one) != all.end();
-}
 
 } // namespace
 
 TEST_F(HalcyraCli, InfoShowsBothPrintersAndPrinterBsSerialGoesIn) {
     StartSim("halcyra");
-    RunResult r = Cli({"--json", "info"});
-    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-    Json j = Json::parse(r.out, nullptr, false);
+    Json j = CliJson({"info"});
     EXPECT_EQ(j["device"]["class"], "CHalcyra");
     EXPECT_EQ(j["device"]["printers"], 2);
     EXPECT_EQ(j["serial"]["printer"], "PA200001");
     EXPECT_EQ(j["serial"]["printer_b"], "PB200002");
     // Each printer's drawer was opened through one USB port and found by the transporter.
-    const auto cmds = Commands();
-    EXPECT_TRUE(Has(cmds, "f12602C") && Has(cmds, "f12612C"));
+    EXPECT_TRUE(Sent("f12602C") && Sent("f12612C"));
 
-    r = Cli({"set-serial", "--transporter", "QX100001", "--printer", "PA200001", "--printer-b",
-             "PB777"});
+    RunResult r = Cli({"set-serial", "--transporter", "QX100001", "--printer", "PA200001",
+                       "--printer-b", "PB777"});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("printer b sn: PB777"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("status: Parameter update succeeded"), std::string::npos) << r.out;
@@ -56,18 +47,13 @@ TEST_F(HalcyraCli, InfoShowsBothPrintersAndPrinterBsSerialGoesIn) {
 
 TEST_F(HalcyraCli, PrinterFirmwareGoesToBothPrintersOverTheParallelPorts) {
     StartSim("halcyra-lpt");
-    std::vector<char> image(65536, 0);
-    const std::string id = "CD-R InkographerVERSION 5.40 A   Inkographer1";
-    std::copy(id.begin(), id.end(), image.begin() + 160);
-    const std::string path = dir.Path() + "/printer.bin";
-    std::ofstream(path, std::ios::binary).write(image.data(), std::streamsize(image.size()));
-
-    const RunResult r = Cli({"--json", "flash", path});
-    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_EQ(Json::parse(r.out, nullptr, false)["status"], "Downloading - completed");
+    std::string image(65536, '\0');
+    image.replace(160, 45, "CD-R InkographerVERSION 5.40 A   Inkographer1");
+    EXPECT_EQ(CliJson({"flash", WriteFile("printer.bin", image)})["status"],
+              "Downloading - completed");
     std::vector<std::string> programmed;
-    for (const Json& e : Log("event"))
-        if (e.value("event", "") == "flash" && e.value("accepted", false))
+    for (const Json& e : Log("event", "flash"))
+        if (e.value("accepted", false))
             programmed.push_back(e.value("printer", ""));
     std::sort(programmed.begin(), programmed.end()); // the ports are read in either order
     EXPECT_EQ(programmed, (std::vector<std::string>{"a", "b"}));
@@ -92,19 +78,17 @@ TEST_F(HalcyraCli, PrintGridOnPrinterAThenACalibrationRoundOnPrinterB) {
     r = Cli({"--json", "calibrate-rotator", "--printer", "B", "--left", "30", "--right", "35",
              "--left-margin", "5", "--top-margin", "75", "--save"});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-    const auto cmds = Commands();
     // The settings, the turn onto the printer and the store all name printer B.
     for (const char* cmd :
          {"f4261032C", "f6261005C", "f7261075C", "f32611100000C", "f12616C", "h1261C", "f12614C"})
-        EXPECT_TRUE(Has(cmds, cmd)) << cmd;
+        EXPECT_TRUE(Sent(cmd)) << cmd;
 }
 
 TEST_F(HalcyraCli, WithNoRecorderDrawerOpenTheQuestionIsAnsweredCancel) {
     StartSim("halcyra-1", "open_drive=none");
-    const RunResult r = Cli({"--json", "print-grid"});
-    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+    RunResult r;
+    const Json j = CliJson({"print-grid"}, 1, &r);
     EXPECT_NE(r.err.find("Open one of the recorder drawers and hit Retry"), std::string::npos);
-    const Json j = Json::parse(r.out, nullptr, false);
     EXPECT_EQ(j["status"], "No recorder tray is open");
     EXPECT_EQ(j["device"]["printers"], 1);
     EXPECT_TRUE(j["serial"]["printer_b"].is_null());

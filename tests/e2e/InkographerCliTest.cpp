@@ -4,9 +4,7 @@
 #include "support/SimSession.h"
 
 #include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 using daxtest::Json;
 using daxtest::RunResult;
@@ -17,13 +15,8 @@ class InkographerCli : public daxtest::SimSession {
 protected:
     // The simulator answers at 9600, the rate a first run asks at, so nothing waits for a
     // rate hunt.
-    void StartSim(const std::string& profile) {
-        SimSession::StartSim({"--profile", profile, "--set", "baud=9600"});
-    }
+    void StartSim(const std::string& profile) { SimSession::StartSim(profile, {"baud=9600"}); }
     Json Info() { return CliJson({"info"}); }
-    int Count(const std::vector<std::string>& all, const std::string& one) {
-        return int(std::count(all.begin(), all.end(), one));
-    }
 };
 
 } // namespace
@@ -87,20 +80,16 @@ TEST_F(InkographerCli, SerialNumberGoesInAndComesBack) {
 
 TEST_F(InkographerCli, FirmwareGoesInAndTheSerialNumberStays) {
     StartSim("inkographer");
-    std::vector<char> image(65536, 0);
-    const std::string id = "CD-R InkographerVERSION 5.30 B   Inkographer1";
-    std::copy(id.begin(), id.end(), image.begin() + 160);
-    const std::string path = dir.Path() + "/ink.bin";
-    std::ofstream(path, std::ios::binary).write(image.data(), std::streamsize(image.size()));
-    Json j = CliJson({"flash", path});
+    std::string image(65536, '\0');
+    image.replace(160, 45, "CD-R InkographerVERSION 5.30 B   Inkographer1");
+    Json j = CliJson({"flash", WriteFile("ink.bin", image)});
     EXPECT_EQ(j["status"], "Flash update succeeded - now 5.30 B");
     EXPECT_EQ(j["device"]["transporter_revision"], 5300);
     EXPECT_EQ(j["serial"]["printer"], "IG300001");
 
     // One byte short is refused before anything is programmed.
     image.pop_back();
-    std::ofstream(path, std::ios::binary).write(image.data(), std::streamsize(image.size()));
-    const RunResult r = Cli({"flash", path});
+    const RunResult r = Cli({"flash", WriteFile("ink.bin", image)});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("status: Flash file is incompatible"), std::string::npos) << r.out;
     EXPECT_EQ(Count(LogValues("rx", "cmd"), "g065535C"), 0);
@@ -130,8 +119,7 @@ TEST_F(InkographerCli, RotatorRoundSetsThePrintersOwnSettings) {
 
 // OTP firmware keeps no serial numbers: info says so and is no failure.
 TEST_F(InkographerCli, InfoOnOtpFirmwareSaysSoAndSucceeds) {
-    SimSession::StartSim(
-        {"--profile", "inkographer", "--set", "baud=9600", "--set", "revision=4.01"});
+    SimSession::StartSim("inkographer", {"baud=9600", "revision=4.01"});
     const Json j = Info();
     EXPECT_EQ(j["status"], "OTP firmware is running");
     EXPECT_TRUE(j["device"]["flags"]["otp_firmware"]);

@@ -13,7 +13,6 @@ using namespace std::string_literals;
 
 TEST(DaxsimPrinter, PortsAreLinkedWhileItRunsAndRemovedAfter) {
     Sim sim("printer", {"lpt=12"}, B38400, {"--usb-printer"});
-    ASSERT_FALSE(sim.pts.empty()) << sim.ready;
     std::vector<std::string> targets = {sim.pts};
     for (const std::string& entry : {kUsbEntry, std::string("lpt1"), std::string("lpt2")}) {
         const std::string target = fs::read_symlink(sim.dir + "/" + entry).string();

@@ -44,6 +44,7 @@ public:
     explicit Sim(const std::string& profile, const std::vector<std::string>& sets = {},
                  speed_t rate = B38400, const std::vector<std::string>& extra = {})
         : proc(SimArgs(profile, sets, dir, log, extra), {}) {
+        EXPECT_FALSE(pts.empty()) << "not started: " << ready;
         SetRate(rate);
     }
     ~Sim() { close(m_fd); }

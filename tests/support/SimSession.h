@@ -1,10 +1,12 @@
 #pragma once
-// A test that starts daxsim on COM1 of a private device directory and runs daxtool-cli against
+// A test that starts daxsim on a port of a private device directory and runs daxtool-cli against
 // it; the simulator's JSON log read back line by line. For the end-to-end programs, which know
 // where both programs were built.
 #include "support/Process.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -16,23 +18,35 @@ using Json = nlohmann::json;
 
 class SimSession : public ::testing::Test {
 protected:
-    // `args` follow the simulator's own device directory, log and print capture; a short
-    // restart unless a test asks for its own.
-    void StartSim(std::vector<std::string> args) {
-        args.insert(args.begin(),
-                    {DAXSIM_PATH, "--device-dir", dir.Path() + "/dev", "--log", LogPath(),
-                     "--print-capture", CapturePath(), "--set", "reboot_ms=200"});
+    // The simulator playing `profile` on COM`port` with `--set` values and `extra` options,
+    // its own log and print capture; a short restart unless a test sets its own.
+    void StartSim(const std::string& profile, const std::vector<std::string>& sets = {},
+                  int port = 1, const std::vector<std::string>& extra = {}) {
+        std::vector<std::string> args = {DAXSIM_PATH, "--profile", profile, "--port",
+                                         std::to_string(port)};
+        args.insert(args.end(), {"--device-dir", dir.Path() + "/dev", "--log", LogPath(),
+                                 "--print-capture", CapturePath(), "--set", "reboot_ms=200"});
+        for (const auto& s : sets)
+            args.insert(args.end(), {"--set", s});
+        args.insert(args.end(), extra.begin(), extra.end());
         sim = std::make_unique<Background>(args, std::map<std::string, std::string>{});
-        const std::string ready = sim->ReadLine(10000);
-        ASSERT_EQ(ready.rfind("ready COM1 ", 0), 0u) << ready;
+        // Generous: tests run side by side, and a loaded machine may take seconds to start it.
+        const std::string ready = sim->ReadLine(20000);
+        ASSERT_EQ(ready.rfind("ready COM" + std::to_string(port) + " ", 0), 0u) << ready;
+        simNode = ready.substr(ready.rfind(' ') + 1);
     }
 
-    RunResult Cli(std::vector<std::string> args) {
-        args.insert(args.begin(),
-                    {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "--port", "1"});
-        return daxtest::Run(args, {{"XDG_CONFIG_HOME", dir.Path() + "/config"},
-                                   {"XDG_RUNTIME_DIR", dir.Path()},
-                                   {"DAXTOOL_DEVICE_DIR", ""}});
+    // A run on COM1, or with `scanPorts` a run that finds the transporter itself.
+    RunResult Cli(std::vector<std::string> args, int limitMs = 120000) {
+        if (!scanPorts)
+            args.insert(args.begin(), {"--port", "1"});
+        args.insert(args.begin(), {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev"});
+        return daxtest::Run(args, Env(), limitMs);
+    }
+    std::map<std::string, std::string> Env() {
+        return {{"XDG_CONFIG_HOME", dir.Path() + "/config"},
+                {"XDG_RUNTIME_DIR", dir.Path()},
+                {"DAXTOOL_DEVICE_DIR", ""}};
     }
     // One run with --json and the exit it must end with; its report.
     Json CliJson(std::vector<std::string> args, int expectedExit = 0, RunResult* result = nullptr) {
@@ -74,16 +88,40 @@ protected:
                 cmds.push_back(j["cmd"]);
         return cmds;
     }
-    bool Sent(const std::string& cmd) {
-        const auto cmds = Commands();
-        return std::find(cmds.begin(), cmds.end(), cmd) != cmds.end();
+    int Count(const std::vector<std::string>& all, const std::string& one) {
+        return int(std::count(all.begin(), all.end(), one));
+    }
+    bool Sent(const std::string& cmd) { return Count(Commands(), cmd) > 0; }
+
+    std::string Settings() { return ReadFile(SettingsPath()); }
+    void WriteSettings(const std::string& text) {
+        std::filesystem::create_directories(dir.Path() + "/config/Korvix");
+        std::ofstream(SettingsPath()) << text;
+    }
+    // A file of the test's own directory holding `bytes`; its path.
+    std::string WriteFile(const std::string& name, const std::string& bytes) {
+        const std::string path = dir.Path() + "/" + name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    // A general transporter image for the simulator: identification, revision and family.
+    static std::string TransporterImage(size_t size, const std::string& revision = "3.40 C",
+                                        const std::string& family = "Velmora") {
+        std::string image(size, '\0');
+        for (size_t i = 0; i < size; ++i)
+            image[i] = char(i * 31 + 7);
+        image.replace(160, 30, "DISC TRANSPORTERVERSION " + revision);
+        return image.replace(193, family.size(), family);
     }
 
     std::string LogPath() { return dir.Path() + "/sim.log"; }
     std::string CapturePath() { return dir.Path() + "/capture.bin"; }
+    std::string SettingsPath() { return dir.Path() + "/config/Korvix/Daxtool.conf"; }
 
     TempDir dir;
     std::unique_ptr<Background> sim;
+    std::string simNode;    // the pseudo-terminal the simulator serves
+    bool scanPorts = false; // runs without --port
 };
 
 } // namespace daxtest

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QLabel>
@@ -189,7 +188,7 @@ TEST(Window, CtrlPPutsThePrintCounterIntoThePrinterSerialField) {
     EXPECT_EQ(transporter->text(), "TS000001");
 }
 
-TEST(Window, ContextHelpShowsTheSentenceJustAboveThePoint) {
+TEST(Window, ContextHelpShowsTheSentenceJustAboveThePointAndInsideTheScreen) {
     WindowRig rig;
     rig.Attach(2, General());
     DaxtoolWindow& w = rig.Start();
@@ -221,27 +220,12 @@ TEST(Window, ContextHelpShowsTheSentenceJustAboveThePoint) {
     QTest::keyClick(rig.Get(IDC_EXIT), Qt::Key_F1);
     EXPECT_EQ(popup.text().toStdString(), sentence);
 
-    // Near the left edge of the screen the popup starts at 0.
-    w.move(0, 150);
-    QTest::qWait(0);
-    const QPoint edge(2, 40);
-    QContextMenuEvent e(QContextMenuEvent::Mouse, edge, w.mapToGlobal(edge));
-    QApplication::sendEvent(&w, &e);
-    EXPECT_LT(w.mapToGlobal(edge).x(), 10);
-    EXPECT_EQ(popup.geometry().top(), w.mapToGlobal(edge).y() - th);
-    EXPECT_EQ(popup.geometry().left(), 0);
-}
-
-TEST(Window, TheHelpPopupStaysInsideTheScreen) {
-    WindowRig rig;
-    rig.Attach(2, General());
-    rig.Start();
-    HelpPopup& popup = rig.window->Popup();
+    // Near any corner of the screen, or asked from the keyboard, it stays inside the screen.
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     const QPoint corners[] = {area.topLeft(), area.topRight(), area.bottomRight(),
                               QPoint(-1, -1)}; // the context-menu key gives no point
     for (const QPoint& p : corners) {
-        rig.window->Dialog().OnContextHelp(p.x(), p.y());
+        w.Dialog().OnContextHelp(p.x(), p.y());
         EXPECT_TRUE(area.contains(popup.geometry())) << p.x() << "," << p.y();
         EXPECT_EQ(popup.text().toStdString(), kNoHelp);
     }
@@ -294,8 +278,6 @@ TEST(Window, PrintCalibrationGridPrintsBehindTheWaitCursor) {
     EXPECT_TRUE(waitCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(rig.Get<QLineEdit>(IDC_STATUS)->text().toStdString(), kPrintingCompleted);
-    EXPECT_EQ(t.commands.front(), "!e1C");
-    EXPECT_EQ(t.commands[1], "!f12002C");
     EXPECT_GT(t.printed.size(), 53957u);
 }
 
