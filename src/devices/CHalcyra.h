@@ -122,6 +122,9 @@ private:
     // Writes the same bytes to each printer whose flash flag is still set.
     bool WriteToFlashingPrinters(const uint8_t* data, uint32_t length);
     bool HasPort(int printer) const;
+    // Printer B's serial is kept only by non-OTP firmware from its revision on, and only with
+    // printer B; otherwise says why, after the name of `step`.
+    bool PrinterBSerialKept(const char* step);
 
     uint16_t m_nSenseA = 0;
     uint16_t m_nSenseB = 0;

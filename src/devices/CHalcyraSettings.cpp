@@ -40,20 +40,20 @@ bool CHalcyra::SetMediaSize(int) {
     return true;
 }
 
+bool CHalcyra::PrinterBSerialKept(const char* step) {
+    const char* why = m_bOtpFirmware                                     ? "OTP firmware"
+                      : m_nTransporterRevision < kRevisionPrinterBSerial ? "low revision firmware"
+                      : m_nPrinters < 2                                  ? "no printer B"
+                                                                         : nullptr;
+    if (why)
+        m_strError = std::string(step) + " failed - " + why;
+    return why == nullptr;
+}
+
 bool CHalcyra::GetPrinterSerial2(std::string& serial) {
     serial.clear();
-    if (m_bOtpFirmware) {
-        m_strError = "GetPrinterSerial2 failed - OTP firmware";
+    if (!PrinterBSerialKept("GetPrinterSerial2"))
         return false;
-    }
-    if (m_nTransporterRevision < kRevisionPrinterBSerial) {
-        m_strError = "GetPrinterSerial2 failed - low revision firmware";
-        return false;
-    }
-    if (m_nPrinters < 2) {
-        m_strError = "GetPrinterSerial2 failed - no printer B";
-        return false;
-    }
     RequestSense(kDefaultTimeout, nullptr, nullptr);
     if (ReadStoredText(kAreaPrinterBSerial, kReadStoredTextSeconds, {}, serial) !=
         StoredRead::Read) {
@@ -64,20 +64,10 @@ bool CHalcyra::GetPrinterSerial2(std::string& serial) {
 }
 
 bool CHalcyra::SetPrinterSerial2(const std::string& serial) {
-    if (m_bOtpFirmware) {
-        m_strError = "SetPrinterSerial2 failed - OTP firmware";
-        return false;
-    }
-    if (m_nTransporterRevision < kRevisionPrinterBSerial) {
-        m_strError = "SetPrinterSerial2 failed - low revision firmware";
-        return false;
-    }
     // Without printer B the field was never shown: what it holds is no serial of printer B, and
     // writing it would blank the one that a printer without its port still keeps.
-    if (m_nPrinters < 2) {
-        m_strError = "SetPrinterSerial2 failed - no printer B";
+    if (!PrinterBSerialKept("SetPrinterSerial2"))
         return false;
-    }
     // An escape byte in the serial would start a second command on the transporter.
     if (!MaySendText(serial, m_strReadPrinterBSerial)) {
         m_strError = kSerialNotPrintable;
