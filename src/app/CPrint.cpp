@@ -18,7 +18,19 @@ bool SendCommandAsData(CTransporter& device, const char* format) {
 
 } // namespace
 
-bool CPrint::PrintPattern(int pattern) {
+CPrint::~CPrint() {
+    Release();
+}
+
+void CPrint::Release() {
+    if (m_nLength != 0)
+        m_device.ReleasePattern();
+    m_pData = nullptr;
+    m_nLength = 0;
+}
+
+bool CPrint::Prepare(int pattern) {
+    Release();
     // A device without the pattern says why when it can; the status is never left blank.
     m_device.m_strError.clear();
     const uint8_t* data = nullptr;
@@ -29,13 +41,22 @@ bool CPrint::PrintPattern(int pattern) {
                          : m_device.GetErrorText();
         return false;
     }
+    m_pData = data;
+    m_nLength = length;
+    return true;
+}
 
-    if (!m_device.SendPrePrint() || !SendPattern(data, length)) {
+bool CPrint::PrintPrepared() {
+    if (m_nLength == 0) {
+        m_strError = "No print data prepared";
+        return false;
+    }
+    if (!m_device.SendPrePrint() || !SendPattern(m_pData, m_nLength)) {
         return Fail();
     }
     if (m_device.GetPrinterKind() == 0 && !SendCommandAsData(m_device, kCmdOpenPrinterDrawer)) {
         m_strError = m_device.GetErrorText();
-        m_device.ReleasePattern();
+        Release();
         return false;
     }
 
@@ -44,7 +65,7 @@ bool CPrint::PrintPattern(int pattern) {
         // A status poll that got no answer leaves no text of its own.
         m_strError = m_device.GetErrorText().empty() ? kPrintWaitNoAnswer : m_device.GetErrorText();
     }
-    m_device.ReleasePattern();
+    Release();
     if (ok && !m_device.OpenPrinterDrawer()) {
         m_strError = m_device.GetErrorText();
         return false;
@@ -73,7 +94,7 @@ bool CPrint::Fail() {
     m_strError = m_device.GetErrorText();
     SendCommandAsData(m_device, kCmdOpenPrinterDrawer);
     m_device.RequestSense(CTransporter::kDefaultTimeout, nullptr, nullptr);
-    m_device.ReleasePattern();
+    Release();
     return false;
 }
 

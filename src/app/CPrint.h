@@ -16,13 +16,18 @@ public:
     static constexpr uint32_t kAlignPassPauseMs = 2000;
 
     CPrint(CTransporter& device, Clock& clock) : m_device(device), m_clock(clock) {}
-    virtual ~CPrint() = default;
+    virtual ~CPrint();
     CPrint(const CPrint&) = delete;
     CPrint& operator=(const CPrint&) = delete;
 
     // Prints pattern 2 (calibration grid) or 3 (offset marks) and waits for the print to end.
     // False with the reason in GetErrorText().
-    bool PrintPattern(int pattern);
+    bool PrintPattern(int pattern) { return Prepare(pattern) && PrintPrepared(); }
+    // The two halves of it. Prepare takes the pattern's print data from the device (a Morrane
+    // printer's alignment file is read then): a caller does it before the disc moves, so print
+    // data that cannot be had leave the disc where it was. PrintPrepared sends them.
+    bool Prepare(int pattern);
+    bool PrintPrepared();
 
     const std::string& GetErrorText() const { return m_strError; }
 
@@ -31,10 +36,13 @@ private:
     // After a failure while sending: the drawer opened and the status polled (neither result
     // matters), the pattern released.
     bool Fail();
+    void Release();
 
     CTransporter& m_device;
     Clock& m_clock;
     std::string m_strError;
+    const uint8_t* m_pData = nullptr; // the prepared print data, the device's until released
+    uint32_t m_nLength = 0;
 };
 
 } // namespace dax

@@ -1,5 +1,6 @@
 #include "app/CRotationalDlg.h"
 
+#include "app/CPrint.h"
 #include "app/CalibrationStrings.h"
 #include "app/ControlIds.h"
 #include "app/IntegerField.h"
@@ -92,6 +93,15 @@ void CRotationalDlg::OnTest() {
     m_round.ran = true;
     m_round.printer = m_device.m_nPrinters > 1 ? m_nPrinter : -1;
 
+    // The marks' print data before anything is sent or moved: a Morrane printer's alignment
+    // file that cannot be read leaves the values and the disc as they were.
+    CPrint print(m_device, m_clock);
+    if (m_device.m_nPrinters > 0 && !print.Prepare(kOffsetMarksPattern)) {
+        m_strStatus = print.GetErrorText();
+        UpdateData(false);
+        return;
+    }
+
     if (m_bRestorePending)
         m_nLeftOffset = m_nRightOffset = kDefaultOffsetRequest;
     const int offset = (m_nLeftOffset + m_nRightOffset) / 2;
@@ -132,7 +142,7 @@ void CRotationalDlg::OnTest() {
         m_bDiscLoaded = true;
         m_round.loaded = true;
         ShowStatus(kPrintingOffsetMarks);
-        if (m_device.m_nPrinters > 0 && !PrintOffsetMarks()) {
+        if (m_device.m_nPrinters > 0 && !print.PrintPrepared()) {
             m_strStatus += kCalibrationFailedSuffix;
         } else {
             m_round.printed = m_device.m_nPrinters > 0;

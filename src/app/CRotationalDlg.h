@@ -74,8 +74,6 @@ private:
     void ResetFields();
     void ShowStatus(const std::string& text);
     void Unload();
-    // Prints the offset marks on the loaded disc; false when the print failed.
-    bool PrintOffsetMarks();
 
     CTransporter& m_device;
     Clock& m_clock;

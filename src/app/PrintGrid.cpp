@@ -20,7 +20,13 @@ void CDaxtoolDlg::PrintDevicePattern(int pattern) {
         UpdateData(false);
         return;
     }
+    // The print data first: what cannot be printed leaves the disc in its bin.
     CPrint print(*m_pTransporter, m_ctx.clock);
+    if (!print.Prepare(pattern)) {
+        SetStatus(print.GetErrorText());
+        UpdateData(false);
+        return;
+    }
     if (!m_pTransporter->LoadPrinter(-1)) {
         SetStatus(m_pTransporter->GetErrorText());
         UpdateData(false);
@@ -29,7 +35,7 @@ void CDaxtoolDlg::PrintDevicePattern(int pattern) {
     SetStatus(kPrintingPattern);
     UpdateData(false);
     m_view.PumpMessages();
-    if (!print.PrintPattern(pattern)) {
+    if (!print.PrintPrepared()) {
         SetStatus(print.GetErrorText());
     } else if (!m_pTransporter->UnloadPrinter()) {
         SetStatus(m_pTransporter->GetErrorText());

@@ -1,10 +1,15 @@
 #include "cli/PngFile.h"
 
+#include "platform/LocalFile.h"
+
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <png.h>
+#include <unistd.h>
 
 namespace dax {
 
@@ -50,6 +55,28 @@ bool Encode(std::FILE* file, int width, int height, const uint8_t* bits, PngFail
     return true;
 }
 
+// Where the picture goes: `path` itself, or the file a link at `path` leads to, so the link
+// stays. Only a regular file is replaced; anything else (a device node, a FIFO, a directory, a
+// link to one of them) is refused. Empty with the reason in `error` then.
+std::string Destination(const std::string& path, std::string& error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    std::string target = path;
+    if (fs::is_symlink(fs::symlink_status(path, ec))) {
+        target = fs::weakly_canonical(path, ec).string();
+        if (ec) {
+            error = "Unable to write " + path + ": " + ec.message();
+            return {};
+        }
+    }
+    if (const std::string kind = NotARegularFile(target); !kind.empty()) {
+        error = "Unable to write " + path + ": " + (target == path ? "it" : target) + " is " +
+                kind + ", not a regular file; the picture replaces regular files only";
+        return {};
+    }
+    return target;
+}
+
 } // namespace
 
 bool WriteMonoPng(const std::string& path, int width, int height, const std::vector<uint8_t>& bits,
@@ -59,10 +86,21 @@ bool WriteMonoPng(const std::string& path, int width, int height, const std::vec
         error = "nothing to draw";
         return false;
     }
-    const std::string temporary = path + ".part";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    const std::string target = Destination(path, error);
+    if (target.empty())
+        return false;
+    // A file of our own beside the target: whatever stood at the temporary name (a link left
+    // there) is removed, never written through.
+    const std::string temporary = target + ".part";
+    ::unlink(temporary.c_str());
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
     if (!file) {
         error = "Unable to write " + path + ": " + std::strerror(errno);
+        if (fd >= 0) {
+            ::close(fd);
+            std::remove(temporary.c_str());
+        }
         return false;
     }
     PngFailure failure{};
@@ -74,7 +112,7 @@ bool WriteMonoPng(const std::string& path, int width, int height, const std::vec
         std::remove(temporary.c_str());
         return false;
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
         error = "Unable to write " + path + ": " + std::strerror(errno);
         std::remove(temporary.c_str());
         return false;

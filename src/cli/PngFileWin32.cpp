@@ -2,6 +2,7 @@
 // compressed) deflate blocks, which every PNG reader takes. The pictures are one bit a dot and
 // small, so the size costs little.
 #include "cli/PngFile.h"
+#include "platform/LocalFile.h"
 
 #include <array>
 #include <cstdio>
@@ -100,6 +101,12 @@ bool WriteMonoPng(const std::string& path, int width, int height, const std::vec
     Chunk(png, "IDAT", Stored(raw));
     Chunk(png, "IEND", {});
 
+    // Only a regular file is replaced: a device name or a directory is refused.
+    if (const std::string kind = NotARegularFile(path); !kind.empty()) {
+        error = "Unable to write " + path + ": it is " + kind +
+                ", not a regular file; the picture replaces regular files only";
+        return false;
+    }
     // Whole or not at all: a temporary file first, then moved over the old picture.
     const std::string temporary = path + ".part";
     std::FILE* file = std::fopen(temporary.c_str(), "wb");

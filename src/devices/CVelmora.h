@@ -82,6 +82,9 @@ public:
 
     static constexpr char kGridNotOnMorrane[] =
         "The calibration grid cannot be printed on a Morrane printer";
+    // An alignment file is one disc's print data; anything larger is not one, and is not read
+    // whole into memory.
+    static constexpr uint64_t kMaxAlignmentFileBytes = 64u << 20;
 
     static constexpr int kMaxBeeps = 9;
     static constexpr size_t kDisplayNameLength = 16;

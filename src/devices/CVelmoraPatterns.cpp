@@ -2,21 +2,9 @@
 #include "devices/ElementMap.h"
 #include "patterns/BuiltInPatterns.h"
 #include "platform/Format.h"
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
+#include "platform/LocalFile.h"
 
 namespace dax {
-
-namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-} // namespace
 
 uint32_t CVelmora::GetPattern(int pattern, const uint8_t** data) {
     if (data == nullptr) {
@@ -68,19 +56,14 @@ uint32_t CVelmora::LoadAlignmentFile(const uint8_t** data) {
     }
     const std::string path = m_printers.programDirectory + name;
 
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        m_strError = Format("Unable to open %s - %s", path.c_str(), std::strerror(errno));
+    std::vector<uint8_t> buffer;
+    std::string why;
+    if (!ReadRegularFile(path, kMaxAlignmentFileBytes, buffer, why)) {
+        m_strError = why;
         return 0;
     }
-    std::vector<uint8_t> buffer;
-    uint8_t chunk[8192];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-        buffer.insert(buffer.end(), chunk, chunk + got);
-    }
-    if (std::ferror(file.get()) || buffer.empty()) {
-        m_strError = Format("Unable to read %s", path.c_str());
+    if (buffer.empty()) {
+        m_strError = Format("Unable to read %s - the file is empty", path.c_str());
         return 0;
     }
     m_patternBuffer = std::move(buffer);

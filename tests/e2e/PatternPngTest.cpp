@@ -4,8 +4,10 @@
 #include "support/Process.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -83,6 +85,43 @@ TEST_F(PatternPng, MarksJsonAndFailures) {
     EXPECT_EQ(r.exitCode, 64);
     r = Cli({"pattern", "grid"});
     EXPECT_EQ(r.exitCode, 64);
+}
+
+TEST_F(PatternPng, OnlyRegularFilesAreReplacedAndALostReportIsAFailure) {
+    namespace fs = std::filesystem;
+    // Through a link the picture replaces the file it leads to; the link stays.
+    const std::string target = dir.Path() + "/target.png", link = dir.Path() + "/link.png";
+    std::ofstream(target) << "old";
+    fs::create_symlink(target, link);
+    RunResult r = Cli({"pattern", "marks", "--png", link});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(daxtest::ReadFile(target).substr(0, 8), "\x89PNG\r\n\x1A\n");
+
+    // Anything else is refused with its reason and left as it was.
+    const std::string fifo = dir.Path() + "/fifo.png", toNull = dir.Path() + "/null.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_symlink("/dev/null", toNull);
+    for (const std::string& path : {fifo, toNull}) {
+        r = Cli({"pattern", "marks", "--png", path});
+        EXPECT_EQ(r.exitCode, 1) << path;
+        EXPECT_NE(r.err.find("not a regular file; the picture replaces regular files only"),
+                  std::string::npos)
+            << r.err;
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(fs::read_symlink(toNull), "/dev/null");
+
+    // A report that cannot be written fails the run.
+    for (const auto& [redirect, why] :
+         {std::pair<std::string, std::string>{">/dev/full", "No space left on device"},
+          {">&-", "Bad file descriptor"}}) {
+        r = daxtest::Run({"/bin/sh", "-c", "exec \"$@\" " + redirect, "sh", DAXTOOL_CLI_PATH,
+                          "pattern", "marks", "--png", target},
+                         {{"XDG_CONFIG_HOME", dir.Path() + "/config"}});
+        EXPECT_EQ(r.exitCode, 1) << redirect;
+        EXPECT_NE(r.err.find("Unable to write the output: " + why), std::string::npos) << r.err;
+    }
 }
 
 } // namespace

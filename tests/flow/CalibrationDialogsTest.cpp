@@ -153,6 +153,16 @@ TEST(RotationalDialog, AFailedLoadOrPrintSaysTheValuesWereSentAnyway) {
     EXPECT_EQ(rig.Text(IDC_CAL_STATUS),
               std::string(kPrintingOffsetMarks) + kCalibrationFailedSuffix);
     EXPECT_TRUE(rig.dlg.IsDiscLoaded());
+
+    // Print data that cannot be had (an alignment file that cannot be read) are known before
+    // anything is sent or the disc moves.
+    Rotational fresh;
+    fresh.device.failing = {"GetPattern"};
+    fresh.device.failText = "MoAlignCMY.prn is a FIFO, not a regular file";
+    fresh.dlg.OnTest();
+    EXPECT_EQ(fresh.device.calls, Calls{"GetPattern(3)"});
+    EXPECT_EQ(fresh.Text(IDC_CAL_STATUS), fresh.device.failText);
+    EXPECT_FALSE(fresh.dlg.IsDiscLoaded());
 }
 
 TEST(RotationalDialog, RestoreDefaultSendsOneHundredForThatTestOnly) {

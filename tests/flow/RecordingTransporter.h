@@ -60,7 +60,8 @@ public:
     bool WaitPrintComplete() override { return Record("WaitPrintComplete"); }
     int GetPrinterKind() override { return 0; }
     uint32_t GetPattern(int pattern, const uint8_t** data) override {
-        Record("GetPattern", pattern);
+        if (!Record("GetPattern", pattern))
+            return 0;
         static const uint8_t kRows[] = {0x1B, '*', 'b', '0', 'W'};
         *data = kRows;
         return sizeof kRows;

@@ -10,6 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using namespace dax;
 using namespace dax::flow;
@@ -235,6 +238,24 @@ TEST_F(VelmoraPrint, MorraneOffsetMarksComeFromTheAlignmentFileBesideTheProgram)
     v = Make(Morrane("DKPR22"));
     EXPECT_EQ(v->GetPattern(3, &data), 0u);
     EXPECT_NE(v->GetErrorText().find("Mo3AlignMONO.prn"), std::string::npos);
+
+    // Only a regular file of a print job's size is read: nothing waits on a FIFO, nothing reads
+    // a device or a huge file into memory.
+    const std::filesystem::path file = dir / "Mo3AlignMONO.prn";
+    std::filesystem::resize_file(dir / "Mo3AlignCMY.prn", CVelmora::kMaxAlignmentFileBytes + 1);
+    t.ElementValue(270, 21);
+    EXPECT_EQ(v->GetPattern(3, &data), 0u);
+    EXPECT_NE(v->GetErrorText().find("Mo3AlignCMY.prn is too large"), std::string::npos);
+#ifndef _WIN32
+    t.ElementValue(270, 22);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    EXPECT_EQ(v->GetPattern(3, &data), 0u);
+    EXPECT_EQ(v->GetErrorText(), file.string() + " is a FIFO, not a regular file");
+    std::filesystem::remove(file);
+    std::filesystem::create_symlink("/dev/zero", file);
+    EXPECT_EQ(v->GetPattern(3, &data), 0u);
+    EXPECT_EQ(v->GetErrorText(), file.string() + " is a character device, not a regular file");
+#endif
 }
 
 TEST_F(VelmoraPrint, OtherPrintersHandOutTheBuiltInBlocks) {

@@ -68,7 +68,7 @@ TEST(CalibrationWindows, RotationalWindowHasEveryControlAndTakesItsFields) {
     QTest::mouseClick(w.Control(IDC_CAL_TEST), Qt::LeftButton);
     ASSERT_GE(device.calls.size(), 2u);
     EXPECT_EQ(device.calls[0], "SelectPrinter(1)");
-    EXPECT_EQ(device.calls[1], "SetRotationalOffset(32)");
+    EXPECT_EQ(device.Moves()[1], "SetRotationalOffset(32)");
     EXPECT_EQ(left->text(), "32");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 

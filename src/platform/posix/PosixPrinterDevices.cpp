@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <termios.h>
 #include <time.h>
@@ -124,9 +125,25 @@ std::unique_ptr<PrinterDevice> PosixPrinterDevices::Open(const std::string& name
         error = ENOENT;
         return nullptr;
     }
+    // Printer ports are character devices, as serial ports are: an entry linked to a file
+    // would get the drawer probe's bytes written into it at every start.
+    struct stat st {};
+    if (::stat(node.c_str(), &st) != 0) {
+        error = uint32_t(errno);
+        return nullptr;
+    }
+    if (!S_ISCHR(st.st_mode)) {
+        error = ENODEV;
+        return nullptr;
+    }
     const int fd = ::open(node.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         error = uint32_t(errno);
+        return nullptr;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) {
+        ::close(fd); // the node changed between the look and the open
+        error = ENODEV;
         return nullptr;
     }
     if (::isatty(fd)) {

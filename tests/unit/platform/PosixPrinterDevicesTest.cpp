@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace dax;
@@ -94,12 +95,15 @@ TEST(PosixPrinterDevices, ListsUsbEntriesAndOpensThemRaw) {
     EXPECT_EQ(devices.ErrorText(error), "Bad file descriptor");
 }
 
-TEST(PosixPrinterDevices, ParallelPortsAreTheDirectoryEntriesOnly) {
+TEST(PosixPrinterDevices, ParallelPortsAreTheDirectoryEntriesOnlyAndCharacterDevices) {
     DeviceDir dir;
+    Pty pty;
+    ASSERT_FALSE(pty.slave.empty());
     const std::string file = dir.Touch("lp-capture");
-    dir.Link("lpt1", file);
+    dir.Link("lpt1", pty.slave);
     dir.Link("lpt2", dir.root.Path() + "/nothing");
-    dir.Link("com1", file);
+    dir.Link("com1", pty.slave);
+    dir.Link("usb/vid_044e&pid_200a#FILE", file);
     PosixPrinterDevices devices = dir.Devices();
 
     uint32_t error = 0;
@@ -110,7 +114,8 @@ TEST(PosixPrinterDevices, ParallelPortsAreTheDirectoryEntriesOnly) {
     EXPECT_TRUE(lpt1->Write(reinterpret_cast<const uint8_t*>("\x1b*b1M"), 5, written, error));
     EXPECT_EQ(written, 5u);
     EXPECT_TRUE(lpt1->Close(error));
-    EXPECT_EQ(daxtest::ReadFile(file), "\x1b*b1M");
+    const std::vector<uint8_t> got = pty.Read(5);
+    EXPECT_EQ(std::string(got.begin(), got.end()), "\x1b*b1M");
 
     EXPECT_EQ(devices.Open("LPT2", error), nullptr); // dangling link
     EXPECT_EQ(error, uint32_t(ENOENT));
@@ -118,6 +123,21 @@ TEST(PosixPrinterDevices, ParallelPortsAreTheDirectoryEntriesOnly) {
     EXPECT_EQ(devices.Open("\\\\.\\COM1", error), nullptr); // a serial port is no printer
     EXPECT_EQ(error, uint32_t(ENOENT));
     EXPECT_EQ(devices.ErrorText(0), "");
+
+    // A port linked to a file or a FIFO is no printer: nothing is written into the file.
+    fs::remove(dir.Dir() + "/lpt1");
+    dir.Link("lpt1", file);
+    EXPECT_EQ(devices.Open("LPT1", error), nullptr);
+    EXPECT_EQ(error, uint32_t(ENODEV));
+    EXPECT_EQ(devices.Open("\\\\?\\usb#vid_044e&pid_200a#FILE" + kTail, error), nullptr);
+    EXPECT_EQ(error, uint32_t(ENODEV));
+    const std::string fifo = dir.root.Path() + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::remove(dir.Dir() + "/lpt2");
+    dir.Link("lpt2", fifo);
+    EXPECT_EQ(devices.Open("LPT2", error), nullptr);
+    EXPECT_EQ(error, uint32_t(ENODEV));
+    EXPECT_EQ(daxtest::ReadFile(file), "");
 }
 
 TEST(PosixPrinterDevices, AWriteTimeOutEndsAWriteNobodyTakes) {
