@@ -18,23 +18,31 @@ bool Refuses(NamedMutex::Result r) {
 
 bool CDaxtoolApp::AcquireInstance(NamedMutexFactory& mutexes, std::string& refusal) {
     std::string unguarded;
-    auto take = [&](std::unique_ptr<NamedMutex>& mutex, const char* name) {
+    auto take = [&](std::unique_ptr<NamedMutex>& mutex, const char* name, bool shared) {
         mutex = mutexes.create();
-        const NamedMutex::Result r = mutex->create(name);
+        const NamedMutex::Result r = shared ? mutex->createShared(name) : mutex->create(name);
         if (r == NamedMutex::Result::OtherError)
             unguarded += (unguarded.empty() ? "" : "; ") + mutex->lastErrorText();
         return r;
     };
+    // Something that is no running copy's mutex stands in its place: the refusal names it, as
+    // only removing it lets the program start.
+    auto refuse = [&](const NamedMutex& mutex, const char* running) {
+        const std::string obstacle = mutex.obstacle();
+        refusal = obstacle.empty() ? running : "Daxtool cannot start: " + obstacle;
+        return false;
+    };
     m_strGuardWarning.clear();
-    if (Refuses(take(m_ownMutex, kOwnMutex))) {
+    if (Refuses(take(m_ownMutex, kOwnMutex, false))) {
+        refuse(*m_ownMutex, kAlreadyRunning);
         m_ownMutex.reset();
-        refusal = kAlreadyRunning;
         return false;
     }
-    if (Refuses(take(m_jobServerMutex, kJobServerMutex))) {
+    // The job server's name, which it takes itself: this program only keeps it from starting.
+    if (Refuses(take(m_jobServerMutex, kJobServerMutex, true))) {
+        refuse(*m_jobServerMutex, kJobServerRunning);
         m_jobServerMutex.reset();
         m_ownMutex.reset();
-        refusal = kJobServerRunning;
         return false;
     }
     if (!unguarded.empty())

@@ -30,6 +30,12 @@ std::string PosixNamedMutex::fileNameFor(const std::string& name) {
     return out;
 }
 
+bool PosixNamedMutex::isPrivateDirectory(const std::string& directory) {
+    struct stat st;
+    return ::stat(directory.c_str(), &st) == 0 && st.st_uid == ::geteuid() &&
+           (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 PosixNamedMutex::PosixNamedMutex(std::string directory) : m_strDirectory(std::move(directory)) {}
 
 PosixNamedMutex::~PosixNamedMutex() {
@@ -41,10 +47,25 @@ NamedMutex::Result PosixNamedMutex::fail(Result result, int err) {
     return result;
 }
 
+NamedMutex::Result PosixNamedMutex::deny(const std::string& what) {
+    m_strObstacle = m_strPath + " " + what + "; it is no lock of a running copy: remove it";
+    return fail(Result::AccessDenied, EACCES);
+}
+
 NamedMutex::Result PosixNamedMutex::create(const std::string& name) {
+    const bool shared = !isPrivateDirectory(m_strDirectory);
+    return take(fileNameFor(name) + (shared ? "-" + std::to_string(::geteuid()) : ""), false);
+}
+
+NamedMutex::Result PosixNamedMutex::createShared(const std::string& name) {
+    return take(fileNameFor(name), true);
+}
+
+NamedMutex::Result PosixNamedMutex::take(const std::string& fileName, bool shared) {
     release();
     m_nError = 0;
-    m_strPath = m_strDirectory + "/" + fileNameFor(name) + ".lock";
+    m_strObstacle.clear();
+    m_strPath = m_strDirectory + "/" + fileName + ".lock";
 
     // Read-only and world-readable, so that another user's copy can still lock the same file
     // (in /tmp); never follow a link or block on a FIFO someone planted at the path.
@@ -61,16 +82,25 @@ NamedMutex::Result PosixNamedMutex::create(const std::string& name) {
         // A link planted at the path refuses; a file we may not create or open (an unwritable
         // runtime directory, a file left by another user) tells nothing of a running copy.
         const int err = errno;
-        return fail(err == ELOOP ? Result::AccessDenied : Result::OtherError, err);
+        if (err == ELOOP)
+            return deny("is a symbolic link");
+        return fail(Result::OtherError, err);
     }
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return fail(Result::AccessDenied, EACCES);
+        return deny(S_ISDIR(st.st_mode)    ? "is a directory"
+                    : S_ISFIFO(st.st_mode) ? "is a FIFO"
+                                           : "is not a regular file");
+    }
+    // A name of the user's own that another user's file stands at, where everybody may write.
+    if (!shared && st.st_uid != ::geteuid()) {
+        ::close(fd);
+        return deny("belongs to another user (uid " + std::to_string(st.st_uid) + ")");
     }
     int rc;
     do {
-        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+        rc = ::flock(fd, (shared ? LOCK_SH : LOCK_EX) | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
     if (rc != 0) {
         const int err = errno;

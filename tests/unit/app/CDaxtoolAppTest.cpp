@@ -45,7 +45,8 @@ public:
         explicit Mutex(FakeMutexes& all) : m_all(all) {}
         ~Mutex() override { release(); }
         Result create(const std::string& name) override {
-            if (m_all.denied.count(name))
+            m_obstacle = m_all.planted.count(name) ? m_all.planted[name] : "";
+            if (m_all.denied.count(name) || !m_obstacle.empty())
                 return Result::AccessDenied;
             if (m_all.broken.count(name))
                 return Result::OtherError;
@@ -61,15 +62,18 @@ public:
         }
         int lastError() const override { return 0; }
         std::string lastErrorText() const override { return "no lock here"; }
+        std::string obstacle() const override { return m_obstacle; }
 
     private:
         FakeMutexes& m_all;
         std::string m_name;
+        std::string m_obstacle;
     };
     std::unique_ptr<NamedMutex> create() override { return std::make_unique<Mutex>(*this); }
     std::map<std::string, int> held;
     std::set<std::string> denied;
-    std::set<std::string> broken; // cannot be made at all
+    std::set<std::string> broken;               // cannot be made at all
+    std::map<std::string, std::string> planted; // what stands in a name's place
 };
 
 TEST(StartupGuard, ASecondCopyAndTheJobServerAreRefusedWithTheirMessages) {
@@ -91,6 +95,13 @@ TEST(StartupGuard, ASecondCopyAndTheJobServerAreRefusedWithTheirMessages) {
     withJobServer.denied.clear();
     CDaxtoolApp fourth;
     EXPECT_TRUE(fourth.AcquireInstance(withJobServer, refusal));
+
+    // Something that is no running copy's lock is named: removing it lets the program start.
+    FakeMutexes planted;
+    planted.planted[CDaxtoolApp::kJobServerMutex] = "/tmp/x.lock is a FIFO";
+    CDaxtoolApp fifth;
+    EXPECT_FALSE(fifth.AcquireInstance(planted, refusal));
+    EXPECT_EQ(refusal, "Daxtool cannot start: /tmp/x.lock is a FIFO");
 }
 
 TEST(StartupGuard, AMutexThatCannotBeMadeLetsTheProgramStartWithOneWarning) {
