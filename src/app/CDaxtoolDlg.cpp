@@ -142,10 +142,20 @@ void CDaxtoolDlg::OnClose() {
 
 void CDaxtoolDlg::RunCloseSequence() {
     DropDevice();
-    m_ctx.settings.WriteInt(kSectionLastGood, kValueBaudRate, m_nBaud);
-    m_ctx.settings.WriteInt(kSectionLastGood, kValueFirstPort, m_nPort + 1);
+    SaveSetting(kSectionLastGood, kValueBaudRate, m_nBaud);
+    SaveSetting(kSectionLastGood, kValueFirstPort, m_nPort + 1);
     m_bEnded = true;
     m_view.EndDialog(IDCANCEL);
+}
+
+void CDaxtoolDlg::SaveSetting(const char* section, const char* value, int32_t data,
+                              const std::string& consequence) {
+    if (m_ctx.settings.WriteInt(section, value, data))
+        return;
+    const std::string why = m_ctx.settings.WriteError();
+    m_view.SettingNotSaved(Format("Unable to save the setting %s/%s%s%s", section, value,
+                                  why.empty() ? "" : (": " + why).c_str(),
+                                  consequence.empty() ? "" : ("; " + consequence).c_str()));
 }
 
 void CDaxtoolDlg::OnEndSession() {

@@ -159,6 +159,9 @@ private:
     bool ProgramFlashImage(const std::vector<uint8_t>& image);
     // After the re-probe: the first sense of the restarted transporter decides the outcome.
     bool CheckFlashedTransporter();
+    // Writes one setting; one that cannot be kept is told to the view, never skipped silently.
+    void SaveSetting(const char* section, const char* value, int32_t data,
+                     const std::string& consequence = {});
     // The COM number whose firmware update did not finish (0: none), kept in the settings so
     // that a later run that finds nothing there can say why.
     void RememberUnfinishedUpdate(int port);

@@ -50,6 +50,11 @@ public:
     // The user insists on stopping what runs now: the firmware download stops at its next block.
     virtual bool StopRequested() { return false; }
 
+    // A setting could not be kept; `text` says which, where and why. It is not the outcome of the
+    // command that runs: the command line says it on stderr and in its trace, a window beside
+    // its status.
+    virtual void SettingNotSaved(const std::string& text) { (void)text; }
+
     // The modeless "Scanning..." box of the start-up scan.
     virtual void ShowWaitBox(const std::string& message) = 0;
     virtual void SetWaitBoxMessage(const std::string& message) = 0;

@@ -7,7 +7,11 @@ namespace dax {
 void CDaxtoolDlg::RememberUnfinishedUpdate(int port) {
     // Written at once: the run may never reach the close sequence.
     if (UnfinishedUpdatePort() != port)
-        m_ctx.settings.WriteInt(kSectionFirmwareUpdate, kValueUnfinishedPort, port);
+        SaveSetting(kSectionFirmwareUpdate, kValueUnfinishedPort, port,
+                    port != 0 ? Format("a later run will not know that the firmware update on "
+                                       "\\\\.\\COM%d did not finish, if it does not",
+                                       port)
+                              : "a later run may warn of a firmware update that did finish");
 }
 
 int CDaxtoolDlg::UnfinishedUpdatePort() {

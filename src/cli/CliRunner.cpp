@@ -14,9 +14,12 @@
 #include "cli/PatternCommand.h"
 #include "cli/PortsCommand.h"
 #include "cli/ScanRecord.h"
+#include "cli/StandardOutput.h"
 #include "cli/StoppableClock.h"
 #include "platform/DeviceNames.h"
 #include "platform/Format.h"
+#include "platform/LocalFile.h"
+#include "platform/ProgramDirectory.h"
 #ifdef _WIN32
 #include "platform/win32/RegistrySettingsStore.h"
 #include "platform/win32/Win32NamedMutex.h"
@@ -29,6 +32,7 @@
 #include "platform/qt/QtSettingsStore.h"
 #endif
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <sys/stat.h>
@@ -298,42 +302,94 @@ void DescribeNotFound(const CliOptions& o, CDaxtoolDlg& dlg, const DeviceNames& 
     dlg.m_strStatus = "No transporter found" + status;
 }
 
+// The files the command reads, which --trace must not name: emptying one for the trace would
+// destroy it before it is read.
+std::vector<std::string> InputFiles(const CliOptions& o) {
+    std::vector<std::string> files;
+    if (o.command == "flash")
+        files.push_back(o.flashFile);
+    // A Morrane printer's offset marks.
+    for (const char* family : {"Mo", "Mo2", "Mo3"})
+        for (const char* colour : {"CMY", "MONO"})
+            files.push_back(ProgramDirectory() + Format("%sAlign%s.prn", family, colour));
+#ifndef _WIN32
+    files.push_back(QtSettingsStore::DefaultPath());
+#endif
+    return files;
+}
+
+// --trace names a file of its own: not one the command reads, not something else than a
+// regular file. Empty when it does.
+std::string CheckTracePath(const CliOptions& o) {
+    if (!o.traceFile)
+        return {};
+    for (const std::string& input : InputFiles(o))
+        if (IsSameFile(*o.traceFile, input))
+            return "--trace " + *o.traceFile + " is " + input +
+                   ", which this command reads; give the trace a file of its own";
+    if (const std::string kind = NotARegularFile(*o.traceFile); !kind.empty())
+        return "--trace " + *o.traceFile + " is " + kind + "; give the trace a regular file";
+    return {};
+}
+
+// The end of every run that printed a report: output that was lost is a failure (1, unless the
+// run already failed otherwise), said on stderr.
+int FinishRun(int status, FileTrace* trace) {
+    std::string why;
+    if (trace && !trace->Close(why)) {
+        std::fprintf(stderr, "%s\n", why.c_str());
+        if (status == kExitDone)
+            status = kExitFailed;
+    }
+    if (!StandardOutput::Finish(why)) {
+        std::fprintf(stderr, "%s\n", why.c_str());
+        if (status == kExitDone)
+            status = kExitFailed;
+    }
+    return status;
+}
+
 } // namespace
 
 int RunCli(int argc, char** argv) {
+    // Before anything is opened, so no file or port takes the number of a closed stdout.
+    StandardOutput::Protect();
+#ifndef _WIN32
+    // A trace that reaches the file-size limit fails its write, and says so; the signal would
+    // end the program in the middle of whatever it does to the device.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     CDaxtoolApp app;
     CliOptions o;
     // The version text is needed before the options are checked (--version).
     app.ReadStartupOptions("", ReadVersionBlock());
     if (auto exit = ParseCliOptions(argc, argv, app.VersionReport("daxtool-cli"), o))
-        return *exit;
+        return FinishRun(*exit, nullptr);
     app.ReadStartupOptions(o.commandLine, ReadVersionBlock());
     // Drawing a pattern touches no device, so it may run beside another copy.
     if (o.command == "pattern")
-        return RunPatternCommand(o.patternName, o.pngFile, o.json, stdout, stderr);
+        return FinishRun(RunPatternCommand(o.patternName, o.pngFile, o.json, stdout, stderr),
+                         nullptr);
 
     DeviceNames names(DeviceEnvironment::fromProcess(), o.deviceDir);
     if (o.command == "ports") {
         // Opens no device, so it runs beside a copy that holds the ports.
         PrintPorts(names, o.json, stdout);
-        return kExitDone;
+        return FinishRun(kExitDone, nullptr);
     }
 
     StoppableClock clock;
+    // Opened once every option is known to be good.
     std::unique_ptr<FileTrace> file;
-    if (o.traceFile) {
+    if (o.traceFile)
         file = std::make_unique<FileTrace>(*o.traceFile, clock, [&names](const std::string& path) {
             return names.resolvePath(path).value_or("");
         });
-        if (!file->IsOpen()) {
-            std::fprintf(stderr, "Unable to write the trace file %s\n", o.traceFile->c_str());
-            return kExitUsage;
-        }
-    }
     ScanRecord record(file.get());
     SystemSerialDevices serial(names);
     SystemSettings settings;
     CliView view;
+    view.SetTrace(file.get());
     clock.SetStopCheck([&view] { return view.StopRequested(); });
     DialogContext context(serial, clock, settings);
     app.FillDialogContext(context);
@@ -349,20 +405,41 @@ int RunCli(int argc, char** argv) {
         else
             report.PrintHuman(stdout, o.command == "scan");
     };
-
-    // Bad values end the run before any port is opened or setting written.
-    if (const std::string why = CheckOptions(o, dlg, view); !why.empty()) {
+    // A refusal before any port is opened: the reason on stderr and as the report's status.
+    auto refuse = [&](const std::string& why, int status) {
         dlg.m_strStatus = why;
         report.SetNoPort();
         print();
-        return kExitUsage;
+        return FinishRun(status, nullptr);
+    };
+
+    // Bad values end the run before any port is opened or setting written.
+    if (const std::string why = CheckOptions(o, dlg, view); !why.empty())
+        return refuse(why, kExitUsage);
+    if (const std::string why = CheckTracePath(o); !why.empty()) {
+        std::fprintf(stderr, "%s\n", why.c_str());
+        return refuse(why, kExitUsage);
+    }
+#ifndef _WIN32
+    // A settings file that is no file: nothing of it was read, and nothing would be kept.
+    if (!settings.Problem().empty()) {
+        std::fprintf(stderr, "%s\n", settings.Problem().c_str());
+        return refuse(settings.Problem(), kExitFailed);
+    }
+#endif
+    if (file) {
+        std::string why;
+        if (!file->Open(why)) {
+            std::fprintf(stderr, "%s\n", why.c_str());
+            return refuse(why, kExitUsage);
+        }
     }
 
     SystemMutexes mutexes;
     std::string refusal;
     if (!app.AcquireInstance(mutexes, refusal)) {
         std::fprintf(stderr, "%s\n", refusal.c_str());
-        return kExitRefused;
+        return FinishRun(kExitRefused, file.get());
     }
     if (const std::string& warning = app.GetGuardWarning(); !warning.empty()) {
         std::fprintf(stderr, "%s\n", warning.c_str());
@@ -389,7 +466,7 @@ int RunCli(int argc, char** argv) {
         report.SetCalibration(&calibration);
     print();
     dlg.OnClose();
-    return status;
+    return FinishRun(status, file.get());
 }
 
 } // namespace dax

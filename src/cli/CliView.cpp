@@ -72,6 +72,14 @@ MessageBoxResult CliView::MessageBox(const std::string& text, MessageBoxType typ
     return PanelView::MessageBox(text, type);
 }
 
+void CliView::SettingNotSaved(const std::string& text) {
+    ClearProgress();
+    std::fprintf(m_err, "Warning: %s\n", text.c_str());
+    std::fflush(m_err);
+    if (m_trace)
+        m_trace->Note("warning: " + text);
+}
+
 void CliView::Beep() {
     if (m_bTerminal) {
         std::fputc('\a', m_err);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/PanelView.h"
+#include "cli/FileTrace.h"
 #include "cli/ProgrammingSignals.h"
 
 #include <cstdio>
@@ -35,6 +36,10 @@ public:
     // Clears the progress line before the report is printed.
     void ClearProgress();
 
+    // A setting that could not be kept: a warning on stderr, and a note in the trace.
+    void SettingNotSaved(const std::string& text) override;
+    void SetTrace(FileTrace* trace) { m_trace = trace; }
+
 private:
     void Progress(const std::string& text);
     void DownloadProgress(const std::string& status);
@@ -44,6 +49,7 @@ private:
     bool m_bProgressShown = false;
     std::string m_strFile;
     ProgrammingSignals m_signals;
+    FileTrace* m_trace = nullptr;
 };
 
 } // namespace dax

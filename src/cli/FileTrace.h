@@ -14,13 +14,22 @@ namespace dax {
 // one line per block sent or received, the bytes in hex and as text.
 class FileTrace : public PortTrace {
 public:
-    // `nodeOf` gives the node a Windows device path resolves to ("" when none).
+    // `nodeOf` gives the node a Windows device path resolves to ("" when none). Nothing is
+    // opened yet: the options are checked first, and until Open() events go nowhere.
     FileTrace(const std::string& path, const Clock& clock,
               std::function<std::string(const std::string&)> nodeOf = {});
     ~FileTrace() override;
     FileTrace(const FileTrace&) = delete;
     FileTrace& operator=(const FileTrace&) = delete;
+
+    // Creates or empties the file. Only a regular file is written: anything else at the path
+    // (a FIFO would hold the program, a device would take the lines) is refused. False with the
+    // reason, naming the path.
+    bool Open(std::string& error);
     bool IsOpen() const { return m_file != nullptr; }
+    // Closes the file. False with the reason when a line could not be written or the close
+    // failed (a full disk, the file-size limit): the trace is incomplete.
+    bool Close(std::string& error);
 
     void sent(const uint8_t* data, size_t length) override { Line('>', data, length); }
     void received(const uint8_t* data, size_t length) override { Line('<', data, length); }
@@ -34,7 +43,12 @@ private:
     void Line(char direction, const uint8_t* data, size_t length);
     void Event(const std::string& text);
 
-    std::FILE* m_file;
+    // Notes the first failed write; later lines are not attempted.
+    void Check(bool written);
+
+    std::string m_strPath;
+    std::FILE* m_file = nullptr;
+    int m_nWriteError = 0; // errno of the first failed write
     const Clock& m_clock;
     uint64_t m_start;
     std::function<std::string(const std::string&)> m_nodeOf;

@@ -11,7 +11,9 @@ public:
     virtual ~SettingsStore() = default;
     virtual int32_t GetInt(const std::string& section, const std::string& value,
                            int32_t defaultValue) = 0;
-    virtual void WriteInt(const std::string& section, const std::string& value, int32_t data) = 0;
+    // False when the value could not be kept; WriteError() then says where and why.
+    virtual bool WriteInt(const std::string& section, const std::string& value, int32_t data) = 0;
+    virtual std::string WriteError() const { return {}; }
 };
 
 } // namespace dax

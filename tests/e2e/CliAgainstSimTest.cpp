@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using daxtest::Background;
@@ -130,9 +131,31 @@ TEST_F(CliAgainstSim, BadValuesAreRefusedBeforeAnyPortOpens) {
     EXPECT_EQ(r.exitCode, 64);
     EXPECT_NE(r.err.find("mailbox-test needs -Test1"), std::string::npos) << r.err;
 
+    // --trace is checked with the other options and names a regular file of its own: never
+    // one the command reads, never a FIFO that would hold the run.
+    const std::string image = TransporterImage(9000);
+    const std::string fw = WriteFile("fw.bin", image);
+    r = Cli({"--trace", fw, "flash", fw});
+    EXPECT_EQ(r.exitCode, 64);
+    EXPECT_NE(r.err.find("--trace " + fw + " is " + fw + ", which this command reads"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(daxtest::ReadFile(fw), image);
+    const std::string trace = dir.Path() + "/trace.txt";
+    EXPECT_EQ(Cli({"--trace", trace, "set-params", "--beeps", "10"}).exitCode, 64);
+    EXPECT_FALSE(std::filesystem::exists(trace));
+    const std::string fifo = dir.Path() + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    r = Cli({"--trace", fifo, "info"}, 20000);
+    EXPECT_EQ(r.exitCode, 64);
+    EXPECT_NE(r.err.find("--trace " + fifo + " is a FIFO"), std::string::npos) << r.err;
+
     EXPECT_TRUE(LogValues("rx", "bytes").empty()); // no port was opened
     EXPECT_EQ(Settings(), "");                     // nor a setting written
     EXPECT_EQ(Cli({"--port", "0", "info"}).exitCode, 64);
+    WriteSettings("[Last%20Good]\nFirst%20Port=1\n");
+    EXPECT_EQ(Cli({"--trace", SettingsPath(), "info"}).exitCode, 64);
+    EXPECT_EQ(Settings(), "[Last%20Good]\nFirst%20Port=1\n");
 }
 
 TEST_F(CliAgainstSim, GlobalOptionsGoAnywhereAndWrongNamesAreAnsweredWithTheNearest) {
@@ -230,6 +253,14 @@ TEST_F(CliAgainstSim, RefusesToStartBesideAnotherCopyOrTheJobServer) {
         EXPECT_NE(r.out.find("COM1: " + simNode), std::string::npos) << r.out;
         close(fd);
     }
+    // Something planted at a lock's path is no running copy: the refusal names it.
+    const std::string planted = dir.Path() + "/Kvx_DaxtoolIsLaunchedMutex.lock";
+    ASSERT_EQ(unlink(planted.c_str()), 0);
+    ASSERT_EQ(mkfifo(planted.c_str(), 0600), 0);
+    RunResult r = Cli({"info"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err, "Daxtool cannot start: " + planted +
+                         " is a FIFO; it is no lock of a running copy: remove it\n");
     EXPECT_TRUE(Commands().empty()); // nothing was opened
 }
 
@@ -246,6 +277,64 @@ TEST_F(CliAgainstSim, ALockThatCannotBeMadeOnlyWarnsOnce) {
     EXPECT_EQ(r.err.find(warning, r.err.find(warning) + 1), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_NE(daxtest::ReadFile(trace).find("* " + warning), std::string::npos);
+}
+
+TEST_F(CliAgainstSim, SettingsThatAreNoFileOrCannotBeKeptAreSaid) {
+    StartSim("basic");
+    // A FIFO would hold the program before anything happens: refused, naming it.
+    std::filesystem::create_directories(dir.Path() + "/config/Korvix");
+    ASSERT_EQ(mkfifo(SettingsPath().c_str(), 0600), 0);
+    RunResult r = Cli({"info"}, 20000);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("The settings file " + SettingsPath() + " is a FIFO"), std::string::npos)
+        << r.err;
+    EXPECT_TRUE(Commands().empty());
+
+    // Settings that cannot be kept (their folder is a file): each write says so on stderr and
+    // in the trace, the marker of a firmware download under way among them.
+    std::filesystem::remove_all(dir.Path() + "/config");
+    WriteFile("config", "not a folder");
+    const std::string trace = dir.Path() + "/trace.txt";
+    r = Cli({"--trace", trace, "flash", WriteFile("fw.bin", TransporterImage(9000))});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    for (const char* setting :
+         {"Firmware Update/Unfinished Port", "Last Good/Baud Rate", "Last Good/First Port"}) {
+        EXPECT_NE(r.err.find(std::string("Warning: Unable to save the setting ") + setting),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(daxtest::ReadFile(trace).find(
+                      std::string("* warning: Unable to save the setting ") + setting),
+                  std::string::npos);
+    }
+}
+
+TEST_F(CliAgainstSim, OutputThatCannotBeWrittenIsAFailure) {
+    StartSim("basic");
+    // The run through a shell that sets up its output first.
+    auto shell = [&](const std::string& script, const std::vector<std::string>& args) {
+        std::vector<std::string> argv = {
+            "/bin/sh", "-c", script, "sh", DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return daxtest::Run(argv, Env());
+    };
+    RunResult r = shell("exec \"$@\" >/dev/full", {"scan"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Unable to write the output: No space left on device"), std::string::npos)
+        << r.err;
+    // A closed stdout: the report goes nowhere, and not into a port or file opened meanwhile.
+    const std::string trace = dir.Path() + "/trace.txt";
+    r = shell("exec \"$@\" >&-", {"--trace", trace, "scan"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Unable to write the output: Bad file descriptor"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(daxtest::ReadFile(trace).find("status:"), std::string::npos);
+    // A trace cut short by the file-size limit.
+    r = shell("ulimit -f 1 && exec \"$@\"", {"--trace", trace, "scan"});
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.err.find("Unable to write the trace file " + trace + ": File too large"),
+              std::string::npos)
+        << r.err;
+    EXPECT_LE(std::filesystem::file_size(trace), 1024u);
 }
 
 TEST_F(CliAgainstSim, TraceShowsThePortsLifeAndEveryByteBothWays) {

@@ -15,12 +15,19 @@ public:
         auto it = values.find({section, value});
         return it == values.end() ? defaultValue : it->second;
     }
-    void WriteInt(const std::string& section, const std::string& value, int32_t data) override {
-        values[{section, value}] = data;
+    bool WriteInt(const std::string& section, const std::string& value, int32_t data) override {
         writes++;
+        if (readOnly)
+            return false;
+        values[{section, value}] = data;
+        return true;
+    }
+    std::string WriteError() const override {
+        return readOnly ? "the settings file is read-only" : "";
     }
     std::map<std::pair<std::string, std::string>, int32_t> values;
     int writes = 0;
+    bool readOnly = false; // every write fails
 };
 
 } // namespace dax

@@ -21,17 +21,24 @@ int32_t RegistrySettingsStore::GetInt(const std::string& section, const std::str
     return static_cast<int32_t>(data);
 }
 
-void RegistrySettingsStore::WriteInt(const std::string& section, const std::string& value,
+bool RegistrySettingsStore::WriteInt(const std::string& section, const std::string& value,
                                      int32_t data) {
     HKEY key = nullptr;
     const std::string path = m_strKey + "\\" + section;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return;
-    const DWORD dword = static_cast<DWORD>(data);
-    ::RegSetValueExA(key, value.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dword),
-                     sizeof dword);
-    ::RegCloseKey(key);
+    LONG rc = ::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
+                                REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key, nullptr);
+    if (rc == ERROR_SUCCESS) {
+        const DWORD dword = static_cast<DWORD>(data);
+        rc = ::RegSetValueExA(key, value.c_str(), 0, REG_DWORD,
+                              reinterpret_cast<const BYTE*>(&dword), sizeof dword);
+        ::RegCloseKey(key);
+    }
+    if (rc == ERROR_SUCCESS) {
+        m_strWriteError.clear();
+        return true;
+    }
+    m_strWriteError = "HKEY_CURRENT_USER\\" + path + ": registry error " + std::to_string(rc);
+    return false;
 }
 
 } // namespace dax

@@ -16,14 +16,15 @@ public:
     explicit RegistrySettingsStore(std::string key = kDefaultKey) : m_strKey(std::move(key)) {}
     int32_t GetInt(const std::string& section, const std::string& value,
                    int32_t defaultValue) override;
-    // Creates the keys as needed; a write the registry refuses is lost, as a setting that could
-    // not be kept.
-    void WriteInt(const std::string& section, const std::string& value, int32_t data) override;
+    // Creates the keys as needed; false when the registry refuses.
+    bool WriteInt(const std::string& section, const std::string& value, int32_t data) override;
+    std::string WriteError() const override { return m_strWriteError; }
 
     const std::string& key() const { return m_strKey; }
 
 private:
     std::string m_strKey;
+    std::string m_strWriteError;
 };
 
 } // namespace dax

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <cstdio>
 
 namespace dax {
 
@@ -131,7 +132,35 @@ bool DaxtoolWindow::OpenFileDialog(const std::string& title, const std::string& 
     return m_prompter.OpenFile(BoxParent(), title, filterName, pattern, path);
 }
 
+void DaxtoolWindow::SetControlText(int id, const std::string& text) {
+    if (id != IDC_STATUS) {
+        ControlView::SetControlText(id, text);
+        return;
+    }
+    m_strStatus = text;
+    ControlView::SetControlText(
+        id, m_strSettingNote.empty()
+                ? text
+                : (text.empty() ? m_strSettingNote : text + " - " + m_strSettingNote));
+}
+
+std::string DaxtoolWindow::GetControlText(int id) {
+    return id == IDC_STATUS ? m_strStatus : ControlView::GetControlText(id);
+}
+
+void DaxtoolWindow::SettingNotSaved(const std::string& text) {
+    // Also for the log of a session: a window may be closing when it happens.
+    std::fprintf(stderr, "daxtool: %s\n", text.c_str());
+    m_strSettingNote = text;
+    SetControlText(IDC_STATUS, m_strStatus);
+}
+
 void DaxtoolWindow::SetWaitCursor(bool wait) {
+    // A command starts: the note of the last one has been seen.
+    if (wait && !m_strSettingNote.empty()) {
+        m_strSettingNote.clear();
+        SetControlText(IDC_STATUS, m_strStatus);
+    }
     if (wait == m_bWaitCursor)
         return;
     m_bWaitCursor = wait;

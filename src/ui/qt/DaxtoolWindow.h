@@ -31,6 +31,11 @@ public:
     void reject() override {}
 
     // DialogView, beyond the controls of ControlView
+    // The status shows a setting that could not be kept after the command's own text, until the
+    // next command starts.
+    void SetControlText(int id, const std::string& text) override;
+    std::string GetControlText(int id) override;
+    void SettingNotSaved(const std::string& text) override;
     void SetComboItems(int id, const std::vector<std::string>& items) override;
     void SetComboSelection(int id, int index) override;
     int GetComboSelection(int id) override;
@@ -78,6 +83,8 @@ private:
     HelpPopup m_popup;
     std::unique_ptr<WaitBox> m_waitBox;
     bool m_bWaitCursor = false;
+    std::string m_strStatus;      // the dialog's status, without the note
+    std::string m_strSettingNote; // a setting that could not be kept
     std::unique_ptr<CDaxtoolDlg> m_dlg;
 };
 

@@ -52,6 +52,14 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName("daxtool");
     QtPrompter boxes;
 
+    // A settings file that is no file (a FIFO would hold the program here) ends the start.
+    QtSettingsStore settings;
+    if (!settings.Problem().empty()) {
+        std::fprintf(stderr, "daxtool: %s\n", settings.Problem().c_str());
+        boxes.MessageBox(nullptr, settings.Problem(), MessageBoxType::Ok);
+        return 1;
+    }
+
     CDaxtoolApp app;
     PosixNamedMutexFactory mutexes;
     std::string refusal;
@@ -65,7 +73,6 @@ int main(int argc, char** argv) {
 
     RealClock clock;
     PosixSerialDeviceFactory serial{DeviceNames()};
-    QtSettingsStore settings;
     DialogContext context(serial, clock, settings);
     app.FillDialogContext(context);
     PosixPrinterDevices printers{DeviceNames()};
