@@ -241,12 +241,12 @@ TEST_F(VelmoraPrint, MorraneOffsetMarksComeFromTheAlignmentFileBesideTheProgram)
 
     // Only a regular file of a print job's size is read: nothing waits on a FIFO, nothing reads
     // a device or a huge file into memory.
-    const std::filesystem::path file = dir / "Mo3AlignMONO.prn";
     std::filesystem::resize_file(dir / "Mo3AlignCMY.prn", CVelmora::kMaxAlignmentFileBytes + 1);
     t.ElementValue(270, 21);
     EXPECT_EQ(v->GetPattern(3, &data), 0u);
     EXPECT_NE(v->GetErrorText().find("Mo3AlignCMY.prn is too large"), std::string::npos);
 #ifndef _WIN32
+    const std::filesystem::path file = dir / "Mo3AlignMONO.prn";
     t.ElementValue(270, 22);
     ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
     EXPECT_EQ(v->GetPattern(3, &data), 0u);

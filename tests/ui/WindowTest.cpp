@@ -249,6 +249,31 @@ TEST(Window, EnterAndEscapeNeverClose) {
     EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 3);
 }
 
+TEST(Window, ASettingThatCannotBeKeptIsShownBesideTheStatusUntilTheNextCommand) {
+    WindowRig rig;
+    ScriptedTransporter& t = rig.Attach(2, General());
+    DaxtoolWindow& w = rig.Start();
+    auto status = [&] { return rig.Get<QLineEdit>(IDC_STATUS)->text().toStdString(); };
+    w.Dialog().m_strStatus = "Parameter update succeeded";
+    w.Dialog().UpdateData(false);
+    w.SettingNotSaved("Unable to save the setting Firmware Update/Unfinished Port");
+    EXPECT_EQ(status(), "Parameter update succeeded - Unable to save the setting Firmware "
+                        "Update/Unfinished Port");
+    EXPECT_EQ(w.GetControlText(IDC_STATUS), "Parameter update succeeded");
+    rig.Click(IDC_PRINT_GRID);
+    EXPECT_EQ(status(), kPrintingCompleted);
+    EXPECT_GT(t.printed.size(), 0u);
+
+    // The close sequence's settings, where the store refuses them.
+    rig.settings.readOnly = true;
+    rig.Click(IDC_EXIT);
+    EXPECT_TRUE(w.Dialog().IsEnded());
+    EXPECT_NE(status().find("Unable to save the setting Last Good/First Port: the settings file "
+                            "is read-only"),
+              std::string::npos)
+        << status();
+}
+
 TEST(Window, ACloseRequestDuringAnOperationWaitsForItsEnd) {
     WindowRig rig;
     ScriptedTransporter& t = rig.Attach(2, General());
