@@ -302,13 +302,12 @@ void DescribeNotFound(const CliOptions& o, CDaxtoolDlg& dlg, const DeviceNames& 
     dlg.m_strStatus = "No transporter found" + status;
 }
 
-// The files the command reads, which --trace must not name: emptying one for the trace would
-// destroy it before it is read.
+// The files a command reads (the flash file, the alignment files of the offset marks, the
+// settings), which --trace must not name: emptying one for the trace would destroy it.
 std::vector<std::string> InputFiles(const CliOptions& o) {
     std::vector<std::string> files;
     if (o.command == "flash")
         files.push_back(o.flashFile);
-    // A Morrane printer's offset marks.
     for (const char* family : {"Mo", "Mo2", "Mo3"})
         for (const char* colour : {"CMY", "MONO"})
             files.push_back(ProgramDirectory() + Format("%sAlign%s.prn", family, colour));
@@ -318,8 +317,8 @@ std::vector<std::string> InputFiles(const CliOptions& o) {
     return files;
 }
 
-// --trace names a file of its own: not one the command reads, not something else than a
-// regular file. Empty when it does.
+// --trace names a regular file of its own, none that the command reads. Empty when it does,
+// else the refusal.
 std::string CheckTracePath(const CliOptions& o) {
     if (!o.traceFile)
         return {};

@@ -53,8 +53,9 @@ NamedMutex::Result PosixNamedMutex::deny(const std::string& what) {
 }
 
 NamedMutex::Result PosixNamedMutex::create(const std::string& name) {
-    const bool shared = !isPrivateDirectory(m_strDirectory);
-    return take(fileNameFor(name) + (shared ? "-" + std::to_string(::geteuid()) : ""), false);
+    const bool everyoneWrites = !isPrivateDirectory(m_strDirectory);
+    return take(fileNameFor(name) + (everyoneWrites ? "-" + std::to_string(::geteuid()) : ""),
+                false);
 }
 
 NamedMutex::Result PosixNamedMutex::createShared(const std::string& name) {
@@ -86,7 +87,7 @@ NamedMutex::Result PosixNamedMutex::take(const std::string& fileName, bool share
             return deny("is a symbolic link");
         return fail(Result::OtherError, err);
     }
-    struct stat st;
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return deny(S_ISDIR(st.st_mode)    ? "is a directory"
