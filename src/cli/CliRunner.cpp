@@ -15,6 +15,7 @@
 #include "cli/PortsCommand.h"
 #include "cli/ScanRecord.h"
 #include "cli/StoppableClock.h"
+#include "cli/TracedPrinterDevices.h"
 #include "platform/DeviceNames.h"
 #include "platform/Format.h"
 #ifdef _WIN32
@@ -340,6 +341,11 @@ int RunCli(int argc, char** argv) {
     context.trace = &record;
     SystemPrinterDevices printers(names);
     context.printerDevices = &printers;
+    std::unique_ptr<TracedPrinterDevices> tracedPrinters;
+    if (file) {
+        tracedPrinters = std::make_unique<TracedPrinterDevices>(printers, *file);
+        context.printerDevices = tracedPrinters.get();
+    }
     CDaxtoolDlg dlg(context, view);
     CliReport report(dlg, view, names);
     auto print = [&] {
