@@ -132,7 +132,7 @@ private:
     void PumpMessages() override;
     void ShowMessage(const std::string& text) override;
     bool AskRetryCancel(const std::string& text) override;
-    bool StopRequested() override { return m_bCloseRequested || m_bEnded; }
+    bool CloseRequested() override { return m_bCloseRequested || m_bEnded; }
 
     // Sets the busy flag and the wait cursor for one command; a close request that came in
     // meanwhile runs when the command ends.

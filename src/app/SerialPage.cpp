@@ -103,7 +103,7 @@ bool CDaxtoolDlg::SaveAndWaitForTransporter() {
     m_ctx.clock.sleep(kAfterComebackWaitMs);
     if (!back) {
         // Reading back now would only empty the fields; say what is known instead.
-        SetStatus(kNoComeback);
+        SetStatus(CTransporter::kNoAnswerAfterRestart);
         UpdateData(false);
     }
     return back;

@@ -19,6 +19,9 @@ public:
     static constexpr uint32_t kPrintWaitPollMs = 1000;
     // Time-out of each status poll of WaitPrintComplete, so a silent link cannot hang it.
     static constexpr int kPrintWaitSenseSeconds = 10;
+    // Settings were sent and the transporter restarted to take them, but nothing answered after.
+    static constexpr char kNoAnswerAfterRestart[] =
+        "Settings sent, but the transporter did not answer after its restart";
 
     CTransporter(Clock& clock, Interaction& interaction);
     virtual ~CTransporter();

@@ -230,7 +230,7 @@ TEST_F(HalcyraFlow, PrinterBsSerialAndTheStoreThatWaitsForTheRestart) {
     // A transporter that stays silent after its restart did not confirm anything.
     t.silentSenses = 100;
     EXPECT_FALSE(h->SaveSettings(false));
-    EXPECT_EQ(h->GetErrorText(), CVelmora::kSaveSettingsNoAnswer);
+    EXPECT_EQ(h->GetErrorText(), CTransporter::kNoAnswerAfterRestart);
     // A refused store is no save, and no restart follows to drop the values.
     t.silentSenses = 0;
     t.refusals["!h1261C"] = {16, 0};
