@@ -2,6 +2,7 @@
 #include "app/CDaxtoolDlg.h"
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
+#include "devices/Answers.h"
 #include "devices/Commands.h"
 #include "devices/RecogniseTransporter.h"
 #include "platform/Format.h"
@@ -17,15 +18,6 @@ constexpr uint32_t kInquiryBufferSize = 103;
 constexpr uint32_t kMaxIdentification = kInquiryBufferSize - kInquiryHeadLength;
 constexpr uint32_t kProbeReadTimeoutMs = 1000;
 constexpr int kDefaultRate = 9600; // "COM Params"/"Baud" when absent or not a transporter rate
-
-// The length of the identification that follows the inquiry head: the digits from byte 4 up
-// to the first non-digit.
-uint32_t IdentificationLength(const uint8_t* head) {
-    uint32_t n = 0;
-    for (uint32_t i = 4; i < kInquiryHeadLength && head[i] >= '0' && head[i] <= '9'; ++i)
-        n = n * 10 + uint32_t(head[i] - '0');
-    return n;
-}
 
 } // namespace
 
@@ -74,13 +66,17 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
         const std::string inquiry = Command(kCmdInquiry);
         if (m_pPort->Exchange(inquiry.data(), uint32_t(inquiry.size()), answer, kInquiryHeadLength,
                               kInquirySeconds)) {
-            // The count is kept as received; the read is bounded by the buffer.
-            const uint32_t n = IdentificationLength(answer);
-            m_pPort->Read(answer + kInquiryHeadLength, std::min(n, kMaxIdentification));
-            m_pTransporter = RecogniseTransporter(answer, n, m_pPort.get(), m_ctx.clock, *this,
-                                                  {m_ctx.printerDevices, m_ctx.programDirectory});
-            if (m_pTransporter)
-                break;
+            // A head without its count is no transporter's answer: the next rate is tried.
+            uint32_t n = 0;
+            if (ParseInquiryHead(answer, kInquiryHeadLength, n)) {
+                // The count is kept as received; the read is bounded by the buffer.
+                m_pPort->Read(answer + kInquiryHeadLength, std::min(n, kMaxIdentification));
+                m_pTransporter =
+                    RecogniseTransporter(answer, n, m_pPort.get(), m_ctx.clock, *this,
+                                         {m_ctx.printerDevices, m_ctx.programDirectory});
+                if (m_pTransporter)
+                    break;
+            }
         } else if (m_pPort->GetErrorCode() == kSerialCtsOff) {
             return FailProbe(WithUnfinishedUpdate("CTS is off", m_nPort));
         }
