@@ -24,6 +24,7 @@ constexpr int kDefaultRate = 9600; // "COM Params"/"Baud" when absent or not a t
 bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     DropDevice();
     m_bSerialsRead = false;
+    m_bParamsRead = false;
     m_strPortPath = Format("\\\\.\\COM%d", m_nPort);
     if (m_nBaud == kNoRate) {
         m_nBaud = m_ctx.settings.GetInt(kSectionComParams, kValueBaud, kDefaultRate);
@@ -86,7 +87,8 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
             if (!tried[i])
                 next = i;
         if (next < 0)
-            return FailProbe(WithUnfinishedUpdate(kNoTransporterFound, m_nPort));
+            return FailProbe(WithUnfinishedUpdate(kNoTransporterFound, m_nPort),
+                             CommandOutcome::NotFound);
         if (!m_pPort->ChangeBaudRate(uint32_t(kRates[next]))) {
             // The third text is the dialog's own, rate and all.
             const int shown = kRates[next] == 115200 ? 115300 : kRates[next];
@@ -101,7 +103,7 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     if (m_nPort == UnfinishedUpdatePort())
         RememberUnfinishedUpdate(0); // it answers: whatever the update left, it is not stuck
     AddPortItem(m_nPort);
-    SetStatus("");
+    SetSucceeded("");
     m_strBaudText = Format("Current Baud Rate: %d", m_nBaud);
     SetControlsAfterScan();
     FillSerialPage();
@@ -114,9 +116,10 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     return true;
 }
 
-bool CDaxtoolDlg::FailProbe(const std::string& reason) {
+bool CDaxtoolDlg::FailProbe(const std::string& reason, CommandOutcome outcome) {
     // Shown at once: the Status field must not keep the last progress text.
     SetStatus(reason);
+    m_outcome = outcome;
     UpdateData(false);
     DisableControlsAfterFailure();
     return false;
@@ -141,6 +144,7 @@ bool CDaxtoolDlg::ScanAllPorts() {
         if (ScanPort(false))
             return true;
     m_nPort = 1;
+    m_outcome = CommandOutcome::NotFound;
     ReportUnfinishedUpdate();
     return false;
 }
@@ -163,6 +167,7 @@ void CDaxtoolDlg::StartupScan() {
         if (ScanPort(true))
             return;
     m_nPort = first;
+    m_outcome = CommandOutcome::NotFound;
     ReportUnfinishedUpdate();
 }
 

@@ -114,6 +114,9 @@ public:
     // A failed BeginFlash whose command may have been taken: its answer was lost or unreadable
     // and nothing answered after it, so the device may be waiting for image data.
     bool m_bProgrammingStateUnknown = false;
+    // The last GetSerialNumbers was refused without asking: this firmware keeps no serial
+    // numbers (OTP, too old), which is no failed read.
+    bool m_bNoSerialNumbersKept = false;
 
 protected:
     Clock& m_clock;
