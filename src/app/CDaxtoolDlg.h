@@ -177,6 +177,8 @@ private:
     // that a later run that finds nothing there can say why.
     void RememberUnfinishedUpdate(int port);
     int UnfinishedUpdatePort();
+    // COMn answered a probe: an update left unfinished there is forgotten.
+    void UnfinishedUpdateAnswered(int port);
     // A probe's failure text, with the warning when that port's firmware update did not finish.
     std::string WithUnfinishedUpdate(const std::string& reason, int port);
     // After a scan of every port found nothing.

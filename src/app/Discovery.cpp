@@ -100,8 +100,7 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     }
 
     m_pTransporter->Initialize();
-    if (m_nPort == UnfinishedUpdatePort())
-        RememberUnfinishedUpdate(0); // it answers: whatever the update left, it is not stuck
+    UnfinishedUpdateAnswered(m_nPort);
     AddPortItem(m_nPort);
     SetSucceeded("");
     m_strBaudText = Format("Current Baud Rate: %d", m_nBaud);
@@ -147,12 +146,6 @@ bool CDaxtoolDlg::ScanAllPorts() {
     m_outcome = CommandOutcome::NotFound;
     ReportUnfinishedUpdate();
     return false;
-}
-
-void CDaxtoolDlg::ReportUnfinishedUpdate() {
-    // The last port's reason would hide why the transporter may not answer anywhere.
-    if (const int port = UnfinishedUpdatePort())
-        SetStatus(WithUnfinishedUpdate(kNoTransporterFound, port));
 }
 
 void CDaxtoolDlg::StartupScan() {
