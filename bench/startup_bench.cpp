@@ -4,6 +4,7 @@
 //     answer and the pauses it mandates (the simulator's pseudo-terminal carries bytes at no
 //     line rate, so the bytes' own time is shown but not counted);
 //  2. a start-up scan of all 256 port numbers with none present.
+// With --check (CI runs it so) only what the two runs found is judged, never their time.
 #include "app/CDaxtoolDlg.h"
 #include "app/DialogStrings.h"
 #include "app/PanelView.h"
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <string>
 
 using namespace dax;
 
@@ -98,7 +100,8 @@ DeviceNames NamesFor(const std::string& dir) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const bool check = argc > 1 && std::string(argv[1]) == "--check";
     daxtest::TempDir tmp;
     const std::string devDir = tmp.Path() + "/dev";
     constexpr int kRate = 38400;
@@ -123,8 +126,9 @@ int main() {
         const double t0 = NowMs();
         dlg.OnInitDialog(true);
         const double elapsed = NowMs() - t0;
-        if (!dlg.GetTransporter()) {
-            std::fprintf(stderr, "no transporter found: %s\n", dlg.m_strStatus.c_str());
+        if (!dlg.GetTransporter() || !dlg.SerialNumbersRead() || dlg.PageReadFailed()) {
+            std::fprintf(stderr, "no transporter found, or its page not read: %s\n",
+                         dlg.m_strStatus.c_str());
             return 1;
         }
         const double drains = double(factory.counts["drains"]);
@@ -136,7 +140,7 @@ int main() {
                     "(target <= 1.2)\n",
                     elapsed, floor, drains, static_cast<unsigned long long>(clock.slept), wire,
                     ratio);
-        if (ratio > 1.2)
+        if (ratio > 1.2 && !check)
             status = 1;
     }
     {
@@ -150,7 +154,9 @@ int main() {
         const double elapsed = NowMs() - t0;
         std::printf("start-up scan of 256 absent ports: %.2f ms (target < 50 ms); found: %s\n",
                     elapsed, dlg.GetTransporter() ? "yes" : "nothing");
-        if (elapsed >= 50.0)
+        if (dlg.GetTransporter() || dlg.LastOutcome() != CommandOutcome::NotFound)
+            status = 1;
+        if (elapsed >= 50.0 && !check)
             status = 1;
     }
     return status;

@@ -10,6 +10,8 @@ public:
     explicit BusyScope(CDaxtoolDlg& dlg, bool waitCursor = true)
         : m_dlg(dlg), m_bCursor(waitCursor) {
         m_dlg.m_bBusy = true;
+        // Whatever way the command ends, it has failed unless it reaches its success.
+        m_dlg.m_outcome = CommandOutcome::Failed;
         if (m_bCursor)
             m_dlg.m_view.SetWaitCursor(true);
     }

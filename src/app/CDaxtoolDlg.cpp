@@ -53,6 +53,11 @@ void CDaxtoolDlg::SetStatus(const std::string& text) {
     m_strStatus = text;
 }
 
+void CDaxtoolDlg::SetSucceeded(const std::string& status) {
+    SetStatus(status);
+    m_outcome = CommandOutcome::Succeeded;
+}
+
 void CDaxtoolDlg::ClearDisableCheck() {
     m_view.SetCheck(IDC_DISABLE_CHECK, false);
 }
@@ -97,6 +102,8 @@ void CDaxtoolDlg::OnFlashLeds() {
     m_pTransporter->FlashLeds(5);
     if (!m_pTransporter->GetErrorText().empty())
         SetStatus(m_pTransporter->GetErrorText());
+    else
+        m_outcome = CommandOutcome::Succeeded;
     UpdateData(false);
 }
 

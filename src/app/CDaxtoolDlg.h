@@ -38,6 +38,17 @@ struct DialogContext {
     std::string programDirectory;
 };
 
+// How the last command of the dialog ended, for the command line and the tests to judge; the
+// status says it to people. A command that uses the device has failed unless it reaches its
+// success.
+enum class CommandOutcome {
+    None,      // no command has run
+    Succeeded, // the command did what was asked
+    Failed,    // the status says why
+    NotFound,  // a probe got no transporter's answer on the port, or a scan on any port
+    Cancelled, // the user cancelled before anything was sent (the file dialog)
+};
+
 // The main dialog's logic: its fields, the state of its controls and every command handler. It
 // draws nothing; the view shows it.
 class CDaxtoolDlg : private Interaction {
@@ -105,8 +116,11 @@ public:
     int GetTestLevel() const { return m_ctx.testLevel; }
     // The serial numbers shown are the device's (the last read of them succeeded).
     bool SerialNumbersRead() const { return m_bSerialsRead; }
+    // The loader parameters shown are the device's (the last read of them succeeded).
+    bool ParamsRead() const { return m_bParamsRead; }
     // A read of the serial page failed after the device was found; the status says which.
     bool PageReadFailed() const { return m_bPageReadFailed; }
+    CommandOutcome LastOutcome() const { return m_outcome; }
 
     // Fields.
     std::string m_strInquiryId;
@@ -132,7 +146,7 @@ private:
     void PumpMessages() override;
     void ShowMessage(const std::string& text) override;
     bool AskRetryCancel(const std::string& text) override;
-    bool StopRequested() override { return m_bCloseRequested || m_bEnded; }
+    bool CloseRequested() override { return m_bCloseRequested || m_bEnded; }
 
     // Sets the busy flag and the wait cursor for one command; a close request that came in
     // meanwhile runs when the command ends.
@@ -166,13 +180,17 @@ private:
     // that a later run that finds nothing there can say why.
     void RememberUnfinishedUpdate(int port);
     int UnfinishedUpdatePort();
+    // COMn answered a probe: an update left unfinished there is forgotten.
+    void UnfinishedUpdateAnswered(int port);
     // A probe's failure text, with the warning when that port's firmware update did not finish.
     std::string WithUnfinishedUpdate(const std::string& reason, int port);
     // After a scan of every port found nothing.
     void ReportUnfinishedUpdate();
     void SetStatus(const std::string& text);
+    // The command's success: its status and its outcome together.
+    void SetSucceeded(const std::string& status);
     // Ends a failed probe: the reason shown at once, the device commands disabled.
-    bool FailProbe(const std::string& reason);
+    bool FailProbe(const std::string& reason, CommandOutcome outcome = CommandOutcome::Failed);
     // Gives COMn an item in the Port combo when it has none.
     void AddPortItem(int port);
 
@@ -184,9 +202,11 @@ private:
     bool m_bBusy = false;
     bool m_bCloseRequested = false;
     bool m_bEnded = false;
-    bool m_bFocusSerial = false;
-    bool m_bSerialsRead = false; // the transporter serial reads as never programmed
+    bool m_bFocusSerial = false; // the transporter serial reads as never programmed
+    bool m_bSerialsRead = false;
     bool m_bPageReadFailed = false;
+    bool m_bParamsRead = false;
+    CommandOutcome m_outcome = CommandOutcome::None;
 };
 
 } // namespace dax

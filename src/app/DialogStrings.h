@@ -23,8 +23,6 @@ inline constexpr char kPrintingPattern[] = "Printing the selected pattern";
 inline constexpr char kPrintingCompleted[] = "Printing Completed";
 inline constexpr char kPrintWaitNoAnswer[] =
     "The transporter did not answer the status poll after the print data";
-inline constexpr char kNoComeback[] =
-    "Parameters sent, but the transporter did not come back after its restart";
 
 // The firmware update's file dialog.
 inline constexpr char kFlashDialogTitle[] = "Select file to load flash from";

@@ -2,6 +2,7 @@
 #include "app/CDaxtoolDlg.h"
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
+#include "devices/Answers.h"
 #include "devices/Commands.h"
 #include "devices/RecogniseTransporter.h"
 #include "platform/Format.h"
@@ -18,20 +19,12 @@ constexpr uint32_t kMaxIdentification = kInquiryBufferSize - kInquiryHeadLength;
 constexpr uint32_t kProbeReadTimeoutMs = 1000;
 constexpr int kDefaultRate = 9600; // "COM Params"/"Baud" when absent or not a transporter rate
 
-// The length of the identification that follows the inquiry head: the digits from byte 4 up
-// to the first non-digit.
-uint32_t IdentificationLength(const uint8_t* head) {
-    uint32_t n = 0;
-    for (uint32_t i = 4; i < kInquiryHeadLength && head[i] >= '0' && head[i] <= '9'; ++i)
-        n = n * 10 + uint32_t(head[i] - '0');
-    return n;
-}
-
 } // namespace
 
 bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     DropDevice();
     m_bSerialsRead = false;
+    m_bParamsRead = false;
     m_strPortPath = Format("\\\\.\\COM%d", m_nPort);
     if (m_nBaud == kNoRate) {
         m_nBaud = m_ctx.settings.GetInt(kSectionComParams, kValueBaud, kDefaultRate);
@@ -74,13 +67,17 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
         const std::string inquiry = Command(kCmdInquiry);
         if (m_pPort->Exchange(inquiry.data(), uint32_t(inquiry.size()), answer, kInquiryHeadLength,
                               kInquirySeconds)) {
-            // The count is kept as received; the read is bounded by the buffer.
-            const uint32_t n = IdentificationLength(answer);
-            m_pPort->Read(answer + kInquiryHeadLength, std::min(n, kMaxIdentification));
-            m_pTransporter = RecogniseTransporter(answer, n, m_pPort.get(), m_ctx.clock, *this,
-                                                  {m_ctx.printerDevices, m_ctx.programDirectory});
-            if (m_pTransporter)
-                break;
+            // A head without its count is no transporter's answer: the next rate is tried.
+            uint32_t n = 0;
+            if (ParseInquiryHead(answer, kInquiryHeadLength, n)) {
+                // The count is kept as received; the read is bounded by the buffer.
+                m_pPort->Read(answer + kInquiryHeadLength, std::min(n, kMaxIdentification));
+                m_pTransporter =
+                    RecogniseTransporter(answer, n, m_pPort.get(), m_ctx.clock, *this,
+                                         {m_ctx.printerDevices, m_ctx.programDirectory});
+                if (m_pTransporter)
+                    break;
+            }
         } else if (m_pPort->GetErrorCode() == kSerialCtsOff) {
             return FailProbe(WithUnfinishedUpdate("CTS is off", m_nPort));
         }
@@ -90,7 +87,8 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
             if (!tried[i])
                 next = i;
         if (next < 0)
-            return FailProbe(WithUnfinishedUpdate(kNoTransporterFound, m_nPort));
+            return FailProbe(WithUnfinishedUpdate(kNoTransporterFound, m_nPort),
+                             CommandOutcome::NotFound);
         if (!m_pPort->ChangeBaudRate(uint32_t(kRates[next]))) {
             // The third text is the dialog's own, rate and all.
             const int shown = kRates[next] == 115200 ? 115300 : kRates[next];
@@ -102,10 +100,9 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     }
 
     m_pTransporter->Initialize();
-    if (m_nPort == UnfinishedUpdatePort())
-        RememberUnfinishedUpdate(0); // it answers: whatever the update left, it is not stuck
+    UnfinishedUpdateAnswered(m_nPort);
     AddPortItem(m_nPort);
-    SetStatus("");
+    SetSucceeded("");
     m_strBaudText = Format("Current Baud Rate: %d", m_nBaud);
     SetControlsAfterScan();
     FillSerialPage();
@@ -118,9 +115,10 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     return true;
 }
 
-bool CDaxtoolDlg::FailProbe(const std::string& reason) {
+bool CDaxtoolDlg::FailProbe(const std::string& reason, CommandOutcome outcome) {
     // Shown at once: the Status field must not keep the last progress text.
     SetStatus(reason);
+    m_outcome = outcome;
     UpdateData(false);
     DisableControlsAfterFailure();
     return false;
@@ -145,14 +143,9 @@ bool CDaxtoolDlg::ScanAllPorts() {
         if (ScanPort(false))
             return true;
     m_nPort = 1;
+    m_outcome = CommandOutcome::NotFound;
     ReportUnfinishedUpdate();
     return false;
-}
-
-void CDaxtoolDlg::ReportUnfinishedUpdate() {
-    // The last port's reason would hide why the transporter may not answer anywhere.
-    if (const int port = UnfinishedUpdatePort())
-        SetStatus(WithUnfinishedUpdate(kNoTransporterFound, port));
 }
 
 void CDaxtoolDlg::StartupScan() {
@@ -167,6 +160,7 @@ void CDaxtoolDlg::StartupScan() {
         if (ScanPort(true))
             return;
     m_nPort = first;
+    m_outcome = CommandOutcome::NotFound;
     ReportUnfinishedUpdate();
 }
 

@@ -20,7 +20,7 @@ constexpr uint32_t kOldFirmwareFillPercentBase = 65536;
 constexpr uint32_t kDownloadReadTimeoutMs = 30000;
 constexpr uint32_t kAfterDownloadWaitMs = 5000;
 constexpr uint32_t kPrinterFirmwareWaitMs = 5000;
-const std::string kSendFailed = "Error sending flash data - ";
+constexpr char kSendFailed[] = "Error sending flash data";
 
 // The front end holds its interrupts back for as long as the transporter may take every byte as
 // image data: ending the program then would leave it half-programmed without a word.
@@ -48,6 +48,7 @@ void CDaxtoolDlg::OnUpdateFlash() {
     BusyScope busy(*this, false);
     std::string path;
     if (!m_view.OpenFileDialog(kFlashDialogTitle, kFlashFilterName, kFlashFilterPattern, path)) {
+        m_outcome = CommandOutcome::Cancelled;
         ClearDisableCheck();
         return;
     }
@@ -57,10 +58,13 @@ void CDaxtoolDlg::OnUpdateFlash() {
         m_view.SetWaitCursor(true);
         FlashFile file;
         std::vector<uint8_t> image;
+        bool flashed = false;
         if (ChooseFlashImage(file, path, checkingDisabled, image)) {
             file.Close();
-            ProgramFlashImage(image);
+            flashed = ProgramFlashImage(image);
         }
+        // The re-probe has recorded its own outcome; the update's is the one that holds.
+        m_outcome = flashed ? CommandOutcome::Succeeded : CommandOutcome::Failed;
     }
     UpdateData(false);
     m_view.SetWaitCursor(false);
@@ -112,7 +116,7 @@ bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
     }
     SetStatus("Erasing...");
     UpdateData(false);
-    m_view.SetWaitCursor(false);
+    m_view.SetWaitCursor(true); // shown again: the download and the restart wait are long
     m_view.PumpMessages();
     const uint32_t total = t.m_bOldFirmware ? kOldFirmwareTotal : size;
     if (!StepDownTo38400())
@@ -144,10 +148,9 @@ bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
         }
         if (t.SendFlashData(data, n))
             return true;
-        // The device's text may already say so; the status says it once.
+        // Every device words this failure "Error sending flash data - <reason>" itself.
         const std::string& why = t.GetErrorText();
-        SetStatus((why.rfind(kSendFailed, 0) == 0 ? why : kSendFailed + why) + "; " +
-                  kMayBeProgramming);
+        SetStatus((why.empty() ? std::string(kSendFailed) : why) + "; " + kMayBeProgramming);
         return false;
     };
     auto progress = [&](uint32_t sent, uint32_t base) {

@@ -15,6 +15,7 @@ void CDaxtoolDlg::OnPrintGrid() {
 }
 
 void CDaxtoolDlg::PrintDevicePattern(int pattern) {
+    m_outcome = CommandOutcome::Failed;
     if (!m_pPort) {
         SetStatus(kNoTransporterAvailable);
         UpdateData(false);
@@ -40,7 +41,7 @@ void CDaxtoolDlg::PrintDevicePattern(int pattern) {
     } else if (!m_pTransporter->UnloadPrinter()) {
         SetStatus(m_pTransporter->GetErrorText());
     } else {
-        SetStatus(kPrintingCompleted);
+        SetSucceeded(kPrintingCompleted);
     }
     UpdateData(false);
 }

@@ -36,8 +36,7 @@ void CDaxtoolDlg::FillSerialPage() {
         } else {
             SetStatus(t.GetErrorText());
             // Firmware that keeps no serial numbers (OTP, low revisions) is no failed read.
-            m_bPageReadFailed = !t.m_bOtpFirmware &&
-                                t.GetErrorText().rfind("GetSerialNumbers failed - ", 0) != 0;
+            m_bPageReadFailed = !t.m_bOtpFirmware && !t.m_bNoSerialNumbersKept;
         }
         if (t.GetPrinterSerial2(m_strPrinterBSn)) {
             v.ShowControl(IDC_PRINTER_B_SN, true);
@@ -54,8 +53,8 @@ void CDaxtoolDlg::FillSerialPage() {
     m_strInquiryId = t.m_strTransporterId;
 
     int beeps = 0;
-    t.GetVaultekParams(m_strDisplayName, m_bEnableShutdown, m_bOverrideName, m_bUseComputerName,
-                       beeps);
+    m_bParamsRead = t.GetVaultekParams(m_strDisplayName, m_bEnableShutdown, m_bOverrideName,
+                                       m_bUseComputerName, beeps);
     m_nBeeps = unsigned(beeps) > 9 ? 0 : beeps;
     v.SetSpinRange(IDC_BEEPS_SPIN, 0, 9);
 
@@ -92,7 +91,7 @@ bool CDaxtoolDlg::SaveAndWaitForTransporter() {
     SetStatus(kUpdatingParameters);
     UpdateData(false);
     m_view.PumpMessages();
-    m_view.SetWaitCursor(false);
+    m_view.SetWaitCursor(true); // shown again: the store and the restart wait are long
     if (!m_pTransporter->SaveSettings(true)) {
         SetStatus(m_pTransporter->GetErrorText());
         UpdateData(false);
@@ -103,7 +102,7 @@ bool CDaxtoolDlg::SaveAndWaitForTransporter() {
     m_ctx.clock.sleep(kAfterComebackWaitMs);
     if (!back) {
         // Reading back now would only empty the fields; say what is known instead.
-        SetStatus(kNoComeback);
+        SetStatus(CTransporter::kNoAnswerAfterRestart);
         UpdateData(false);
     }
     return back;
@@ -114,9 +113,9 @@ void CDaxtoolDlg::RunParameterUpdate(bool stepDown, const std::function<bool()>&
     ClearDisableCheck();
     if (!UpdateData(true) || !CanRunCommand())
         return;
-    BusyScope busy(*this, false);
+    // The wait cursor stays on until the command ends, whichever way it ends.
+    BusyScope busy(*this);
     m_view.PumpMessages();
-    m_view.SetWaitCursor(true);
     CTransporter& t = *m_pTransporter;
     t.RequestSense(CTransporter::kDefaultTimeout, nullptr, nullptr);
     // A failed step-down has put its own reason into the status.
@@ -125,14 +124,13 @@ void CDaxtoolDlg::RunParameterUpdate(bool stepDown, const std::function<bool()>&
         SetStatus(t.GetErrorText());
     if (!sent) {
         UpdateData(false);
-        m_view.SetWaitCursor(false);
         return;
     }
     if (!SaveAndWaitForTransporter())
         return;
     // Show what the transporter now holds.
     readBack();
-    SetStatus(kUpdateSucceeded);
+    SetSucceeded(kUpdateSucceeded);
     UpdateData(false);
 }
 
@@ -158,8 +156,8 @@ void CDaxtoolDlg::OnSetParams() {
         [this] {
             // The beep count keeps the value sent.
             int scratch = 0;
-            m_pTransporter->GetVaultekParams(m_strDisplayName, m_bEnableShutdown, m_bOverrideName,
-                                             m_bUseComputerName, scratch);
+            m_bParamsRead = m_pTransporter->GetVaultekParams(
+                m_strDisplayName, m_bEnableShutdown, m_bOverrideName, m_bUseComputerName, scratch);
         });
 }
 

@@ -42,14 +42,19 @@ std::string SuffixText(int suffix) {
     return suffix > 0x20 && suffix < 0x7f ? std::string(1, char(suffix)) : std::string();
 }
 
-// The values the report shows, taken once from the dialog and its controls.
+// The values the report shows, taken once from the dialog and its controls. What the device did
+// not give is left out, never shown as a default.
 struct Snapshot {
     CTransporter* device = nullptr;
     bool hasPort = false;
     std::string node;
     bool serialRead = false;
+    bool transporterSerialRead = false; // a stand-alone printer has no transporter serial
     bool printerBShown = false;
-    bool hasParams = false;
+    bool paramsRead = false;
+    bool printerRevisionRead = false; // 0: no printer, or one whose revision is not read
+    // A printer answered, but none was counted: a Morrane printer counts only once found on USB.
+    bool printerCountKnown = false;
 };
 
 Json Counter(const std::string& text) {
@@ -69,8 +74,14 @@ Snapshot Take(const CDaxtoolDlg& dlg, DialogView& view, const DeviceNames& names
     if (auto node = names.resolvePath(dlg.m_strPortPath); node && s.hasPort)
         s.node = *node;
     s.serialRead = s.device && dlg.SerialNumbersRead();
+    s.transporterSerialRead = s.serialRead && !s.device->m_bStandAlonePrinter;
     s.printerBShown = s.device && view.IsControlVisible(IDC_PRINTER_B_SN);
-    s.hasParams = s.device && s.device->HasVaultekParams();
+    s.paramsRead = s.device && s.device->HasVaultekParams() && dlg.ParamsRead();
+    if (s.device) {
+        const bool printerId = !s.device->m_strPrinterId.empty();
+        s.printerRevisionRead = printerId && s.device->m_nPrinterRevision > 0;
+        s.printerCountKnown = !printerId || s.device->m_nPrinters > 0;
+    }
     return s;
 }
 
@@ -122,20 +133,21 @@ void CliReport::PrintJson(std::FILE* out) const {
                        {"printer_id", OptionalText(!t.m_strPrinterId.empty(), t.m_strPrinterId)},
                        {"transporter_revision", t.m_nTransporterRevision},
                        {"revision_suffix", SuffixText(t.m_nRevisionSuffix)},
-                       {"printer_revision", t.m_nPrinterRevision},
-                       {"printers", t.m_nPrinters},
+                       {"printer_revision",
+                        s.printerRevisionRead ? Json(t.m_nPrinterRevision) : Json(nullptr)},
+                       {"printers", s.printerCountKnown ? Json(t.m_nPrinters) : Json(nullptr)},
                        {"flags", flags}};
     } else {
         j["device"] = nullptr;
     }
-    j["serial"] = {{"transporter", OptionalText(s.serialRead, m_dlg.m_strTransporterSn)},
+    j["serial"] = {{"transporter", OptionalText(s.transporterSerialRead, m_dlg.m_strTransporterSn)},
                    {"printer", OptionalText(s.serialRead && !m_dlg.m_strPrinterSn.empty(),
                                             m_dlg.m_strPrinterSn)},
                    {"printer_b", OptionalText(s.printerBShown, m_dlg.m_strPrinterBSn)}};
     j["counters"] = {{"print", Counter(m_dlg.m_strCountPrint)},
                      {"ribbon", Counter(m_dlg.m_strCountRibbon)},
                      {"image", Counter(m_dlg.m_strCountImage)}};
-    if (s.hasParams) {
+    if (s.paramsRead) {
         j["params"] = {{"display_name", TrimPadding(m_dlg.m_strDisplayName)},
                        {"override_name", m_dlg.m_bOverrideName},
                        {"enable_shutdown", m_dlg.m_bEnableShutdown},
@@ -186,23 +198,30 @@ void CliReport::PrintHuman(std::FILE* out, bool brief) const {
             line("printer id", t.m_strPrinterId);
         line("transporter revision",
              Format("%d%s", t.m_nTransporterRevision, SuffixText(t.m_nRevisionSuffix).c_str()));
-        line("printer revision", Format("%d", t.m_nPrinterRevision));
-        line("printers", Format("%d", t.m_nPrinters));
+        if (s.printerRevisionRead)
+            line("printer revision", Format("%d", t.m_nPrinterRevision));
+        if (s.printerCountKnown)
+            line("printers", Format("%d", t.m_nPrinters));
         std::string flags;
         for (const Flag& f : kFlags)
             if (t.*(f.member))
                 flags += std::string(flags.empty() ? "" : " ") + f.key;
         line("flags", flags);
-        if (s.serialRead) {
+        if (s.transporterSerialRead)
             line("transporter sn", m_dlg.m_strTransporterSn);
+        if (s.serialRead && !m_dlg.m_strPrinterSn.empty())
             line("printer sn", m_dlg.m_strPrinterSn);
-        }
         if (s.printerBShown)
             line("printer b sn", m_dlg.m_strPrinterBSn);
-        line("print count", m_dlg.m_strCountPrint);
-        line("ribbon count", m_dlg.m_strCountRibbon);
-        line("image count", m_dlg.m_strCountImage);
-        if (s.hasParams) {
+        // An empty counter is one the printer did not give.
+        auto counter = [&line](const char* key, const std::string& value) {
+            if (!value.empty())
+                line(key, value);
+        };
+        counter("print count", m_dlg.m_strCountPrint);
+        counter("ribbon count", m_dlg.m_strCountRibbon);
+        counter("image count", m_dlg.m_strCountImage);
+        if (s.paramsRead) {
             line("display name", m_dlg.m_strDisplayName);
             line("override name", yesNo(m_dlg.m_bOverrideName));
             line("enable shutdown", yesNo(m_dlg.m_bEnableShutdown));

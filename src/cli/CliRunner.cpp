@@ -16,6 +16,7 @@
 #include "cli/ScanRecord.h"
 #include "cli/StandardOutput.h"
 #include "cli/StoppableClock.h"
+#include "cli/TracedPrinterDevices.h"
 #include "platform/DeviceNames.h"
 #include "platform/Format.h"
 #include "platform/LocalFile.h"
@@ -32,8 +33,10 @@
 #include "platform/qt/QtSettingsStore.h"
 #endif
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <sys/stat.h>
 #include <utility>
@@ -206,7 +209,7 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
         return RunCalibratePocket(o, dlg, view, calibration);
     if (o.command == "flash-leds") {
         dlg.OnFlashLeds();
-        if (!dlg.GetTransporter()->GetErrorText().empty())
+        if (dlg.LastOutcome() != CommandOutcome::Succeeded)
             return kExitFailed;
         dlg.m_strStatus = Format("The transporter on %s flashes its lights", PortName(dlg).c_str());
         return kExitDone;
@@ -215,10 +218,7 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
         view.SetFileToOpen(o.flashFile);
         view.SetCheck(IDC_DISABLE_CHECK, o.noCheck);
         dlg.OnUpdateFlash();
-        // Printer firmware ends at "completed": the printer restarts on its own.
-        const bool done = dlg.m_strStatus.rfind(kFlashSucceeded, 0) == 0 ||
-                          dlg.m_strStatus == "Downloading - completed";
-        if (done)
+        if (dlg.LastOutcome() == CommandOutcome::Succeeded)
             return kExitDone;
         // Stopped by a signal: the status the shell gives a program that signal ended.
         if (const int signal = view.StoppedBySignal())
@@ -228,7 +228,7 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
     }
     if (o.command == "print-grid") {
         dlg.OnPrintGrid();
-        return dlg.m_strStatus == kPrintingCompleted ? kExitDone : kExitFailed;
+        return dlg.LastOutcome() == CommandOutcome::Succeeded ? kExitDone : kExitFailed;
     }
     if (o.command == "mailbox-test") {
         // The test runs until a command fails; that failure is how it ends.
@@ -250,7 +250,7 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
         dlg.OnUpdateSerial();
     else
         dlg.OnSetParams();
-    if (dlg.m_strStatus == kUpdateSucceeded)
+    if (dlg.LastOutcome() == CommandOutcome::Succeeded)
         return kExitDone;
     // What was sent did not become the device's: the report shows what it holds.
     read.PutBack(dlg);
@@ -272,9 +272,13 @@ bool IsThere(const DeviceNames& names, const std::string& node) {
 void DescribeNotFound(const CliOptions& o, CDaxtoolDlg& dlg, const DeviceNames& names,
                       const ScanRecord& record, CliReport& report) {
     if (o.port) {
+        // Nothing answered as a transporter: the record says what came back at each rate. The
+        // dialog's text begins with the finding; what it adds (an unfinished update) follows.
         const ScanRecord::Port* p = record.Find(dlg.m_strPortPath);
-        if (p && dlg.m_strStatus == "No transporter found")
-            dlg.m_strStatus += " on " + dlg.m_strPortPath + ": " + ScanRecord::Outcome(*p);
+        if (p && dlg.LastOutcome() == CommandOutcome::NotFound)
+            dlg.m_strStatus.insert(
+                std::min(std::strlen(kNoTransporterFound), dlg.m_strStatus.size()),
+                " on " + dlg.m_strPortPath + ": " + ScanRecord::Outcome(*p));
         return;
     }
     // Every port was tried: none of them is the report's port. Those that are there (a
@@ -395,6 +399,11 @@ int RunCli(int argc, char** argv) {
     context.trace = &record;
     SystemPrinterDevices printers(names);
     context.printerDevices = &printers;
+    std::unique_ptr<TracedPrinterDevices> tracedPrinters;
+    if (file) {
+        tracedPrinters = std::make_unique<TracedPrinterDevices>(printers, *file);
+        context.printerDevices = tracedPrinters.get();
+    }
     CDaxtoolDlg dlg(context, view);
     CliReport report(dlg, view, names);
     auto print = [&] {

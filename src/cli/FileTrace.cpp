@@ -124,11 +124,13 @@ void FileTrace::Event(const std::string& text) {
           std::fflush(m_file) == 0);
 }
 
-void FileTrace::Line(char direction, const uint8_t* data, size_t length) {
+void FileTrace::Line(char direction, const uint8_t* data, size_t length, const std::string& port) {
     if (!m_file || m_nWriteError || length == 0)
         return;
     std::fprintf(m_file, "%8llu %c", static_cast<unsigned long long>(m_clock.nowMs() - m_start),
                  direction);
+    if (!port.empty())
+        std::fprintf(m_file, " %s:", port.c_str());
     for (size_t i = 0; i < length; ++i)
         std::fprintf(m_file, " %02x", data[i]);
     std::fputs("  |", m_file);

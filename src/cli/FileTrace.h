@@ -11,7 +11,8 @@ namespace dax {
 
 // --trace: one line per event, with the milliseconds since the start: a port opened (and the
 // node it resolved to), not opened, its rate changed, closed, a note of the program's own; and
-// one line per block sent or received, the bytes in hex and as text.
+// one line per block sent or received, the bytes in hex and as text; blocks written to a printer
+// port name the port.
 class FileTrace : public PortTrace {
 public:
     // `nodeOf` gives the node a Windows device path resolves to ("" when none). Nothing is
@@ -38,9 +39,13 @@ public:
     void rateChanged(const std::string& path, uint32_t baud) override;
     void closed(const std::string& path) override;
     void Note(const std::string& text);
+    // Bytes written to a printer port (a USB device path, LPT1, LPT2).
+    void Sent(const std::string& port, const uint8_t* data, size_t length) {
+        Line('>', data, length, port);
+    }
 
 private:
-    void Line(char direction, const uint8_t* data, size_t length);
+    void Line(char direction, const uint8_t* data, size_t length, const std::string& port = {});
     void Event(const std::string& text);
 
     // Notes the first failed write; later lines are not attempted.

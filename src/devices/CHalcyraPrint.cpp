@@ -122,7 +122,7 @@ bool CHalcyra::SendFlashData(const uint8_t* data, uint32_t length) {
 }
 
 // A printer whose write fails drops out of the download; the others go on. The error text is
-// that of the last printer that failed.
+// that of the last printer that failed, worded as the link's failure is.
 bool CHalcyra::WriteToFlashingPrinters(const uint8_t* data, uint32_t length) {
     const int selected = m_nSelectedPrinter;
     std::string failure;
@@ -138,7 +138,7 @@ bool CHalcyra::WriteToFlashingPrinters(const uint8_t* data, uint32_t length) {
     }
     SelectPrinter(selected);
     const bool going = m_bFlashing[0] || m_bFlashing[1];
-    m_strError = going ? std::string() : failure;
+    m_strError = going ? std::string() : kFlashDataFailed + failure;
     return going;
 }
 

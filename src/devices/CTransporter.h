@@ -19,6 +19,9 @@ public:
     static constexpr uint32_t kPrintWaitPollMs = 1000;
     // Time-out of each status poll of WaitPrintComplete, so a silent link cannot hang it.
     static constexpr int kPrintWaitSenseSeconds = 10;
+    // Settings were sent and the transporter restarted to take them, but nothing answered after.
+    static constexpr char kNoAnswerAfterRestart[] =
+        "Settings sent, but the transporter did not answer after its restart";
 
     CTransporter(Clock& clock, Interaction& interaction);
     virtual ~CTransporter();
@@ -111,6 +114,9 @@ public:
     // A failed BeginFlash whose command may have been taken: its answer was lost or unreadable
     // and nothing answered after it, so the device may be waiting for image data.
     bool m_bProgrammingStateUnknown = false;
+    // The last GetSerialNumbers was refused without asking: this firmware keeps no serial
+    // numbers (OTP, too old), which is no failed read.
+    bool m_bNoSerialNumbersKept = false;
 
 protected:
     Clock& m_clock;

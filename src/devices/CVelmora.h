@@ -37,6 +37,7 @@ public:
     static constexpr int kRevisionLoaderParams = 6013;
     static constexpr int kRevisionPrinterCounters = 5021; // printer revision
     static constexpr int kRevisionCountersOld = 3092;     // transporter: 3092-3999 ...
+    static constexpr int kRevisionCountersOldEnd = 4000;  // (the first without them)
     static constexpr int kRevisionCountersNew = 4092;     // ... or 4092 and later
 
     // State digit of Read Element Status: what the probed element reports when it is not fitted.
@@ -89,8 +90,6 @@ public:
     static constexpr int kMaxBeeps = 9;
     static constexpr size_t kDisplayNameLength = 16;
 
-    static constexpr char kSaveSettingsNoAnswer[] =
-        "Settings sent, but the transporter did not answer after its restart";
     static constexpr char kSettingsNotStored[] = "Settings not stored - ";
     static constexpr char kSerialNotPrintable[] =
         "SetSerialNumbers failed - serial numbers may hold only printable ASCII characters";
@@ -217,7 +216,7 @@ protected:
     // text. False when the sense could not be read; noFault when it reports nothing wrong.
     bool SenseAfterRefusal(const std::string& command, bool* noFault = nullptr);
     // After a restart: Request Sense until the transporter answers, a few times with a pause;
-    // false with kSaveSettingsNoAnswer when it stays silent.
+    // false with kNoAnswerAfterRestart when it stays silent.
     bool WaitForRestart();
     // Request Sense, then the command with the settings time-out.
     bool SendSetting(const std::string& command);

@@ -121,7 +121,7 @@ void CVelmora::FlashLeds(int count) {
 void CVelmora::TestMailbox() {
     int state = 0;
     bool answered = ReadElementStatus(kElementMailbox, state);
-    while (answered && !m_interaction.StopRequested()) {
+    while (answered && !m_interaction.CloseRequested()) {
         if (state == kStateMailboxFull) {
             m_interaction.PumpMessages();
             m_clock.sleep(kMailboxFullPauseMs);
@@ -149,7 +149,7 @@ int CVelmora::GetPrinterCounter(int printer, int counter) {
     const int revision = m_nTransporterRevision;
     const bool countingFirmware =
         revision >= kRevisionCountersNew ||
-        (revision >= kRevisionCountersOld && revision < kRevisionPrinterAlignProbe);
+        (revision >= kRevisionCountersOld && revision < kRevisionCountersOldEnd);
     if (printer > 0 || m_nPrinterRevision < kRevisionPrinterCounters || m_bLoaderModel ||
         !countingFirmware) {
         return -1;
@@ -186,7 +186,7 @@ bool CVelmora::WaitForRestart() {
         answered = RequestSense(kDefaultTimeout, nullptr, nullptr);
     }
     if (!answered)
-        m_strError = kSaveSettingsNoAnswer;
+        m_strError = kNoAnswerAfterRestart;
     return answered;
 }
 

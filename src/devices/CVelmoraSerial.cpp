@@ -50,6 +50,8 @@ bool CVelmora::GetSerialNumbers(std::string& transporterSerial, std::string& pri
     if (m_bShortStatus) {
         return true; // this firmware keeps no serial numbers to read
     }
+    m_bNoSerialNumbersKept =
+        m_bOtpFirmware || (!m_bBootCapableModel && m_nTransporterRevision < kRevisionSerialNumbers);
     if (m_bOtpFirmware) {
         m_strError = "GetSerialNumbers failed - OTP firmware";
         return false;

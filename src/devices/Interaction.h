@@ -15,9 +15,8 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // A Retry/Cancel box: true for Retry.
     virtual bool AskRetryCancel(const std::string& text) = 0;
-    // The person wants out (the window is being closed): loops that only end on a failure
-    // stop at their next step.
-    virtual bool StopRequested() { return false; }
+    // The window is being closed: loops that only end on a failure stop at their next step.
+    virtual bool CloseRequested() { return false; }
 };
 
 // For work with nobody at the window: nothing to pump, OK boxes are dropped, questions cancelled.

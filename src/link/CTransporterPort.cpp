@@ -12,6 +12,7 @@ namespace {
 constexpr uint32_t kFlagOutxCtsFlow = 0x0004;
 constexpr uint32_t kFlagOutX = 0x0100;
 constexpr uint32_t kFlagInX = 0x0200;
+constexpr uint32_t kFlagNull = 0x0800;
 constexpr uint32_t kDtrControlShift = 4;
 constexpr uint32_t kRtsControlShift = 12;
 constexpr uint32_t kRtsControlHandshake = 2;
@@ -27,6 +28,7 @@ SerialLineState LineStateFromFlags(uint32_t flags, const SerialLineState& base) 
     state.ctsOutputFlow = (flags & kFlagOutxCtsFlow) != 0;
     state.xonXoffOutput = (flags & kFlagOutX) != 0;
     state.xonXoffInput = (flags & kFlagInX) != 0;
+    state.discardNul = (flags & kFlagNull) != 0;
     // Enable and handshake both raise DTR while the port is open.
     state.dtr = ((flags >> kDtrControlShift) & 3) != 0;
     state.rtsHandshake = ((flags >> kRtsControlShift) & 3) == kRtsControlHandshake;

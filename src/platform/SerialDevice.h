@@ -30,6 +30,7 @@ struct SerialLineState {
     bool xonXoffOutput = false; // obey XON/XOFF from the far end
     bool xonXoffInput = false;  // send XON/XOFF to the far end
     bool dtr = false;           // DTR raised while open
+    bool discardNul = false;    // received NUL bytes are dropped
     uint8_t xonChar = 0x11;
     uint8_t xoffChar = 0x13;
     bool operator==(const SerialLineState&) const = default;

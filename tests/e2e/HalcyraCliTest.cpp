@@ -49,8 +49,15 @@ TEST_F(HalcyraCli, PrinterFirmwareGoesToBothPrintersOverTheParallelPorts) {
     StartSim("halcyra-lpt");
     std::string image(65536, '\0');
     image.replace(160, 45, "CD-R InkographerVERSION 5.40 A   Inkographer1");
-    EXPECT_EQ(CliJson({"flash", WriteFile("printer.bin", image)})["status"],
+    const std::string trace = dir.Path() + "/trace.txt";
+    EXPECT_EQ(CliJson({"--trace", trace, "flash", WriteFile("printer.bin", image)})["status"],
               "Downloading - completed");
+    // Both parallel ports' bytes are in the trace, each line naming its port.
+    const std::string text = daxtest::ReadFile(trace);
+    for (const char* port : {"LPT1", "LPT2"})
+        EXPECT_NE(text.find(std::string("> ") + port + ": 1b 21 67 30 36 35 35 33 36 43"),
+                  std::string::npos)
+            << port;
     std::vector<std::string> programmed;
     for (const Json& e : Log("event", "flash"))
         if (e.value("accepted", false))

@@ -31,6 +31,7 @@ TEST_F(InkographerCli, InfoShowsTheStandAlonePrinterAndPrintGridGoesOverTheSeria
     EXPECT_TRUE(flags["stand_alone_printer"] && flags["rotator"] && flags["pocket_calibration"]);
     EXPECT_FALSE(flags["led_flashing"]);
     EXPECT_EQ(j["serial"]["printer"], "IG300001");
+    EXPECT_TRUE(j["serial"]["transporter"].is_null()); // it has none
     EXPECT_EQ(j["counters"]["print"], 1234);
     // The printer's start-up, then the ROTATOR asked; no transporter command.
     const auto cmds = LogValues("rx", "cmd");

@@ -5,6 +5,7 @@
 #include "patterns/RasterPicture.h"
 #include "support/SimSession.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using dax::BuiltInPattern;
@@ -59,8 +60,20 @@ protected:
 
 TEST_F(PrintGrid, OverTheMatchedUsbPrinter) {
     StartSim("basic", {}, 1, {"--usb-printer", "--print-pbm", dir.Path()});
-    const RunResult r = Cli({"print-grid"});
+    const std::string trace = dir.Path() + "/trace.txt";
+    const RunResult r = Cli({"--trace", trace, "print-grid"});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    // The trace shows the USB port's bytes too, each line naming the port.
+    const std::string text = daxtest::ReadFile(trace);
+    const std::string usb =
+        "\\\\?\\usb#vid_044e&pid_200a#SIM0#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+    EXPECT_NE(text.find("* open " + usb + "\n"), std::string::npos) << text.substr(0, 2000);
+    EXPECT_NE(text.find("> " + usb + ": 1b 21 64 31 43  |.!d1C|\n"), std::string::npos)
+        << text.substr(0, 2000);
+    const auto grid = BuiltInPattern(kPatternCalibrationGrid);
+    char first[8];
+    std::snprintf(first, sizeof first, "%02x %02x", grid[0], grid[1]);
+    EXPECT_NE(text.find("> " + usb + ": " + first), std::string::npos);
     EXPECT_NE(r.out.find("status: Printing Completed"), std::string::npos) << r.out;
     ExpectTheGridArrived();
     // The grid block went to the USB port, then the drawer command; the load and pre-print

@@ -38,9 +38,13 @@ TEST(DialogCommands, UpdateSerialStepsDownToStoreThenReadsBack) {
     EXPECT_EQ(rig.view.GetControlText(IDC_COUNT_RIBBON), "0");
     rig.view.SetControlText(IDC_TRANSPORTER_SN, "NEW1");
     rig.view.SetControlText(IDC_PRINTER_SN, "NEW2");
+    rig.view.cursorOffAt.clear();
     rig.Dialog().OnUpdateSerial();
 
     EXPECT_EQ(rig.Dialog().m_strStatus, kUpdateSucceeded);
+    EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Succeeded);
+    // The wait cursor stays on through the store and the restart wait.
+    EXPECT_EQ(rig.view.cursorOffAt, std::vector<std::string>{kUpdateSucceeded});
     // The rate drop is asked at 115200; everything after it goes at 38400.
     const auto drop = std::find(rig.t.commands.begin(), rig.t.commands.end(), "!b38400C");
     ASSERT_NE(drop, rig.t.commands.end());
@@ -78,12 +82,15 @@ TEST(DialogCommands, ARefusedOrUnconfirmedUpdateIsNoSuccess) {
     refused.t.refusals["!f9000CTS000001"] = {5, 0};
     refused.Dialog().OnUpdateSerial();
     EXPECT_EQ(refused.Dialog().m_strStatus, "Transporter: Illegal Request");
+    EXPECT_EQ(refused.Dialog().LastOutcome(), CommandOutcome::Failed);
     EXPECT_EQ(refused.Count("!h1C"), 0u); // nothing stored
 
     Found silent; // the transporter does not come back from its restart
     silent.t.silenceAfter["!g1C"] = 1000;
+    silent.view.cursorOffAt.clear();
     silent.Dialog().OnUpdateSerial();
-    EXPECT_NE(silent.Dialog().m_strStatus, kUpdateSucceeded);
+    EXPECT_EQ(silent.Dialog().LastOutcome(), CommandOutcome::Failed);
+    EXPECT_EQ(silent.view.cursorOffAt, std::vector<std::string>{silent.Dialog().m_strStatus});
     EXPECT_NE(silent.Dialog().m_strStatus.find("did not"), std::string::npos)
         << silent.Dialog().m_strStatus;
     // What the technician typed is still there to try again.
@@ -237,7 +244,11 @@ TEST(DialogCommands, AFailedFlashLedsIsShown) {
     rig.t.refusals["!f5111C"] = {4, 0};
     rig.Dialog().OnFlashLeds();
     EXPECT_EQ(rig.Dialog().m_strStatus, "Transporter: Hardware Error");
+    EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Failed);
     EXPECT_EQ(rig.Count("!f5111C"), 1u); // it stops at the first failure
+    rig.t.refusals.clear();
+    rig.Dialog().OnFlashLeds();
+    EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Succeeded);
 }
 
 } // namespace

@@ -105,6 +105,7 @@ TEST(DialogDiscovery, EachFailureLeavesItsReasonAndDisablesTheCommands) {
         const uint64_t t0 = rig.clock.nowMs();
         EXPECT_FALSE(rig.Dialog().ScanPort(false));
         EXPECT_EQ(rig.Dialog().m_strStatus, "CTS is off");
+        EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Failed);
         EXPECT_NEAR(double(rig.clock.nowMs() - t0), 3000.0, 20.0);
         EXPECT_TRUE(line->written.empty());
     }
@@ -139,6 +140,10 @@ TEST(DialogDiscovery, EachFailureLeavesItsReasonAndDisablesTheCommands) {
         EXPECT_FALSE(rig.Dialog().ScanPort(false));
         EXPECT_EQ(rig.Dialog().m_strStatus, c.status);
         EXPECT_EQ(rig.view.GetControlText(IDC_STATUS), c.status);
+        // Only a port where nothing answered as a transporter is "not found".
+        EXPECT_EQ(rig.Dialog().LastOutcome(), c.status == kNoTransporterFound
+                                                  ? CommandOutcome::NotFound
+                                                  : CommandOutcome::Failed);
         if (c.status.ends_with("refused the rate")) {
             EXPECT_EQ(rig.Dialog().GetPort(), nullptr);
         }
@@ -174,9 +179,11 @@ TEST(DialogDiscovery, PortChangeProbesOnlyTheChosenPortAndSaysWhenNothingIsThere
     EXPECT_EQ(rig.view.messages.back(), std::string(kNoTransporterOnPort) + "\\\\.\\COM5");
 
     rig.view.SetComboSelection(IDC_PORT, 0); // "Unknown": every port from COM1
+    EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Failed); // COM5 does not open
     rig.Dialog().OnPortChange();
     EXPECT_EQ(rig.Dialog().m_nPort, 6);
     ASSERT_NE(rig.Dialog().GetTransporter(), nullptr);
+    EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Succeeded);
     EXPECT_TRUE(rig.view.IsControlEnabled(IDC_UPDATE_FLASH));
     rig.Dialog().OnClose();
     EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 7);

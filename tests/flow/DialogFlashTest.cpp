@@ -59,6 +59,7 @@ struct FlashRig : DialogRig {
     // Runs the update on the given file contents; only its commands are kept.
     void Flash(const std::vector<uint8_t>& bytes, bool disableCheck = true) {
         t.commands.clear();
+        view.cursorOffAt.clear();
         view.fileToOpen = File(bytes);
         view.SetCheck(IDC_DISABLE_CHECK, disableCheck);
         view.statuses.clear();
@@ -88,6 +89,9 @@ TEST(DialogFlash, AnImageGoesInBlocksWithProgressAndTheTransporterIsFoundAgain) 
                                                         "Downloading - completed"}));
     EXPECT_EQ(rig.view.statuses.front(), "Erasing...");
     EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
+    EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Succeeded);
+    // The wait cursor stays on through the download and the restart wait.
+    EXPECT_EQ(rig.view.cursorOffAt, std::vector<std::string>{rig.Dialog().m_strStatus});
     ASSERT_NE(rig.Dialog().GetTransporter(), nullptr);
     EXPECT_FALSE(rig.view.GetCheck(IDC_DISABLE_CHECK));
     // 5 s after the download, then the reboot delay, before the re-probe.
@@ -107,7 +111,8 @@ TEST(DialogFlash, AnImageTheTransporterRejectedIsAFailureWithItsSense) {
     rig.Flash(Pattern(5000));
     EXPECT_EQ(rig.t.flashData.size(), 5000u);
     EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update failed - Transporter: Prog Flash Failure");
-    ASSERT_NE(rig.Dialog().GetTransporter(), nullptr); // found again: exit 1, not 2
+    ASSERT_NE(rig.Dialog().GetTransporter(), nullptr);             // found again: exit 1, not 2
+    EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Failed); // though the re-probe found it
     EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, -1), 0);
 
     rig.t.transporterSense = 6; // any code after the restart means the update failed
@@ -272,6 +277,7 @@ TEST(DialogFlash, CancellingTheFileDialogChangesNothing) {
     rig.view.SetCheck(IDC_DISABLE_CHECK, true);
     rig.Dialog().OnUpdateFlash();
     EXPECT_EQ(rig.Dialog().m_strStatus, "before");
+    EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Cancelled);
     EXPECT_FALSE(rig.view.GetCheck(IDC_DISABLE_CHECK));
     EXPECT_TRUE(rig.t.commands.empty());
     EXPECT_FALSE(rig.Dialog().IsBusy());
@@ -325,6 +331,7 @@ TEST(DialogFlash, PrinterFirmwareAloneOrInsideAMultiImageFileKeepsTheDevice) {
     EXPECT_EQ(rig.t.commands.front(), "!h0C");
     EXPECT_EQ(rig.t.flashData, image);
     EXPECT_EQ(rig.Dialog().m_strStatus, "Downloading - completed");
+    EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Succeeded); // the printer restarts alone
     EXPECT_EQ(rig.Dialog().GetTransporter(), device); // no re-probe, only the printer's wait
     EXPECT_EQ(rig.clock.sleeps, (std::vector<uint32_t>{5000, 5000}));
 

@@ -38,11 +38,16 @@ public:
         path = fileToOpen;
         return true;
     }
-    void SetWaitCursor(bool wait) override { waitCursor = wait; }
+    void SetWaitCursor(bool wait) override {
+        if (waitCursor && !wait)
+            cursorOffAt.push_back(GetControlText(IDC_STATUS));
+        waitCursor = wait;
+    }
     void SetProgrammingUnderway(bool underway) override { programming.push_back(underway); }
     bool StopRequested() override { return stopWhen && stopWhen(); }
     std::vector<std::string> statuses; // every status the window showed, in order
     bool waitCursor = false;
+    std::vector<std::string> cursorOffAt; // the status shown each time the wait cursor went off
     std::vector<std::string> fileDialogs;
     std::string fileToOpen; // empty: the dialog is cancelled
     int pumps = 0;

@@ -209,7 +209,8 @@ TEST_F(HalcyraFlow, FlashFilesAndPrinterFirmwareToEachPrintersPort) {
     EXPECT_EQ(b.received.size() - a.received.size(), 2 * 4096u);
     b.writeOutcomes.push_back({5, 0});
     EXPECT_FALSE(h->SendFlashData(image.data(), 4096));
-    EXPECT_EQ(h->GetErrorText().rfind("USBPRINT-1 : ", 0), 0u);
+    // Worded as every device words it: the main dialog shows it as it is.
+    EXPECT_EQ(h->GetErrorText().rfind("Error sending flash data - USBPRINT-1 : ", 0), 0u);
     EXPECT_TRUE(t.Sent().empty()); // nothing over the link
 }
 
@@ -230,7 +231,7 @@ TEST_F(HalcyraFlow, PrinterBsSerialAndTheStoreThatWaitsForTheRestart) {
     // A transporter that stays silent after its restart did not confirm anything.
     t.silentSenses = 100;
     EXPECT_FALSE(h->SaveSettings(false));
-    EXPECT_EQ(h->GetErrorText(), CVelmora::kSaveSettingsNoAnswer);
+    EXPECT_EQ(h->GetErrorText(), CTransporter::kNoAnswerAfterRestart);
     // A refused store is no save, and no restart follows to drop the values.
     t.silentSenses = 0;
     t.refusals["!h1261C"] = {16, 0};

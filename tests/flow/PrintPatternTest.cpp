@@ -130,6 +130,7 @@ TEST(PrintGrid, LoadsPrintsAndUnloadsBehindTheWaitCursor) {
     EXPECT_GE(reentries, 1);
     EXPECT_TRUE(cursorWhilePrinting);
     EXPECT_FALSE(rig.view.waitCursor);
+    EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Succeeded);
     EXPECT_FALSE(rig.Dialog().IsBusy());
 }
 
@@ -153,6 +154,7 @@ TEST(PrintGrid, EachFailureShowsItsReason) {
     rig.t.refusals["!f12011C"] = {4, 0};
     rig.Dialog().OnPrintGrid();
     EXPECT_EQ(rig.Dialog().m_strStatus, "Transporter: Hardware Error");
+    EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Failed);
 }
 
 } // namespace

@@ -246,6 +246,7 @@ bool PosixSerialDevice::getLineState(SerialLineState& state) {
     s.xonXoffInput = (tio.c_iflag & IXOFF) != 0;
     s.xonChar = tio.c_cc[VSTART];
     s.xoffChar = tio.c_cc[VSTOP];
+    s.discardNul = m_bApplied && m_applied.discardNul; // done by read(): termios has no such flag
     int lines = 0;
     if (::ioctl(m_fd, TIOCMGET, &lines) == 0)
         s.dtr = (lines & TIOCM_DTR) != 0;
@@ -368,7 +369,10 @@ bool PosixSerialDevice::read(uint8_t* buffer, size_t length, size_t& received) {
     for (;;) {
         const ssize_t n = ::read(m_fd, buffer + received, length - received);
         if (n > 0) {
-            received += static_cast<size_t>(n);
+            uint8_t* const from = buffer + received;
+            const uint8_t* const end =
+                m_bApplied && m_applied.discardNul ? std::remove(from, from + n, 0) : from + n;
+            received += static_cast<size_t>(end - from);
             lastByte = nowUs();
             if (received == length)
                 return true;

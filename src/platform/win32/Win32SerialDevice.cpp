@@ -78,6 +78,7 @@ bool Win32SerialDevice::getLineState(SerialLineState& state) {
     s.xonXoffOutput = dcb.fOutX != 0;
     s.xonXoffInput = dcb.fInX != 0;
     s.dtr = dcb.fDtrControl == DTR_CONTROL_ENABLE;
+    s.discardNul = dcb.fNull != 0;
     s.xonChar = static_cast<uint8_t>(dcb.XonChar);
     s.xoffChar = static_cast<uint8_t>(dcb.XoffChar);
     state = s;
@@ -107,6 +108,7 @@ bool Win32SerialDevice::setLineState(const SerialLineState& state) {
     dcb.fDtrControl = state.dtr ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
     dcb.fOutX = state.xonXoffOutput;
     dcb.fInX = state.xonXoffInput;
+    dcb.fNull = state.discardNul;
     dcb.XonChar = static_cast<char>(state.xonChar);
     dcb.XoffChar = static_cast<char>(state.xoffChar);
     if (!::SetCommState(Handle(m_hPort), &dcb))

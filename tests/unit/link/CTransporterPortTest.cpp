@@ -48,6 +48,7 @@ TEST_F(TransporterPortTest, OpensWithHardwareHandshake8N1OrNotAtAll) {
     SerialLineState want;
     want.baudRate = 115200;
     want.ctsOutputFlow = want.rtsHandshake = true;
+    want.discardNul = true;
     EXPECT_EQ(line->lineState, want);
     EXPECT_EQ(line->timeouts, (SerialTimeouts{0, 0, 20000, 200, 10000}));
     const SerialLineState other = LineStateFromFlags(0x1310, want); // XON/XOFF, DTR and RTS on

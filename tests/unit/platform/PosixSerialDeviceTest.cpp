@@ -189,6 +189,20 @@ TEST_F(PosixSerialDeviceTest, LineStateReachesTheTerminalAndReadsBack) {
     s.stopBits = kTwoStopBits; // 1.5 stop bits go out as two
     expectLine(B115200, s);
 
+    // Received NUL bytes are kept, or dropped once the line state says so; a read still waits
+    // for as many other bytes as it asked for.
+    ASSERT_TRUE(m_dev.setTimeouts({0, 0, 2000, 0, 0}));
+    feed(std::string("\0a", 2));
+    EXPECT_EQ(read(2), std::string("\0a", 2));
+    s.discardNul = true;
+    ASSERT_TRUE(m_dev.setLineState(s)) << m_dev.lastError();
+    expectLine(B115200, s);
+    feed(std::string("\0\0b\0c\0", 6));
+    {
+        auto far = feedLater(30, std::string("\0d", 2));
+        EXPECT_EQ(read(3), "bcd");
+    }
+
     // A rate termios does not have, and settings the terminal drops (a pseudo-terminal carries
     // eight bits without parity), fail and leave the line as it was.
     for (const SerialLineState& refused : {SerialLineState{.baudRate = 14400},
