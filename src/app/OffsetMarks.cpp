@@ -5,7 +5,7 @@
 namespace dax {
 
 bool CRotationalDlg::PrintOffsetMarks(std::string& reason) {
-    // A Morrane printer counts only once found on its USB port: nothing prints the marks then.
+    // No printer counted (a Morrane printer not found on its USB port): nothing prints them.
     if (m_device.m_nPrinters <= 0) {
         reason = kNoPrinterForMarks;
         return false;
