@@ -82,20 +82,20 @@ void CPocketDlg::OnTest() {
     }
     m_round = Round();
     m_round.ran = true;
-    if (!m_device.SetMediaSize(m_nMediaSize)) {
+    m_round.mediaSize = {m_nMediaSize, m_device.SetMediaSize(m_nMediaSize)};
+    if (!m_round.mediaSize.accepted) {
         m_pView->MessageBox(Format(kSetMediaSizeFailed, m_device.GetErrorText().c_str()),
                             MessageBoxType::Ok);
         return;
     }
-    m_round.mediaSize = m_nMediaSize;
     const int offset = m_bRestorePending ? kDefaultOffsetRequest : OffsetForAngle(m_nAngle);
     m_bRestorePending = false;
-    if (!m_device.SetPocketOffset(offset)) {
+    m_round.offset = {offset, m_device.SetPocketOffset(offset)};
+    if (!m_round.offset.accepted) {
         m_pView->MessageBox(Format(kSetPocketOffsetFailed, m_device.GetErrorText().c_str()),
                             MessageBoxType::Ok);
         return;
     }
-    m_round.offset = offset;
     m_round.reloaded = m_bDiscLoaded;
     if (!m_device.LoadPocketDisc(!m_bDiscLoaded)) {
         const MessageBoxResult answer = m_pView->MessageBox(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CalibrationView.h"
+#include "app/SentSetting.h"
 #include "devices/CTransporter.h"
 
 #include <string>
@@ -21,11 +22,11 @@ public:
     static constexpr int kDefaultOffsetRequest = 100;
     static constexpr int kSizes = 3;
 
-    // What the last Test sent (-1: not sent) and how it went, for reports.
+    // What the last Test sent and how it went, for reports.
     struct Round {
         bool ran = false;
-        int mediaSize = -1;
-        int offset = -1;
+        SentSetting mediaSize;
+        SentSetting offset;
         bool reloaded = false; // the disc on the printer was picked up again, not one from bin 1
         bool loaded = false;
         bool confirmedByHand = false; // the load failed and the technician said it is there

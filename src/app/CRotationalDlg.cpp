@@ -109,15 +109,11 @@ void CRotationalDlg::OnTest() {
     // and the status says so. A value the device refused stops the Test: marks printed with
     // another value would mislead.
     bool taken = true;
-    if (m_device.m_bRotator) {
-        taken = m_device.SetRotationalOffset(offset);
-        m_round.offset = offset;
-    }
-    if (taken && (m_device.m_bWritableSettings || m_device.m_bStandAlonePrinter)) {
-        taken = m_device.SetLeftMargin(m_nLeftMargin) && m_device.SetTopMargin(m_nTopMargin);
-        m_round.leftMargin = m_nLeftMargin;
-        m_round.topMargin = m_nTopMargin;
-    }
+    if (m_device.m_bRotator)
+        taken = Send(&CTransporter::SetRotationalOffset, offset, m_round.offset);
+    if (taken && (m_device.m_bWritableSettings || m_device.m_bStandAlonePrinter))
+        taken = Send(&CTransporter::SetLeftMargin, m_nLeftMargin, m_round.leftMargin) &&
+                Send(&CTransporter::SetTopMargin, m_nTopMargin, m_round.topMargin);
     if (!m_bRestorePending)
         m_nLeftOffset = m_nRightOffset = offset;
     m_bRestorePending = false;
@@ -142,15 +138,26 @@ void CRotationalDlg::OnTest() {
         m_bDiscLoaded = true;
         m_round.loaded = true;
         ShowStatus(kPrintingOffsetMarks);
-        if (m_device.m_nPrinters > 0 && !print.PrintPrepared()) {
+        // The technician needs to know why before re-testing; no printer counted (a Morrane
+        // printer not found on its USB port) means nothing prints them.
+        const bool printed = m_device.m_nPrinters > 0 && print.PrintPrepared();
+        if (!printed) {
+            m_strStatus += "\n";
+            m_strStatus += m_device.m_nPrinters > 0 ? print.GetErrorText() : kNoPrinterForMarks;
             m_strStatus += kCalibrationFailedSuffix;
         } else {
-            m_round.printed = m_device.m_nPrinters > 0;
+            m_round.printed = true;
             m_strStatus = kEnterNewOffsets;
         }
     }
     ResetFields();
     UpdateData(false);
+}
+
+bool CRotationalDlg::Send(bool (CTransporter::*set)(int), int value, SentSetting& record) {
+    record.sent = value;
+    record.accepted = (m_device.*set)(value);
+    return record.accepted;
 }
 
 void CRotationalDlg::OnRestoreDefault() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CalibrationView.h"
+#include "app/SentSetting.h"
 #include "devices/CTransporter.h"
 #include "platform/Clock.h"
 
@@ -27,13 +28,13 @@ public:
     // The calibration disc is always taken from bin 1.
     static constexpr int kCalibrationBin = 0;
 
-    // What the last Test sent (-1: not sent) and how far it got, for reports.
+    // What the last Test sent and how far it got, for reports.
     struct Round {
         bool ran = false;
         int printer = -1;
-        int offset = -1;
-        int leftMargin = -1;
-        int topMargin = -1;
+        SentSetting offset;
+        SentSetting leftMargin;
+        SentSetting topMargin;
         bool reloaded = false; // re-seated rather than fetched from bin 1
         bool loaded = false;
         bool printed = false;
@@ -74,6 +75,8 @@ private:
     void ResetFields();
     void ShowStatus(const std::string& text);
     void Unload();
+    // Sends one value; the round records it and whether the device took it.
+    bool Send(bool (CTransporter::*set)(int), int value, SentSetting& record);
 
     CTransporter& m_device;
     Clock& m_clock;

@@ -13,6 +13,7 @@ inline constexpr char kRotationalOpen[] =
 inline constexpr char kPrinterNotSelected[] = "Printer not selected!";
 inline constexpr char kLoadingPrinter[] = "Loading the Printer";
 inline constexpr char kPrintingOffsetMarks[] = "Printing the Offset Marks";
+inline constexpr char kNoPrinterForMarks[] = "No printer was found to print them on";
 inline constexpr char kCalibrationFailedSuffix[] =
     "\nThe calibration operation failed but the offset value was incorporated.\n"
     "Clear the transporter and re-test with displayed margin values";

@@ -35,7 +35,32 @@ std::string FieldName(DialogView& view, int id) {
     }
 }
 
+// A calibration field by the label above it; the offsets' labels ("Left", "Right") sit under
+// one that says they are offsets.
+std::string CalibrationFieldName(int id) {
+    switch (id) {
+    case IDC_LEFT_OFFSET:
+        return "Left Offset";
+    case IDC_RIGHT_OFFSET:
+        return "Right Offset";
+    case IDC_LEFT_MARGIN:
+        return "Left Margin";
+    case IDC_TOP_MARGIN:
+        return "Top Margin";
+    case IDC_ANGLE:
+        return "Angle";
+    default:
+        return "This field";
+    }
+}
+
 } // namespace
+
+std::string CalibrationFieldUnavailableReason(CalibrationView& view, int id) {
+    if (view.IsControlVisible(id) && view.IsControlEnabled(id))
+        return {};
+    return CalibrationFieldName(id) + " cannot be changed on this printer";
+}
 
 std::string ControlUnavailableReason(DialogView& view, int id) {
     if (view.IsControlVisible(id) && view.IsControlEnabled(id))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CalibrationView.h"
 #include "app/DialogView.h"
 
 #include <string>
@@ -12,5 +13,9 @@ namespace dax {
 // reason, naming the control as the window labels it ("Set Params is not available on this
 // transporter", "Printer SN cannot be changed on this transporter").
 std::string ControlUnavailableReason(DialogView& view, int id);
+
+// The same for a value field of a calibration dialog, once the dialog has set its fields for the
+// device ("Left Margin cannot be changed on this printer").
+std::string CalibrationFieldUnavailableReason(CalibrationView& view, int id);
 
 } // namespace dax

@@ -4,6 +4,7 @@
 #include "app/CRotationalDlg.h"
 #include "app/CalibrationPanelView.h"
 #include "app/CalibrationStrings.h"
+#include "app/CommandGate.h"
 #include "app/ControlIds.h"
 #include "app/IntegerField.h"
 #include "platform/RealClock.h"
@@ -16,12 +17,28 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// The fields as a technician would type them.
+// An option of calibrate-rotator and the field it is typed into.
+struct FieldOption {
+    const std::optional<std::string> CliOptions::*value;
+    int id;
+    const char* name;
+    int upper;
+    bool ignoredByRestore; // Restore Default sends the default offset whatever the field holds
+};
+
+constexpr FieldOption kRotationalOptions[] = {
+    {&CliOptions::leftOffset, IDC_LEFT_OFFSET, "--left", CRotationalDlg::kMaxOffset, true},
+    {&CliOptions::rightOffset, IDC_RIGHT_OFFSET, "--right", CRotationalDlg::kMaxOffset, true},
+    {&CliOptions::leftMargin, IDC_LEFT_MARGIN, "--left-margin", CRotationalDlg::kMaxLeftMargin,
+     false},
+    {&CliOptions::topMargin, IDC_TOP_MARGIN, "--top-margin", CRotationalDlg::kMaxTopMargin, false},
+};
+
+// The fields as a technician would type them; a field without its option keeps what it shows.
 void TypeRotational(const CliOptions& o, CalibrationView& v) {
-    v.SetControlText(IDC_LEFT_OFFSET, o.leftOffset);
-    v.SetControlText(IDC_RIGHT_OFFSET, o.rightOffset);
-    v.SetControlText(IDC_LEFT_MARGIN, o.leftMargin);
-    v.SetControlText(IDC_TOP_MARGIN, o.topMargin);
+    for (const FieldOption& f : kRotationalOptions)
+        if (const auto& value = o.*f.value)
+            v.SetControlText(f.id, *value);
     v.SetCheck(IDC_PRINTER_A, o.printer == "A");
     v.SetCheck(IDC_PRINTER_B, o.printer == "B");
 }
@@ -46,8 +63,18 @@ std::optional<std::string> SaveFailure(int saved, CTransporter& device) {
     return "Save Offset failed - " + device.GetErrorText();
 }
 
-Json Optional(int value) {
-    return value < 0 ? Json(nullptr) : Json(value);
+Json SentJson(const SentSetting& s) {
+    return s.sent < 0 ? Json(nullptr) : Json(s.sent);
+}
+
+Json AcceptedJson(const SentSetting& s) {
+    return s.sent < 0 ? Json(nullptr) : Json(s.accepted);
+}
+
+std::string SentText(const SentSetting& s) {
+    if (s.sent < 0)
+        return "not sent";
+    return std::to_string(s.sent) + (s.accepted ? "" : " (refused)");
 }
 
 Json Saved(int saved) {
@@ -60,13 +87,9 @@ std::string SavedText(int saved, bool asked) {
     return saved < 0 ? "not done (the round failed)" : saved == 1 ? "yes" : "failed";
 }
 
-// Checks the values with the dialog's own field exchange on a window nobody sees: nothing is
-// sent. The message, or empty.
-template <class Dlg, class Typing> std::string CheckFields(Dlg&& check, const Typing& type) {
-    CalibrationPanelView panel;
-    check.Attach(panel);
-    check.OnInitDialog();
-    type(panel);
+// The values typed into a dialog opened on a window nobody sees, through its own field
+// exchange: nothing is sent. The message, or empty.
+template <class Dlg> std::string CheckTyped(Dlg& check, CalibrationPanelView& panel) {
     if (check.UpdateData(true))
         return {};
     return panel.messages.empty() ? std::string("invalid value") : panel.messages.front();
@@ -76,19 +99,18 @@ template <class Dlg, class Typing> std::string CheckFields(Dlg&& check, const Ty
 
 std::string CheckCalibrationValues(const CliOptions& o) {
     int value = 0;
-    if (o.command == "calibrate-pocket")
-        return ReadIntegerField(o.angle, 0, CPocketDlg::kMaxAngle, value);
+    if (o.command == "calibrate-pocket") {
+        if (!o.angle)
+            return o.restoreDefault ? std::string()
+                                    : std::string("--angle is required unless --restore-default");
+        return ReadIntegerField(*o.angle, 0, CPocketDlg::kMaxAngle, value);
+    }
     if (o.command != "calibrate-rotator")
         return {};
-    const std::pair<const std::string*, int> fields[] = {
-        {&o.leftOffset, CRotationalDlg::kMaxOffset},
-        {&o.rightOffset, CRotationalDlg::kMaxOffset},
-        {&o.leftMargin, CRotationalDlg::kMaxLeftMargin},
-        {&o.topMargin, CRotationalDlg::kMaxTopMargin},
-    };
-    for (const auto& [text, upper] : fields)
-        if (std::string message = ReadIntegerField(*text, 0, upper, value); !message.empty())
-            return message;
+    for (const FieldOption& f : kRotationalOptions)
+        if (const auto& text = o.*f.value)
+            if (std::string message = ReadIntegerField(*text, 0, f.upper, value); !message.empty())
+                return message;
     return {};
 }
 
@@ -114,9 +136,27 @@ int RunCalibrateRotator(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
         std::fprintf(stderr, "This transporter has no printer B\n");
         return kExitUsage;
     }
-    const std::string invalid = CheckFields(CRotationalDlg(device, idle),
-                                            [&](CalibrationView& v) { TypeRotational(o, v); });
-    if (!invalid.empty()) {
+    // The window's own enable rules, on a dialog nobody sees: a value for a field it disables
+    // is refused before anything is sent, as the window cannot send one; a field it leaves to
+    // the technician needs its value, unless Restore Default ignores it.
+    CalibrationPanelView panel;
+    CRotationalDlg check(device, idle);
+    check.Attach(panel);
+    check.OnInitDialog();
+    for (const FieldOption& f : kRotationalOptions) {
+        const std::string unavailable = CalibrationFieldUnavailableReason(panel, f.id);
+        if ((o.*f.value) && !unavailable.empty()) {
+            dlg.m_strStatus = unavailable;
+            return kExitFailed;
+        }
+        if (!(o.*f.value) && unavailable.empty() && !(o.restoreDefault && f.ignoredByRestore)) {
+            dlg.m_strStatus = std::string(f.name) + " is required on this transporter";
+            std::fprintf(stderr, "%s\n", dlg.m_strStatus.c_str());
+            return kExitUsage;
+        }
+    }
+    TypeRotational(o, panel);
+    if (const std::string invalid = CheckTyped(check, panel); !invalid.empty()) {
         std::fprintf(stderr, "%s\n", invalid.c_str());
         return kExitUsage;
     }
@@ -132,8 +172,7 @@ int RunCalibrateRotator(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
             d.OnRestoreDefault();
         else
             d.OnTest();
-        const CRotationalDlg::Round& r = d.LastRound();
-        if (o.save && r.loaded && (r.printed || device.m_nPrinters == 0))
+        if (o.save && d.LastRound().printed)
             d.OnSaveOffset();
         round = d.LastRound();
         summary.status = SaveFailure(round.saved, device).value_or(d.m_strStatus);
@@ -142,29 +181,32 @@ int RunCalibrateRotator(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
     view.onRotational = nullptr;
     PrintBoxes(view.rotationalPanel);
 
-    const bool good = round.loaded && (round.printed || device.m_nPrinters == 0);
     const std::string printer = round.printer < 0 ? "" : round.printer == 0 ? "A" : "B";
     summary.json = {{"kind", "rotator"},
                     {"printer", printer.empty() ? Json(nullptr) : Json(printer)},
                     {"restore_default", o.restoreDefault},
                     {"sent",
-                     {{"rotational_offset", Optional(round.offset)},
-                      {"left_margin", Optional(round.leftMargin)},
-                      {"top_margin", Optional(round.topMargin)}}},
+                     {{"rotational_offset", SentJson(round.offset)},
+                      {"left_margin", SentJson(round.leftMargin)},
+                      {"top_margin", SentJson(round.topMargin)}}},
+                    {"accepted",
+                     {{"rotational_offset", AcceptedJson(round.offset)},
+                      {"left_margin", AcceptedJson(round.leftMargin)},
+                      {"top_margin", AcceptedJson(round.topMargin)}}},
                     {"disc", round.reloaded ? "reloaded" : "loaded from bin 1"},
                     {"loaded", round.loaded},
                     {"printed", round.printed},
                     {"saved", Saved(round.saved)}};
-    auto sent = [](int v) { return v < 0 ? std::string("not sent") : std::to_string(v); };
     if (!printer.empty())
         summary.lines.emplace_back("printer", printer);
-    summary.lines.emplace_back("rotational offset sent", sent(round.offset));
-    summary.lines.emplace_back("left margin sent", sent(round.leftMargin));
-    summary.lines.emplace_back("top margin sent", sent(round.topMargin));
+    summary.lines.emplace_back("rotational offset sent", SentText(round.offset));
+    summary.lines.emplace_back("left margin sent", SentText(round.leftMargin));
+    summary.lines.emplace_back("top margin sent", SentText(round.topMargin));
     summary.lines.emplace_back("disc loaded", round.loaded ? "yes" : "no");
     summary.lines.emplace_back("offset marks printed", round.printed ? "yes" : "no");
     summary.lines.emplace_back("saved", SavedText(round.saved, o.save));
-    if (!good || (o.save && round.saved != 1))
+    // The round is good only once the marks are on the disc: they are what the technician reads.
+    if (!round.printed || (o.save && round.saved != 1))
         return kExitFailed;
     return kExitDone;
 }
@@ -177,13 +219,19 @@ int RunCalibratePocket(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
         return kExitFailed;
     }
     const int index = SizeIndex(o.sizeMm);
+    // Without --angle (Restore Default ignores it) the field keeps the 90 it shows.
     auto type = [&](CalibrationView& v) {
         for (int i = 0; i < CPocketDlg::kSizes; ++i)
             v.SetCheck(IDC_SIZE_58 + i, i == index);
-        v.SetControlText(IDC_ANGLE, o.angle);
+        if (o.angle)
+            v.SetControlText(IDC_ANGLE, *o.angle);
     };
-    const std::string invalid = CheckFields(CPocketDlg(device), type);
-    if (!invalid.empty()) {
+    CalibrationPanelView panel;
+    CPocketDlg check(device);
+    check.Attach(panel);
+    check.OnInitDialog();
+    type(panel);
+    if (const std::string invalid = CheckTyped(check, panel); !invalid.empty()) {
         std::fprintf(stderr, "%s\n", invalid.c_str());
         return kExitUsage;
     }
@@ -217,18 +265,20 @@ int RunCalibratePocket(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
     summary.json = {
         {"kind", "pocket"},
         {"size_mm", o.sizeMm},
-        {"angle", std::stoi(o.angle)},
+        {"angle", o.angle ? Json(std::stoi(*o.angle)) : Json(nullptr)},
         {"restore_default", o.restoreDefault},
         {"sent",
-         {{"media_size", Optional(round.mediaSize)}, {"pocket_offset", Optional(round.offset)}}},
+         {{"media_size", SentJson(round.mediaSize)}, {"pocket_offset", SentJson(round.offset)}}},
+        {"accepted",
+         {{"media_size", AcceptedJson(round.mediaSize)},
+          {"pocket_offset", AcceptedJson(round.offset)}}},
         {"disc", round.reloaded ? "picked up from the printer" : "loaded from bin 1"},
         {"loaded", round.loaded},
         {"confirmed_by_hand", round.confirmedByHand},
         {"saved", Saved(round.saved)}};
-    auto sent = [](int v) { return v < 0 ? std::string("not sent") : std::to_string(v); };
     summary.lines.emplace_back("pocket size", std::to_string(o.sizeMm) + " mm");
-    summary.lines.emplace_back("media size sent", sent(round.mediaSize));
-    summary.lines.emplace_back("pocket offset sent", sent(round.offset));
+    summary.lines.emplace_back("media size sent", SentText(round.mediaSize));
+    summary.lines.emplace_back("pocket offset sent", SentText(round.offset));
     summary.lines.emplace_back("disc loaded", !round.loaded           ? "no"
                                               : round.confirmedByHand ? "yes (placed by hand)"
                                                                       : "yes");

@@ -21,13 +21,15 @@ struct CalibrationSummary {
     void PrintHuman(std::FILE* out) const;
 };
 
-// calibrate-rotator and calibrate-pocket: the values are checked by the dialog's own field
-// exchange before anything is sent, then the main dialog's button opens the dialog and one
-// Test (or Restore Default) round runs in it, Save Offset after a good round when asked, and
-// Exit. The exit status.
 // The calibration values against the dialogs' own limits and messages, before any port is
 // opened: the message, or empty.
 std::string CheckCalibrationValues(const CliOptions& o);
+
+// calibrate-rotator and calibrate-pocket: the values are checked against the fields the dialog
+// enables for the device found and by its own field exchange before anything is sent, then the
+// main dialog's button opens the dialog and one Test (or Restore Default) round runs in it, Save
+// Offset after a good round when asked, and Exit. The exit status: a round is good once the
+// disc is loaded (and, for the rotator, the offset marks printed).
 
 int RunCalibrateRotator(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
                         CalibrationSummary& summary);

@@ -171,20 +171,26 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
     rotator->add_option("--printer", o.printer, "Printer A or B (two-printer transporters)")
         ->option_text("A|B")
         ->check(CLI::IsMember({"A", "B"}));
-    rotator->add_option("--left", o.leftOffset, "Left rotational offset (0-64)")
-        ->option_text("N")
-        ->required();
-    rotator->add_option("--right", o.rightOffset, "Right rotational offset (0-64)")
-        ->option_text("N")
-        ->required();
-    rotator->add_option("--left-margin", o.leftMargin, "Left margin (0-10)")
-        ->option_text("N")
-        ->required();
-    rotator->add_option("--top-margin", o.topMargin, "Top margin (0-150)")
-        ->option_text("N")
-        ->required();
+    // Which of these a transporter needs depends on the fields its dialog enables: checked
+    // once it is found.
+    rotator
+        ->add_option("--left", o.leftOffset,
+                     "Left rotational offset (0-64); not with Calibrate Margins")
+        ->option_text("N");
+    rotator
+        ->add_option("--right", o.rightOffset,
+                     "Right rotational offset (0-64); not with Calibrate Margins")
+        ->option_text("N");
+    rotator
+        ->add_option("--left-margin", o.leftMargin,
+                     "Left margin (0-10); not where the printer's margins are fixed")
+        ->option_text("N");
+    rotator
+        ->add_option("--top-margin", o.topMargin,
+                     "Top margin (0-150); not where the printer's margins are fixed")
+        ->option_text("N");
     rotator->add_flag("--restore-default", o.restoreDefault,
-                      "Ask for the default rotational offset instead of the one given");
+                      "Ask for the default rotational offset (--left and --right not needed)");
     rotator->add_flag("--save", o.save, "Save Offset after a good round");
     auto* pocket =
         command("calibrate-pocket", "One Test round of the pocket disc calibration: the disc "
@@ -193,9 +199,11 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
         ->option_text("58|61|63")
         ->check(CLI::IsMember({58, 61, 63}))
         ->required();
-    pocket->add_option("--angle", o.angle, "Angle the disc came to rest at (0-180, 90 is ideal)")
-        ->option_text("N")
-        ->required();
+    pocket
+        ->add_option("--angle", o.angle,
+                     "Angle the disc came to rest at (0-180, 90 is ideal); needed unless "
+                     "--restore-default")
+        ->option_text("N");
     pocket->add_flag("--restore-default", o.restoreDefault,
                      "Ask for the default pocket offset instead of the angle's");
     pocket->add_flag("--save", o.save, "Save Offset after a good round");

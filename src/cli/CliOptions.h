@@ -27,14 +27,15 @@ struct CliOptions {
     // flash
     std::string flashFile;
     bool noCheck = false;
-    // calibrate-rotator and calibrate-pocket: values as typed into the dialog's fields
+    // calibrate-rotator and calibrate-pocket: values as typed into the dialog's fields; a field
+    // without one keeps what the dialog shows
     std::string printer; // "A", "B" or empty
-    std::string leftOffset;
-    std::string rightOffset;
-    std::string leftMargin;
-    std::string topMargin;
+    std::optional<std::string> leftOffset;
+    std::optional<std::string> rightOffset;
+    std::optional<std::string> leftMargin;
+    std::optional<std::string> topMargin;
     int sizeMm = 0;
-    std::string angle;
+    std::optional<std::string> angle;
     bool restoreDefault = false;
     bool save = false;
     bool assumeLoaded = false;

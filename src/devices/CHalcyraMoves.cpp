@@ -43,11 +43,15 @@ bool CHalcyra::PositionWithRecovery(int element, char action, uint32_t seconds, 
             if (PickerHome()) {
                 continue;
             }
+            // A picker that cannot find its home needs the technician, whoever asked for the
+            // move: the box is shown for searches too.
             message = "PickerHome failed - " + m_strError;
+        } else if (!interactive) {
+            return false;
         } else {
             message = "Position Medium failed - " + m_strError;
         }
-        if (!interactive || !m_interaction.AskRetryCancel(message)) {
+        if (!m_interaction.AskRetryCancel(message)) {
             return false;
         }
         recoveries = 0;
@@ -86,9 +90,12 @@ bool CHalcyra::TransferToPrinter(int angle) {
     }
     bool placed = false;
     if (angle >= 0) {
+        // A refused rotation leaves the disc in gripper 1 where it was: no move to reject.
         const int steps = static_cast<int>(int64_t(angle) * kStepsPerTurn / 360);
-        placed = SendCommand(Command(kCmdHalcyraRotate, printer, steps), kRotateSeconds) &&
-                 PositionWithRecovery(printer, kHalcyraP1Align, kAlignSeconds, true);
+        if (!SendCommand(Command(kCmdHalcyraRotate, printer, steps), kRotateSeconds)) {
+            return false;
+        }
+        placed = PositionWithRecovery(printer, kHalcyraP1Align, kAlignSeconds, true);
     } else {
         placed = PositionWithRecovery(printer, kHalcyraPut1, kMoveSeconds, true);
     }

@@ -77,11 +77,14 @@ bool CHalcyra::CheckFlashFile(const uint8_t* image, uint32_t length) {
     m_bPrinterFirmwareFile = false;
     const ImageHeader header(image, image == nullptr ? 0 : std::min(length, kFlashHeaderSize));
     // This family's printer files begin with the identification; images of the printer that
-    // other transporters take keep it at the usual place.
-    if (header.Has(0, kPrinterImageId, true) || header.Has(kImageIdOffset, kPrinterImageId, true)) {
+    // other transporters take keep it at the usual place, with the printer family after it,
+    // which must be this printer's as on those transporters.
+    const bool atStart = header.Has(0, kPrinterImageId, true);
+    if (atStart || header.Has(kImageIdOffset, kPrinterImageId, true)) {
         if (m_nPrinters == 0 ||
             !Inquiry().View().Matches(Identification::kPrinterOffset, kPrinterProductName) ||
-            length != kPrinterImageSize) {
+            length != kPrinterImageSize ||
+            (!atStart && !header.HasFamily(PrinterImageFamily(m_nPrinterRevision)))) {
             return false;
         }
         m_bPrinterFirmwareFile = true;

@@ -63,10 +63,13 @@ bool CInkographer::SendAndCheck(const std::string& command) {
     return m_nPrinterSense == 0;
 }
 
-void CInkographer::SenseAfterRefusal() {
+void CInkographer::SenseAfterRefusal(const std::string& command) {
     m_strError.clear();
     if (RequestSense(kDefaultTimeout, nullptr, nullptr)) {
         FormatPrinterError();
+        if (m_strError.empty()) {
+            m_strError = UnconfirmedCommandText(command);
+        }
     } else if (m_strError.empty()) {
         m_strError = m_pPort->GetErrorText();
     }
@@ -82,7 +85,7 @@ bool CInkographer::ExchangeAcknowledged(const std::string& command, uint32_t sec
     if (IsAcknowledged(answer, kAckLength)) {
         return true;
     }
-    SenseAfterRefusal();
+    SenseAfterRefusal(command);
     return false;
 }
 
@@ -98,7 +101,7 @@ bool CInkographer::QueryElement(int element, int& state) {
     if (answer[4] == '1') {
         return true;
     }
-    SenseAfterRefusal();
+    SenseAfterRefusal(command);
     return false;
 }
 

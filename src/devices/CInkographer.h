@@ -90,8 +90,9 @@ private:
     bool SendSetting(const char* format, int value);
     // Writes a command without reading an answer; false with the link's text.
     bool SendNoAnswer(const std::string& command);
-    // After a refusal: Request Sense and, when it answered, the printer's text.
-    void SenseAfterRefusal();
+    // After `command` was refused: Request Sense and, when it answered, the printer's text;
+    // a printer that reports nothing wrong still leaves a text saying the command was not done.
+    void SenseAfterRefusal(const std::string& command);
     // A command with a 6-byte acknowledgement; a refusal's reason from the sense.
     bool ExchangeAcknowledged(const std::string& command, uint32_t seconds);
 

@@ -119,7 +119,7 @@ bool CInkographer::GetSerialNumbers(std::string& transporterSerial, std::string&
     }
     StoredText stored;
     if (!ParseStoredText(answer, kStoredTextLength, stored) || !stored.valid) {
-        SenseAfterRefusal();
+        SenseAfterRefusal(command);
         return false;
     }
     printerSerial = stored.text;
@@ -178,7 +178,11 @@ void CInkographer::FlashLeds(int count) {
 }
 
 bool CInkographer::SendPrintData(const uint8_t* data, uint32_t length) {
-    m_pPort->SetWriteTimeouts(kPrintWriteConstantMs, kPrintWritePerByteMs);
+    // Without its own time-out a write to a stalled printer could block for ever.
+    if (!m_pPort->SetWriteTimeouts(kPrintWriteConstantMs, kPrintWritePerByteMs)) {
+        m_strError = m_pPort->GetErrorText();
+        return false;
+    }
     for (uint32_t sent = 0; sent < length; sent += kPrintPiece) {
         if (!m_pPort->Write(data + sent, std::min(kPrintPiece, length - sent))) {
             m_strError = m_pPort->GetErrorText();

@@ -303,10 +303,7 @@ bool CVelmora::SenseAfterRefusal(const std::string& command, bool* noFault) {
         if (m_strError.empty()) {
             if (noFault)
                 *noFault = true;
-            // An answer that was no confirmation (a garbled one, say) while the device reports
-            // nothing wrong: the status must still say that the step was not done.
-            m_strError =
-                "ESC " + CommandHead(command) + " was not confirmed, and no fault is reported";
+            m_strError = UnconfirmedCommandText(command);
         }
         return true;
     }

@@ -18,11 +18,6 @@ constexpr size_t kImageRevisionDigitOffset = 184;
 constexpr size_t kImage240xIdOffset = 2150;
 static_assert(kImage240xIdOffset + kImageIdLength <= CVelmora::kFlashHeaderSize);
 
-// Printer firmware families changed with printer revision 5001.
-constexpr int kRevisionPrinterFamily1 = 5001;
-constexpr std::string_view kPrinterFamilyOld = "Inkographer ";
-constexpr std::string_view kPrinterFamilyNew = "Inkographer1";
-
 // The general transporter: identification of both the transporter and its images.
 constexpr std::string_view kGeneralId = "DISC TRANSPORTERVERSION";
 constexpr char kOldFirmwareDigitLimit = '3'; // old firmware takes images below 3.x
@@ -96,9 +91,7 @@ bool CVelmora::CheckFlashFile(const uint8_t* image, uint32_t length) {
             length != kPrinterImageSize) {
             return false;
         }
-        const std::string_view family =
-            m_nPrinterRevision < kRevisionPrinterFamily1 ? kPrinterFamilyOld : kPrinterFamilyNew;
-        if (!header.HasFamily(family)) {
+        if (!header.HasFamily(PrinterImageFamily(m_nPrinterRevision))) {
             return false;
         }
         m_bOldFirmware = false;

@@ -16,6 +16,11 @@ inline constexpr size_t kImageIdLength = 23;
 inline constexpr std::string_view kPrinterImageId = "CD-R InkographerVERSION";
 inline constexpr std::string_view kPrinterProductName = "CD-R Inkographer";
 inline constexpr uint32_t kPrinterImageSize = 65536;
+// The printer family an image is for (at kImageFamilyOffset) changed with printer revision 5001.
+inline constexpr int kRevisionPrinterFamily1 = 5001;
+inline constexpr std::string_view PrinterImageFamily(int printerRevision) {
+    return printerRevision < kRevisionPrinterFamily1 ? "Inkographer " : "Inkographer1";
+}
 
 // The readable part of an image header: bytes beyond it count as absent, so a text that would
 // reach past it never matches.

@@ -1,5 +1,7 @@
 #include "devices/SenseText.h"
 
+#include "devices/Commands.h"
+
 namespace dax {
 
 namespace {
@@ -99,6 +101,10 @@ std::string FormatInkographerErrorText(const std::string& printerText, uint16_t 
         return "Inkographer: " + printerText;
     }
     return {};
+}
+
+std::string UnconfirmedCommandText(const std::string& command) {
+    return "ESC " + CommandHead(command) + " was not confirmed, and no fault is reported";
 }
 
 } // namespace dax

@@ -36,4 +36,8 @@ std::string FormatSenseErrorText(const std::string& transporterText, const std::
 // CInkographer's error text: "Inkographer: %s" when the printer code is not 0, else empty.
 std::string FormatInkographerErrorText(const std::string& printerText, uint16_t printerSense);
 
+// The error text of a command that was not confirmed while the sense reports nothing wrong (a
+// garbled answer, say): the status must still say that the step was not done.
+std::string UnconfirmedCommandText(const std::string& command);
+
 } // namespace dax

@@ -57,7 +57,9 @@ void RotationalScale(RasterCanvas& c, bool mirror) {
     const char* bottom = mirror ? "0" : "64";
     DrawTextCentred(c, X(228), 590, top, 3);
     DrawTextCentred(c, X(228), 805, bottom, 3);
-    DrawTextCentred(c, X(300), 698, "32", 3);
+    // The centre's number stands clear of where the offset marks' arrows print (columns 262 to
+    // 291 here, 1235 to 1263 on the right), so it can be read on a printed disc.
+    DrawTextCentred(c, X(332), 698, "32", 3);
     DrawTextCentred(c, X(260), 845, mirror ? "RIGHT" : "LEFT", 3);
     DrawTextCentred(c, X(260), 873, "ROTATIONAL", 3);
 }
@@ -92,12 +94,14 @@ void Hub(RasterCanvas& c) {
     c.Line(764, 688, 764, 728);
 }
 
-// Ticks round the rim every 2 degrees, longer every 10: shows at a glance how the disc sat.
+// Ticks round the rim every 2 degrees, longer every 10: shows at a glance how the disc sat. At 3
+// and 9 o'clock the offset marks' outer arrows begin: the ticks there stay short, clear of them.
 void DegreeRing(RasterCanvas& c) {
     constexpr double outer = 660.0;
     for (int deg = 0; deg < 360; deg += 2) {
         const double a = deg * std::numbers::pi / 180.0;
-        const double inner = deg % 10 == 0 ? 638.0 : 649.0;
+        const bool underArrow = deg == 90 || deg == 270;
+        const double inner = deg % 10 == 0 && !underArrow ? 638.0 : 649.0;
         const double s = std::sin(a), k = std::cos(a);
         c.Line(static_cast<int>(std::lround(kDiscX + inner * s)),
                static_cast<int>(std::lround(kDiscY - inner * k)),

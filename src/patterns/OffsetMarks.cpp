@@ -26,6 +26,9 @@ void SideArrow(RasterCanvas& c, int tail, int tip, int top) {
     const int head = 14;
     c.FillRect(tail, top + 5, tip - dir * head, top + 8);
     c.FillTriangle(tip, top + 6.5, tip - dir * head, top, tip - dir * head, top + 13);
+    // The point lies between two dot rows, so the triangle stops short of its column: the two
+    // middle rows carry it to the tip, where the technician reads the scale.
+    c.FillRect(tip - dir * 2, top + 6, tip, top + 7);
     // A bar across the tail, so the arrow reads even where it overlaps a tick.
     c.FillRect(tail, top + 3, tail, top + 10);
 }

@@ -61,9 +61,83 @@ TEST_F(CalibrateAgainstSim, OutOfRangeValuesSendNothingThenARotatorRoundPrintsAn
     EXPECT_EQ((*restarted)["top_margin"], 80);
 }
 
+// The settings the window's Calibrate Margins and a Morrane printer's fixed margins leave out:
+// a value for a disabled field is refused before anything is sent, and none is required.
+TEST_F(CalibrateAgainstSim, FieldsTheWindowDisablesTakeNoValue) {
+    StartSim("basic", {"rotator=0"});
+    auto settingSent = [&] {
+        for (const std::string& c : Commands())
+            for (const char* setting : {"f4", "f6", "f7", "f31"})
+                if (c.rfind(setting, 0) == 0)
+                    return true;
+        return false;
+    };
+    Json j = CliJson({"calibrate-rotator", "--left", "60", "--right", "32", "--left-margin", "4",
+                      "--top-margin", "80"},
+                     1);
+    EXPECT_EQ(j["status"], "Left Offset cannot be changed on this printer");
+    EXPECT_FALSE(settingSent());
+    RunResult r;
+    CliJson({"calibrate-rotator", "--left-margin", "4"}, 64, &r);
+    EXPECT_NE(r.err.find("--top-margin is required"), std::string::npos) << r.err;
+    EXPECT_FALSE(settingSent());
+    j = CliJson({"calibrate-rotator", "--left-margin", "4", "--top-margin", "80"}, 0);
+    EXPECT_EQ(j["calibration"]["sent"],
+              (Json{{"rotational_offset", nullptr}, {"left_margin", 4}, {"top_margin", 80}}));
+    EXPECT_TRUE(Sent("f6004C") && Sent("f7080C"));
+}
+
+// A Morrane printer: its margins are fixed, and its offset marks come from an alignment file
+// that is not next to the program here: the Test says which.
+TEST_F(CalibrateAgainstSim, MorranePrinterWithoutItsAlignmentFile) {
+    StartSim("morrane", {}, 1, {"--usb-printer"});
+    Json j =
+        CliJson({"calibrate-rotator", "--left", "30", "--right", "34", "--left-margin", "6"}, 1);
+    EXPECT_EQ(j["status"], "Left Margin cannot be changed on this printer");
+    EXPECT_FALSE(Sent("f6006C"));
+    // Restore Default needs no offsets, and fixed margins need none either; the missing
+    // alignment file is found before the offset goes out or the disc moves.
+    j = CliJson({"calibrate-rotator", "--restore-default"}, 1);
+    EXPECT_FALSE(Sent("f4100C"));
+    EXPECT_EQ(j["calibration"]["loaded"], false);
+    EXPECT_EQ(j["calibration"]["printed"], false);
+    const std::string status = j["status"];
+    EXPECT_EQ(status.rfind("Unable to open ", 0), 0u) << status;
+    EXPECT_NE(status.find("AlignCMY.prn"), std::string::npos) << status;
+}
+
+// The report says what went out and what the device took: after a refused left margin the top
+// margin is never sent.
+TEST_F(CalibrateAgainstSim, ARefusedMarginIsReportedAsSentAndRefused) {
+    StartSim("basic", {"refuse=f6:5"});
+    const std::vector<std::string> round = {
+        "calibrate-rotator", "--restore-default", "--left-margin", "4", "--top-margin", "80"};
+    Json j = CliJson(round, 1);
+    const Json& c = j["calibration"];
+    EXPECT_EQ(c["sent"],
+              (Json{{"rotational_offset", 100}, {"left_margin", 4}, {"top_margin", nullptr}}));
+    EXPECT_EQ(c["accepted"],
+              (Json{{"rotational_offset", true}, {"left_margin", false}, {"top_margin", nullptr}}));
+    EXPECT_EQ(j["status"], "Transporter: Illegal Request");
+    EXPECT_FALSE(Sent("f7080C"));
+    const RunResult r = Cli(round);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("left margin sent: 4 (refused)\ntop margin sent: not sent\n"),
+              std::string::npos)
+        << r.out;
+}
+
 TEST_F(CalibrateAgainstSim, PocketRoundSetsTheOffsetOfItsSize) {
     StartSim("basic");
-    Json j = CliJson({"calibrate-pocket", "--size", "61", "--angle", "93", "--save"}, 0);
+    RunResult r;
+    CliJson({"calibrate-pocket", "--size", "61"}, 64, &r);
+    EXPECT_NE(r.err.find("--angle is required unless --restore-default"), std::string::npos)
+        << r.err;
+    Json j = CliJson({"calibrate-pocket", "--size", "63", "--restore-default"}, 0);
+    EXPECT_EQ(j["calibration"]["sent"], (Json{{"media_size", 4}, {"pocket_offset", 100}}));
+    EXPECT_EQ(j["calibration"]["angle"], nullptr);
+
+    j = CliJson({"calibrate-pocket", "--size", "61", "--angle", "93", "--save"}, 0);
     const Json& c = j["calibration"];
     EXPECT_EQ(c["sent"], (Json{{"media_size", 5}, {"pocket_offset", 35}}));
     EXPECT_EQ(c["loaded"], true);

@@ -48,7 +48,8 @@ TEST_F(HalcyraCli, InfoShowsBothPrintersAndPrinterBsSerialGoesIn) {
 TEST_F(HalcyraCli, PrinterFirmwareGoesToBothPrintersOverTheParallelPorts) {
     StartSim("halcyra-lpt");
     std::string image(65536, '\0');
-    image.replace(160, 45, "CD-R InkographerVERSION 5.40 A   Inkographer1");
+    // The family of its printers, whose revision (0.30) is below the new family's.
+    image.replace(160, 45, "CD-R InkographerVERSION 5.40 A   Inkographer ");
     const std::string trace = dir.Path() + "/trace.txt";
     EXPECT_EQ(CliJson({"--trace", trace, "flash", WriteFile("printer.bin", image)})["status"],
               "Downloading - completed");

@@ -150,8 +150,10 @@ TEST(RotationalDialog, AFailedLoadOrPrintSaysTheValuesWereSentAnyway) {
     rig.device.calls.clear();
     rig.dlg.OnTest();
     EXPECT_EQ(rig.device.Moves()[3], "LoadPrinter(0)");
-    EXPECT_EQ(rig.Text(IDC_CAL_STATUS),
-              std::string(kPrintingOffsetMarks) + kCalibrationFailedSuffix);
+    // The print's own reason stays between the step and the suffix.
+    EXPECT_EQ(rig.Text(IDC_CAL_STATUS), std::string(kPrintingOffsetMarks) +
+                                            "\nTransporter: Medium Error" +
+                                            kCalibrationFailedSuffix);
     EXPECT_TRUE(rig.dlg.IsDiscLoaded());
 
     // Print data that cannot be had (an alignment file that cannot be read) are known before
@@ -163,6 +165,29 @@ TEST(RotationalDialog, AFailedLoadOrPrintSaysTheValuesWereSentAnyway) {
     EXPECT_EQ(fresh.device.calls, Calls{"GetPattern(3)"});
     EXPECT_EQ(fresh.Text(IDC_CAL_STATUS), fresh.device.failText);
     EXPECT_FALSE(fresh.dlg.IsDiscLoaded());
+    EXPECT_FALSE(rig.dlg.LastRound().printed);
+
+    // Without a printer counted nothing prints the marks: the status must not ask for readings.
+    rig.device.failing.clear();
+    rig.device.m_nPrinters = 0;
+    rig.dlg.OnTest();
+    EXPECT_EQ(rig.Text(IDC_CAL_STATUS), std::string(kPrintingOffsetMarks) + "\n" +
+                                            kNoPrinterForMarks + kCalibrationFailedSuffix);
+    EXPECT_FALSE(rig.dlg.LastRound().printed);
+}
+
+TEST(RotationalDialog, TheRoundRecordsWhatWasSentAndWhatTheDeviceTook) {
+    Rotational rig;
+    rig.device.failing = {"SetLeftMargin"};
+    rig.Enter(30, 34, 4, 80);
+    rig.dlg.OnTest();
+    // A refused value stops the Test: the top margin never goes out.
+    EXPECT_EQ(rig.device.Moves(), (Calls{"SetRotationalOffset(32)", "SetLeftMargin(4)"}));
+    const CRotationalDlg::Round& r = rig.dlg.LastRound();
+    EXPECT_EQ(std::tuple(r.offset.sent, r.offset.accepted), std::tuple(32, true));
+    EXPECT_EQ(std::tuple(r.leftMargin.sent, r.leftMargin.accepted), std::tuple(4, false));
+    EXPECT_EQ(r.topMargin.sent, -1);
+    EXPECT_FALSE(r.loaded);
 }
 
 TEST(RotationalDialog, RestoreDefaultSendsOneHundredForThatTestOnly) {

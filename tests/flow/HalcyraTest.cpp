@@ -129,6 +129,12 @@ TEST_F(HalcyraFlow, LoadTurnsTheDiscOntoTheSelectedPrinterOrPutsItStraightOn) {
     EXPECT_FALSE(h->ReloadPrinter(-1));
     EXPECT_EQ(t.Sent(), "!e1C !f12614C !f12423C !f12427C !f12615C !e1C !f12015C");
     EXPECT_EQ(h->GetErrorText(), "Transporter: Illegal Request");
+    // A refused rotation ends the transfer there: the disc is not moved to the reject bin.
+    h->SelectPrinter(0);
+    t.refusals["!f32601100954C"] = {5, 0};
+    EXPECT_FALSE(h->ReloadPrinter(90));
+    EXPECT_EQ(t.Sent(), "!e1C !f12604C !f12423C !f12427C !f32601100954C !e1C");
+    EXPECT_EQ(h->GetErrorText(), "Transporter: Illegal Request");
 }
 
 TEST_F(HalcyraFlow, RetryCancelBoxesAndPickerRecovery) {
@@ -151,6 +157,16 @@ TEST_F(HalcyraFlow, RetryCancelBoxesAndPickerRecovery) {
     EXPECT_EQ(t.Sent(), "!f12004C !e1C !f10020C !f12004C !e1C !f10020C !f12004C !e1C !f10020C "
                         "!f12004C !e1C");
     EXPECT_EQ(ui.boxes.back(), "Position Medium failed - Transporter: Not Ready");
+
+    // A picker that cannot go home is put to the technician even in a drawer search, which
+    // asks nobody about a plain failed move.
+    t.refusals["!f12402C"] = {2, 0};
+    t.refusals["!f10020C"] = {4, 0};
+    ui.boxes.clear();
+    EXPECT_FALSE(h->FindOpenDrive());
+    EXPECT_EQ(ui.boxes, (std::vector<std::string>{"PickerHome failed - Transporter: Hardware Error",
+                                                  "Position Medium failed - Transporter: Hardware "
+                                                  "Error"}));
 }
 
 TEST_F(HalcyraFlow, PrinterBsSense255ReadsBusy) {
@@ -196,6 +212,13 @@ TEST_F(HalcyraFlow, FlashFilesAndPrinterFirmwareToEachPrintersPort) {
     EXPECT_TRUE(h->CheckFlashFile(image.data(), 70000));
     put(193, "Velmora");
     EXPECT_FALSE(h->CheckFlashFile(image.data(), 70000));
+    // A printer image with its identification at the usual place: of this printer's family only.
+    put(160, "CD-R InkographerVERSION");
+    put(193, "Inkographer ");
+    EXPECT_FALSE(h->CheckFlashFile(image.data(), 65536));
+    put(193, "Inkographer1");
+    EXPECT_TRUE(h->CheckFlashFile(image.data(), 65536));
+    put(193, "Inkographer ");
     put(0, "cd-r inkographerVERSION");
     EXPECT_FALSE(h->CheckFlashFile(image.data(), 65535));
     ASSERT_TRUE(h->CheckFlashFile(image.data(), 65536));

@@ -111,6 +111,15 @@ TEST_F(Inkographer, LoadAndReloadStartThePrintAtTheAngle) {
     EXPECT_EQ(t.Sent(), "!r3C !t0C !r3C");
     EXPECT_EQ(ink->GetErrorText(), "Inkographer: Printer Busy");
     EXPECT_TRUE(ui.boxes.empty());
+
+    // Refused while the printer reports nothing wrong: the status still says what was not done.
+    t.overrides["!r0C"] = "\x1B!r00C";
+    EXPECT_FALSE(ink->OpenPrinterDrawer());
+    EXPECT_EQ(ink->GetErrorText(), "ESC !r0C was not confirmed, and no fault is reported");
+    t.overrides["!f0280C"] = "\x1B!f00000280C";
+    int state = 0;
+    EXPECT_FALSE(ink->QueryElement(280, state));
+    EXPECT_EQ(ink->GetErrorText(), "ESC !f0280C was not confirmed, and no fault is reported");
 }
 
 TEST_F(Inkographer, ManualLoadingAsksForTheDiscAndMovesNothing) {
@@ -147,6 +156,12 @@ TEST_F(Inkographer, SerialCountersAndPrintData) {
     const std::vector<uint8_t> data(130, 0x41);
     EXPECT_TRUE(ink->SendPrintData(data.data(), uint32_t(data.size())));
     EXPECT_EQ(Sizes(t.printWrites), (std::vector<size_t>{64, 64, 2}));
+    // Without its time-out a stalled write could block for ever: nothing is written then.
+    t.line->setTimeoutsErrno = 13;
+    EXPECT_FALSE(ink->SendPrintData(data.data(), uint32_t(data.size())));
+    EXPECT_EQ(t.printWrites.size(), 3u);
+    EXPECT_EQ(ink->GetErrorText(), "SetCommTimeouts failed - 13");
+    t.line->setTimeoutsErrno = 0;
 
     const uint8_t* pattern = nullptr;
     EXPECT_EQ(ink->GetPattern(2, &pattern), 53957u);

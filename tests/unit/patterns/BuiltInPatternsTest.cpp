@@ -123,6 +123,21 @@ TEST(BuiltInPatterns, MarksAndDiscOutlineLieWhereTheScalesExpectThem) {
                     inside |= y >= b.top && y <= b.bottom && x >= b.left && x <= b.right;
                 ASSERT_TRUE(inside) << "stray mark dot at column " << x << ", row " << y;
             }
+    // The rotational arrows reach both ends of their columns, tip and tail, where the technician
+    // reads them; and the grid prints nothing there that an arrow would overprint (the scales'
+    // "32").
+    for (const Box& b : {boxes[4], boxes[5], boxes[6], boxes[7]}) {
+        bool left = false, right = false;
+        int under = 0;
+        for (int y = b.top; y <= b.bottom; ++y) {
+            left |= dot(marks, b.left, y);
+            right |= dot(marks, b.right, y);
+            for (int x = b.left; x <= b.right; ++x)
+                under += dot(grid, x, y);
+        }
+        EXPECT_TRUE(left && right) << "arrow " << b.left << "-" << b.right;
+        EXPECT_EQ(under, 0) << "grid dots under the arrow " << b.left << "-" << b.right;
+    }
     // The disc outline reaches columns 90 and 1439 on the centre row and row 1382 at the bottom.
     ASSERT_EQ(grid.rows, 1383);
     int left = kRasterRowDots, right = -1;
