@@ -25,6 +25,8 @@ inline constexpr char kPrintWaitNoAnswer[] =
     "The transporter did not answer the status poll after the print data";
 inline constexpr char kNoComeback[] =
     "Parameters sent, but the transporter did not come back after its restart";
+inline constexpr char kValuesNotKnown[] =
+    "what the transporter now holds is not known: read its values again";
 
 // The firmware update's file dialog.
 inline constexpr char kFlashDialogTitle[] = "Select file to load flash from";

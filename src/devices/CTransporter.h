@@ -111,6 +111,10 @@ public:
     // A failed BeginFlash whose command may have been taken: its answer was lost or unreadable
     // and nothing answered after it, so the device may be waiting for image data.
     bool m_bProgrammingStateUnknown = false;
+    // Set by a store of serial numbers or loader parameters that failed after a value may have
+    // been taken: a command's answer was lost or unreadable, or an earlier command of the same
+    // store was confirmed. What the device holds is then unknown. The caller clears it.
+    bool m_bStoreOutcomeUnknown = false;
 
 protected:
     Clock& m_clock;
