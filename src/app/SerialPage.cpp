@@ -50,8 +50,9 @@ public:
             Add(field, device, sent);
     }
     void Add(const char* field, const std::string& device, const std::string& sent) {
-        m_strDiffers += Format("%s%s reads back as %s, %s was sent", m_strDiffers.empty() ? "" : "; ",
-                               field, device.c_str(), sent.c_str());
+        m_strDiffers +=
+            Format("%s%s reads back as %s, %s was sent", m_strDiffers.empty() ? "" : "; ", field,
+                   device.c_str(), sent.c_str());
     }
     const std::string& Differences() const { return m_strDiffers; }
 
@@ -88,8 +89,8 @@ void CDaxtoolDlg::FillSerialPage() {
         } else {
             SetStatus(t.GetErrorText());
             // Firmware that keeps no serial numbers (OTP, low revisions) is no failed read.
-            m_bPageReadFailed = !t.m_bOtpFirmware &&
-                                t.GetErrorText().rfind("GetSerialNumbers failed - ", 0) != 0;
+            m_bPageReadFailed =
+                !t.m_bOtpFirmware && t.GetErrorText().rfind("GetSerialNumbers failed - ", 0) != 0;
         }
         if (t.GetPrinterSerial2(m_strPrinterBSn)) {
             v.ShowControl(IDC_PRINTER_B_SN, true);

@@ -377,8 +377,7 @@ TEST_F(CliAgainstSim, ALostReaderOrATerminalStopDoesNotCutADownload) {
     kill(cli.Pid(), SIGTSTP);
     EXPECT_EQ(cli.ReadLine(20000).rfind("Downloading - ", 0), 0u);
     auto state = [&] {
-        const std::string stat =
-            daxtest::ReadFile("/proc/" + std::to_string(cli.Pid()) + "/stat");
+        const std::string stat = daxtest::ReadFile("/proc/" + std::to_string(cli.Pid()) + "/stat");
         const size_t end = stat.rfind(')');
         return end == std::string::npos || end + 2 >= stat.size() ? '?' : stat[end + 2];
     };
@@ -387,9 +386,8 @@ TEST_F(CliAgainstSim, ALostReaderOrATerminalStopDoesNotCutADownload) {
     EXPECT_EQ(state(), 'T');
     // Stopped only after the re-probe: the transporter was asked what it is after the image.
     const auto commands = Commands();
-    const auto programming = std::find_if(commands.begin(), commands.end(), [](const auto& c) {
-        return c.rfind("g0", 0) == 0;
-    });
+    const auto programming = std::find_if(commands.begin(), commands.end(),
+                                          [](const auto& c) { return c.rfind("g0", 0) == 0; });
     EXPECT_NE(std::find(programming, commands.end(), "e0C"), commands.end());
     kill(cli.Pid(), SIGCONT);
     std::string rest;
@@ -406,9 +404,9 @@ TEST_F(CliAgainstSim, ACtrlCDuringAStoreOfParametersWarnsAndTheStoreGoesOn) {
     Background cli({DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "set-params", "--name",
                     "NEW NAME FOR IT", "--override", "1", "--beeps", "3"},
                    Env(), true);
-    for (int i = 0; i < 2000 && !Sent("f9100CNEW NAME"); ++i)
+    for (int i = 0; i < 2000 && !Sent("f9100C"); ++i)
         usleep(10000);
-    ASSERT_TRUE(Sent("f9100CNEW NAME"));
+    ASSERT_TRUE(Sent("f9100C"));
     kill(cli.Pid(), SIGINT);
     std::string rest;
     EXPECT_EQ(cli.Wait(30000, rest), 1) << rest;

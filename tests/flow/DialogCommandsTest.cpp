@@ -79,7 +79,7 @@ TEST(DialogCommands, ARefusedOrUnconfirmedUpdateIsNoSuccess) {
     refused.t.refusals["!f9000CTS000001"] = {5, 0};
     refused.Dialog().OnUpdateSerial();
     EXPECT_EQ(refused.Dialog().m_strStatus, "Transporter: Illegal Request");
-    EXPECT_EQ(refused.Count("!h1C"), 0u); // nothing stored
+    EXPECT_EQ(refused.Count("!h1C"), 0u);                              // nothing stored
     EXPECT_FALSE(refused.Dialog().IsFieldUnknown(IDC_TRANSPORTER_SN)); // refused: as it was
 
     // A confirmation that cannot be read: the serial may or may not be the new one.

@@ -223,8 +223,8 @@ TEST_F(PosixSerialDeviceTest, PortIsExclusiveUntilClosed) {
     feed("queued", true);
     EXPECT_FALSE(second.open("com1"));
     EXPECT_EQ(second.lastError(), uint32_t(EBUSY));
-    EXPECT_NE(second.describeOpenFailure().find(
-                  ": in use by another program (process " + std::to_string(::getpid()) + ")"),
+    EXPECT_NE(second.describeOpenFailure().find(": in use by another program (process " +
+                                                std::to_string(::getpid()) + ")"),
               std::string::npos)
         << second.describeOpenFailure();
     char queued[16] = {};
