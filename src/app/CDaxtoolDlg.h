@@ -9,6 +9,7 @@
 #include "platform/SerialDevice.h"
 #include "platform/SettingsStore.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -55,6 +56,8 @@ class CDaxtoolDlg : private Interaction {
 public:
     static constexpr int kNoRate = 1200; // "Last Good"/"Baud Rate" when no rate was found yet
     static constexpr int kMaxPort = PortList::kMaxPort;
+    // Discovery's receive buffer of an inquiry answer: the head and 96 identification bytes.
+    static constexpr uint32_t kInquiryAnswerSize = 103;
 
     CDaxtoolDlg(DialogContext context, DialogView& view);
     // 9600, 38400 or 115200: the rates a transporter answers at.
@@ -121,6 +124,15 @@ public:
     // A read of the serial page failed after the device was found; the status says which.
     bool PageReadFailed() const { return m_bPageReadFailed; }
     CommandOutcome LastOutcome() const { return m_outcome; }
+    // After Update Serial #s or Set Params: the value of this control was sent but what the
+    // device keeps is not known (its store was not confirmed, or not read back).
+    bool IsFieldUnknown(int id) const {
+        return std::find(m_unknownFields.begin(), m_unknownFields.end(), id) !=
+               m_unknownFields.end();
+    }
+    // After Update Serial #s or Set Params: the stored values' fields hold what the device
+    // read back, whether or not it is what was sent.
+    bool StoredFieldsReadBack() const { return m_bStoredFieldsReadBack; }
 
     // Fields.
     std::string m_strInquiryId;
@@ -159,20 +171,32 @@ private:
     void FillSerialPage();
     void DropDevice();
     bool AttemptInquiry(bool withWaitBox);
+    // Sends the inquiry and reads its answer; `count` is the identification length as received.
+    // False when no head came.
+    bool ReadInquiry(uint8_t (&answer)[kInquiryAnswerSize], uint32_t& count);
+    // Asks the transporter on the line what it is: true when it is still the device object's
+    // (the cable may have been moved to another unit since it was found); otherwise the status
+    // says why nothing may be sent to it.
+    bool SameTransporterOnLine();
     bool WaitForTransporter();
     // Stores what was sent and waits for the restarted transporter; false when it has put
     // the reason into the status.
     bool SaveAndWaitForTransporter();
-    // Update Serial #s and Set Params: validate, send, store, wait for the restart, read back.
-    void RunParameterUpdate(bool stepDown, const std::function<bool()>& send,
-                            const std::function<void()>& readBack);
+    // Update Serial #s and Set Params: validate, send, store, wait for the restart, read back
+    // and compare. `fields` are the controls whose values the command stores; `readBack` fills
+    // them from the device and describes any that differ from what was sent (false when the
+    // read failed).
+    void RunParameterUpdate(bool stepDown, const std::vector<int>& fields,
+                            const std::function<bool()>& send,
+                            const std::function<bool(std::string&)>& readBack);
     void RunCloseSequence();
     // Firmware update: finds the image the device takes, then programs it.
     bool ChooseFlashImage(class FlashFile& file, const std::string& path, bool checkingDisabled,
                           std::vector<uint8_t>& image);
     bool ProgramFlashImage(const std::vector<uint8_t>& image);
-    // After the re-probe: the first sense of the restarted transporter decides the outcome.
-    bool CheckFlashedTransporter();
+    // After the re-probe: what the restarted transporter says about its firmware, and whether
+    // it runs the revision the image holds, decide the outcome.
+    bool CheckFlashedTransporter(const std::vector<uint8_t>& image);
     // Writes one setting; one that cannot be kept is told to the view, never skipped silently.
     void SaveSetting(const char* section, const char* value, int32_t data,
                      const std::string& consequence = {});
@@ -207,6 +231,8 @@ private:
     bool m_bPageReadFailed = false;
     bool m_bParamsRead = false;
     CommandOutcome m_outcome = CommandOutcome::None;
+    std::vector<int> m_unknownFields;
+    bool m_bStoredFieldsReadBack = false;
 };
 
 } // namespace dax

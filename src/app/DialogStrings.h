@@ -23,6 +23,8 @@ inline constexpr char kPrintingPattern[] = "Printing the selected pattern";
 inline constexpr char kPrintingCompleted[] = "Printing Completed";
 inline constexpr char kPrintWaitNoAnswer[] =
     "The transporter did not answer the status poll after the print data";
+inline constexpr char kValuesNotKnown[] =
+    "what the transporter now holds is not known: read its values again";
 
 // The firmware update's file dialog.
 inline constexpr char kFlashDialogTitle[] = "Select file to load flash from";

@@ -47,7 +47,12 @@ public:
     // A firmware download is under way (true) until the transporter is found again or given up
     // (false). A front end that can be interrupted holds its ordinary interrupt back meanwhile.
     virtual void SetProgrammingUnderway(bool) {}
-    // The user insists on stopping what runs now: the firmware download stops at its next block.
+    // Serial numbers or loader parameters are being sent and stored (true) until the
+    // transporter is back or given up (false): ended half-way, the transporter would keep a
+    // mix of old and new values. Held back as a download is.
+    virtual void SetStoringUnderway(bool) {}
+    // The user insists on stopping what runs now: the firmware download stops at its next block,
+    // a store before the values are committed.
     virtual bool StopRequested() { return false; }
 
     // A setting could not be kept; `text` says which, where and why. It is not the outcome of the

@@ -14,7 +14,7 @@ namespace dax {
 namespace {
 
 constexpr int kRates[] = {9600, 38400, 115200};
-constexpr uint32_t kInquiryBufferSize = 103;
+constexpr uint32_t kInquiryBufferSize = CDaxtoolDlg::kInquiryAnswerSize;
 constexpr uint32_t kMaxIdentification = kInquiryBufferSize - kInquiryHeadLength;
 constexpr uint32_t kProbeReadTimeoutMs = 1000;
 constexpr int kDefaultRate = 9600; // "COM Params"/"Baud" when absent or not a transporter rate
@@ -64,20 +64,12 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
         }
 
         uint8_t answer[kInquiryBufferSize] = {};
-        const std::string inquiry = Command(kCmdInquiry);
-        if (m_pPort->Exchange(inquiry.data(), uint32_t(inquiry.size()), answer, kInquiryHeadLength,
-                              kInquirySeconds)) {
-            // A head without its count is no transporter's answer: the next rate is tried.
-            uint32_t n = 0;
-            if (ParseInquiryHead(answer, kInquiryHeadLength, n)) {
-                // The count is kept as received; the read is bounded by the buffer.
-                m_pPort->Read(answer + kInquiryHeadLength, std::min(n, kMaxIdentification));
-                m_pTransporter =
-                    RecogniseTransporter(answer, n, m_pPort.get(), m_ctx.clock, *this,
-                                         {m_ctx.printerDevices, m_ctx.programDirectory});
-                if (m_pTransporter)
-                    break;
-            }
+        uint32_t n = 0;
+        if (ReadInquiry(answer, n)) {
+            m_pTransporter = RecogniseTransporter(answer, n, m_pPort.get(), m_ctx.clock, *this,
+                                                  {m_ctx.printerDevices, m_ctx.programDirectory});
+            if (m_pTransporter)
+                break;
         } else if (m_pPort->GetErrorCode() == kSerialCtsOff) {
             return FailProbe(WithUnfinishedUpdate("CTS is off", m_nPort));
         }
@@ -112,6 +104,20 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
         m_bFocusSerial = false;
         m_view.SetFocusId(IDC_TRANSPORTER_SN);
     }
+    return true;
+}
+
+bool CDaxtoolDlg::ReadInquiry(uint8_t (&answer)[kInquiryAnswerSize], uint32_t& count) {
+    std::fill(std::begin(answer), std::end(answer), uint8_t(0));
+    const std::string inquiry = Command(kCmdInquiry);
+    if (!m_pPort->Exchange(inquiry.data(), uint32_t(inquiry.size()), answer, kInquiryHeadLength,
+                           kInquirySeconds))
+        return false;
+    // A head without its count is no transporter's answer: the next rate is tried.
+    if (!ParseInquiryHead(answer, kInquiryHeadLength, count))
+        return false;
+    // The count is kept as received; the read is bounded by the buffer.
+    m_pPort->Read(answer + kInquiryHeadLength, std::min(count, kMaxIdentification));
     return true;
 }
 

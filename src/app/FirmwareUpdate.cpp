@@ -4,6 +4,8 @@
 #include "app/DialogStrings.h"
 #include "app/FlashFile.h"
 #include "app/FlashLayout.h"
+#include "devices/Answers.h"
+#include "devices/ImageIdentification.h"
 #include "devices/SenseText.h"
 #include "platform/Format.h"
 
@@ -20,6 +22,9 @@ constexpr uint32_t kOldFirmwareFillPercentBase = 65536;
 constexpr uint32_t kDownloadReadTimeoutMs = 30000;
 constexpr uint32_t kAfterDownloadWaitMs = 5000;
 constexpr uint32_t kPrinterFirmwareWaitMs = 5000;
+// A restarted transporter that reports Not Ready is asked again, this often, this long apart.
+constexpr int kNotReadyPolls = 30;
+constexpr uint32_t kNotReadyPollMs = 1000;
 constexpr char kSendFailed[] = "Error sending flash data";
 
 // The front end holds its interrupts back for as long as the transporter may take every byte as
@@ -79,6 +84,10 @@ bool CDaxtoolDlg::ChooseFlashImage(FlashFile& file, const std::string& path, boo
         SetStatus(status);
         return false;
     }
+    // The check and the programming are for the transporter on the line now, which must be
+    // the one the device object describes.
+    if (!SameTransporterOnLine())
+        return false;
     CTransporter& t = *m_pTransporter;
     if (checkingDisabled) {
         t.m_bPrinterFirmwareFile = false;
@@ -214,34 +223,85 @@ bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
         UpdateData(false);
         return false;
     }
-    return CheckFlashedTransporter();
+    return CheckFlashedTransporter(image);
 }
 
-bool CDaxtoolDlg::CheckFlashedTransporter() {
+bool CDaxtoolDlg::SameTransporterOnLine() {
+    const CTransporter& t = *m_pTransporter;
+    uint8_t answer[kInquiryAnswerSize] = {};
+    uint32_t count = 0;
+    if (!ReadInquiry(answer, count)) {
+        SetStatus(Format("The transporter on %s did not answer before programming - %s; nothing "
+                         "was programmed",
+                         m_strPortPath.c_str(), m_pPort->GetErrorText()));
+        return false;
+    }
+    const Identification id(answer, sizeof answer, count);
+    const std::string printer = id.HasPrinter() ? id.PrinterId() : std::string();
+    if (id.TransporterId() == t.m_strTransporterId && printer == t.m_strPrinterId)
+        return true;
+    std::string now = id.TransporterId();
+    now.erase(0, now.find_first_not_of(' '));
+    now.erase(now.find_last_not_of(' ') + 1);
+    SetStatus(Format("The transporter on %s has changed since it was found (it now answers as "
+                     "\"%s\"): nothing was programmed; choose the port again",
+                     m_strPortPath.c_str(), now.c_str()));
+    return false;
+}
+
+bool CDaxtoolDlg::CheckFlashedTransporter(const std::vector<uint8_t>& image) {
     // Answering again only means it restarted: a transporter that refused the image restarts
     // with its old firmware and reports the failure in its first sense.
     CTransporter& t = *m_pTransporter;
     uint16_t sense = t.m_nStartTransporterSense;
-    if (!t.m_bStartSenseRead && !t.RequestSense(CTransporter::kDefaultTimeout, &sense, nullptr)) {
+    auto unreadable = [&] {
         const std::string why =
             t.GetErrorText().empty() ? m_pPort->GetErrorText() : t.GetErrorText();
         SetStatus("Flash update: the transporter's state after its restart cannot be read - " +
                   why);
+        UpdateData(false);
         return false;
+    };
+    if (!t.m_bStartSenseRead && !t.RequestSense(CTransporter::kDefaultTimeout, &sense, nullptr))
+        return unreadable();
+    // Still starting up: it says nothing about the firmware yet.
+    for (int i = 0; sense == kTransporterSenseNotReady && i < kNotReadyPolls; ++i) {
+        m_ctx.clock.sleep(kNotReadyPollMs);
+        if (m_view.StopRequested())
+            break;
+        if (!t.RequestSense(CTransporter::kDefaultTimeout, &sense, nullptr))
+            return unreadable();
     }
-    if (sense != 0) {
-        t.m_nTransporterSense = sense;
+    t.m_nTransporterSense = sense;
+    if (sense == kTransporterSenseProgFlashFailure || sense == kTransporterSenseHostCommFailure) {
         SetStatus("Flash update failed - " +
                   FormatSenseErrorText(t.GetSenseText(), std::string(), sense, 0));
         UpdateData(false);
         return false;
     }
-    const int r = t.m_nTransporterRevision;
-    std::string now = r % 10 == 0 ? Format("%d.%02d", r / 1000, r % 1000 / 10)
-                                  : Format("%d.%03d", r / 1000, r % 1000);
-    if (t.m_nRevisionSuffix > ' ' && t.m_nRevisionSuffix < 0x7F)
-        now += Format(" %c", char(t.m_nRevisionSuffix));
-    SetStatus(std::string(kFlashSucceeded) + " - now " + now);
+    auto revisionText = [](int r, int suffix) {
+        std::string text = r % 10 == 0 ? Format("%d.%02d", r / 1000, r % 1000 / 10)
+                                       : Format("%d.%03d", r / 1000, r % 1000);
+        if (suffix > ' ' && suffix < 0x7F)
+            text += Format(" %c", char(suffix));
+        return text;
+    };
+    const std::string now = revisionText(t.m_nTransporterRevision, t.m_nRevisionSuffix);
+    ImageIdentification id;
+    // Printer firmware sent with the check disabled says nothing of the transporter's revision.
+    if (ReadImageIdentification(image.data(), uint32_t(image.size()), id) &&
+        (!id.printerFirmware || t.m_bStandAlonePrinter) &&
+        (id.revision != t.m_nTransporterRevision || id.suffix != t.m_nRevisionSuffix)) {
+        SetStatus(Format("Flash update did not take - the transporter runs %s after its restart, "
+                         "the image holds %s",
+                         now.c_str(), revisionText(id.revision, id.suffix).c_str()));
+        UpdateData(false);
+        return false;
+    }
+    std::string status = std::string(kFlashSucceeded) + " - now " + now;
+    if (sense != 0)
+        status += "; the transporter reports " + t.GetSenseText();
+    SetStatus(status);
     UpdateData(false);
     return true;
 }

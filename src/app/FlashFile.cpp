@@ -2,6 +2,7 @@
 
 #include "platform/Format.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,71 +31,101 @@ bool FlashFile::Open(const std::string& path) {
         m_strFailure = Format("Unable to open file %s: not a regular file", path.c_str());
         return false;
     }
-    m_file = std::fopen(path.c_str(), "rb");
-    if (!m_file)
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
         return false;
+    struct _stat64 opened {};
+    const bool regular =
+        ::_fstat64(_fileno(file), &opened) == 0 && (opened.st_mode & _S_IFMT) == _S_IFREG;
 #else
     // Non-blocking, so a FIFO cannot hold the open; the kind of file is checked on what was opened.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
         ::close(fd);
         m_strFailure = Format("Unable to open file %s: not a regular file", path.c_str());
         return false;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    m_file = ::fdopen(fd, "rb");
-    if (!m_file) {
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) {
         ::close(fd);
         return false;
     }
+    const bool regular = true;
 #endif
+    if (!regular) {
+        std::fclose(file);
+        m_strFailure = Format("Unable to get size of file '%s'", path.c_str());
+        return false;
+    }
+    Load(file, uint64_t(opened.st_size));
+    std::fclose(file);
+    m_bOpen = true;
     m_strFailure.clear();
     return true;
 }
 
+void FlashFile::Load(std::FILE* file, uint64_t systemSize) {
+    m_data.clear();
+    if (systemSize > kMaxFileSize) {
+        m_bTooLarge = true;
+        m_nLargeSize = systemSize;
+        return;
+    }
+    // Read to the end, not to the size the system gave: a file that grows meanwhile is seen
+    // whole or refused, never cut.
+    uint8_t chunk[65536];
+    for (;;) {
+        const size_t n = std::fread(chunk, 1, sizeof chunk, file);
+        m_data.insert(m_data.end(), chunk, chunk + n);
+        if (m_data.size() > kMaxFileSize) {
+            m_bTooLarge = true;
+            m_nLargeSize = m_data.size();
+            m_data.clear();
+            return;
+        }
+        if (n < sizeof chunk)
+            break;
+    }
+    m_bReadFailed = std::ferror(file) != 0;
+}
+
 void FlashFile::Close() {
-    if (m_file)
-        std::fclose(m_file);
-    m_file = nullptr;
+    m_bOpen = false;
+    m_bReadFailed = false;
+    m_bTooLarge = false;
+    m_nLargeSize = 0;
+    m_data.clear();
 }
 
 bool FlashFile::GetSize(uint32_t& size) {
-#ifdef _WIN32
-    struct _stat64 st {};
-    const bool known =
-        m_file && ::_fstat64(_fileno(m_file), &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFREG;
-#else
-    struct stat st {};
-    const bool known = m_file && fstat(fileno(m_file), &st) == 0 && S_ISREG(st.st_mode);
-#endif
-    if (!known) {
+    if (!m_bOpen || m_bReadFailed) {
         m_strFailure = Format("Unable to get size of file '%s'", m_strPath.c_str());
         return false;
     }
-    if (uint64_t(st.st_size) > uint64_t(kMaxFileSize)) {
-        m_strFailure = Format("Flash file %s is too large: %lld bytes, a flash file has at most %u",
-                              m_strPath.c_str(), static_cast<long long>(st.st_size), kMaxFileSize);
+    if (m_bTooLarge) {
+        m_strFailure =
+            Format("Flash file %s is too large: %llu bytes, a flash file has at most %u",
+                   m_strPath.c_str(), static_cast<unsigned long long>(m_nLargeSize), kMaxFileSize);
         return false;
     }
-    size = uint32_t(st.st_size);
+    size = uint32_t(m_data.size());
     return true;
 }
 
 bool FlashFile::ReadAt(uint64_t offset, uint8_t* buffer, uint32_t length, uint32_t& got) {
     got = 0;
-#ifdef _WIN32
-    if (!m_file || _fseeki64(m_file, int64_t(offset), SEEK_SET) != 0)
-#else
-    if (!m_file || fseeko(m_file, off_t(offset), SEEK_SET) != 0)
-#endif
+    if (!m_bOpen || m_bReadFailed || m_bTooLarge)
         return false;
-    got = uint32_t(std::fread(buffer, 1, length, m_file));
-    return !std::ferror(m_file);
+    if (offset < m_data.size()) {
+        got = uint32_t(std::min<uint64_t>(length, m_data.size() - offset));
+        std::memcpy(buffer, m_data.data() + offset, got);
+    }
+    return true;
 }
-
 bool FlashFile::ReadHeaderBlock(uint64_t offset, std::vector<uint8_t>& block) {
     block.assign(kHeaderBlock, 0);
     uint32_t got = 0;

@@ -9,7 +9,9 @@ namespace dax {
 
 // A flash file opened for reading: single image, or a sequence of records (a 32-bit
 // little-endian size followed by that many image bytes) marked by a transporter identification
-// at offset 164.
+// at offset 164. It is read once, when it opens: every later read, the check of an image as
+// well as its programming, sees those same bytes, even if the file changes meanwhile (a copy
+// still in progress).
 class FlashFile {
 public:
     static constexpr uint32_t kHeaderBlock = 4096;
@@ -27,11 +29,13 @@ public:
     // Only a regular file opens: a FIFO, a device or a folder is refused without being read (a
     // FIFO without a writer would block the open for ever).
     bool Open(const std::string& path);
-    // False when the size cannot be had or exceeds kMaxFileSize.
+    // The size of what was read; false when it exceeds kMaxFileSize or the file could not be
+    // read.
     bool GetSize(uint32_t& size);
     // The firmware update's status text for the last failed Open or GetSize.
     const std::string& GetFailure() const { return m_strFailure; }
-    // Reads up to `length` bytes at `offset`; `got` says how many came. False on a read error.
+    // Copies up to `length` bytes at `offset`; `got` says how many came. False when the file
+    // could not be read.
     bool ReadAt(uint64_t offset, uint8_t* buffer, uint32_t length, uint32_t& got);
     // The first 4096 bytes of an image (fewer at the end of the file), zero-padded.
     bool ReadHeaderBlock(uint64_t offset, std::vector<uint8_t>& block);
@@ -40,7 +44,14 @@ public:
     void Close();
 
 private:
-    std::FILE* m_file = nullptr;
+    // Reads the whole opened file into m_data, at most one byte more than kMaxFileSize.
+    void Load(std::FILE* file, uint64_t systemSize);
+
+    bool m_bOpen = false;
+    bool m_bReadFailed = false;
+    bool m_bTooLarge = false;
+    uint64_t m_nLargeSize = 0;
+    std::vector<uint8_t> m_data;
     std::string m_strPath;
     std::string m_strFailure;
 };

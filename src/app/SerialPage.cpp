@@ -5,6 +5,7 @@
 #include "platform/Format.h"
 
 #include <functional>
+#include <vector>
 
 namespace dax {
 
@@ -16,10 +17,60 @@ constexpr uint32_t kComebackRetryWaitMs = 1000;
 constexpr int kComebackRetries = 20;
 constexpr uint32_t kAfterComebackReadTimeoutMs = 60000;
 constexpr uint32_t kAfterComebackWaitMs = 500;
+// Widths of the stored texts: serial numbers and the loader's display name.
+constexpr size_t kSerialLength = 8;
+constexpr size_t kDisplayNameLength = 16;
 
 std::string CounterText(int value) {
     return value >= 0 ? Format("%d", value) : std::string();
 }
+
+// A text as the transporter stores it in a field of `width` characters: cut, padded with blanks.
+std::string AsStored(const std::string& text, size_t width) {
+    std::string stored = text.substr(0, width);
+    stored.resize(width, ' ');
+    return stored;
+}
+
+std::string Quoted(std::string text) {
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return "\"" + text + "\"";
+}
+
+std::string OnOff(bool on) {
+    return on ? "on" : "off";
+}
+
+// Collects the fields whose read-back is not what was sent.
+class ReadBackComparison {
+public:
+    void Compare(const char* field, const std::string& device, const std::string& sent) {
+        if (device != sent)
+            Add(field, device, sent);
+    }
+    void Add(const char* field, const std::string& device, const std::string& sent) {
+        m_strDiffers +=
+            Format("%s%s reads back as %s, %s was sent", m_strDiffers.empty() ? "" : "; ", field,
+                   device.c_str(), sent.c_str());
+    }
+    const std::string& Differences() const { return m_strDiffers; }
+
+private:
+    std::string m_strDiffers;
+};
+
+// Holds the front end's interrupts back while values are sent and stored.
+class StoringUnderway {
+public:
+    explicit StoringUnderway(DialogView& view) : m_view(view) { m_view.SetStoringUnderway(true); }
+    ~StoringUnderway() { m_view.SetStoringUnderway(false); }
+    StoringUnderway(const StoringUnderway&) = delete;
+    StoringUnderway& operator=(const StoringUnderway&) = delete;
+
+private:
+    DialogView& m_view;
+};
 
 } // namespace
 
@@ -28,6 +79,8 @@ void CDaxtoolDlg::FillSerialPage() {
     DialogView& v = m_view;
     m_bSerialsRead = false;
     m_bPageReadFailed = false;
+    m_unknownFields.clear();
+    m_bStoredFieldsReadBack = false;
     if (t.m_bSerialNumbers) {
         m_bSerialsRead = t.GetSerialNumbers(m_strTransporterSn, m_strPrinterSn);
         if (m_bSerialsRead) {
@@ -79,7 +132,7 @@ bool CDaxtoolDlg::WaitForTransporter() {
     m_ctx.clock.sleep(kComebackFirstWaitMs);
     if (m_pTransporter->RequestSense(CTransporter::kDefaultTimeout, nullptr, nullptr))
         return true;
-    for (int i = 0; i < kComebackRetries; ++i) {
+    for (int i = 0; i < kComebackRetries && !m_view.StopRequested(); ++i) {
         m_ctx.clock.sleep(kComebackRetryWaitMs);
         if (m_pTransporter->RequestSense(CTransporter::kDefaultTimeout, nullptr, nullptr))
             return true;
@@ -93,7 +146,7 @@ bool CDaxtoolDlg::SaveAndWaitForTransporter() {
     m_view.PumpMessages();
     m_view.SetWaitCursor(true); // shown again: the store and the restart wait are long
     if (!m_pTransporter->SaveSettings(true)) {
-        SetStatus(m_pTransporter->GetErrorText());
+        SetStatus(m_pTransporter->GetErrorText() + "; " + kValuesNotKnown);
         UpdateData(false);
         return false;
     }
@@ -102,62 +155,155 @@ bool CDaxtoolDlg::SaveAndWaitForTransporter() {
     m_ctx.clock.sleep(kAfterComebackWaitMs);
     if (!back) {
         // Reading back now would only empty the fields; say what is known instead.
-        SetStatus(CTransporter::kNoAnswerAfterRestart);
+        SetStatus(m_view.StopRequested()
+                      ? std::string("Parameter update stopped while the transporter restarted; ") +
+                            kValuesNotKnown
+                      : std::string(CTransporter::kNoAnswerAfterRestart) + "; " + kValuesNotKnown);
         UpdateData(false);
     }
     return back;
 }
 
-void CDaxtoolDlg::RunParameterUpdate(bool stepDown, const std::function<bool()>& send,
-                                     const std::function<void()>& readBack) {
+void CDaxtoolDlg::RunParameterUpdate(bool stepDown, const std::vector<int>& fields,
+                                     const std::function<bool()>& send,
+                                     const std::function<bool(std::string&)>& readBack) {
     ClearDisableCheck();
     if (!UpdateData(true) || !CanRunCommand())
         return;
     // The wait cursor stays on until the command ends, whichever way it ends.
     BusyScope busy(*this);
     m_view.PumpMessages();
+    m_unknownFields.clear();
+    m_bStoredFieldsReadBack = false;
     CTransporter& t = *m_pTransporter;
     t.RequestSense(CTransporter::kDefaultTimeout, nullptr, nullptr);
     // A failed step-down has put its own reason into the status.
-    bool sent = !stepDown || StepDownTo38400();
-    if (sent && !(sent = send()))
-        SetStatus(t.GetErrorText());
-    if (!sent) {
+    if (stepDown && !StepDownTo38400()) {
         UpdateData(false);
         return;
     }
-    if (!SaveAndWaitForTransporter())
+    {
+        // Ended half-way, the transporter would keep some values new and some old.
+        const StoringUnderway storing(m_view);
+        t.m_bStoreOutcomeUnknown = false;
+        const bool taken = send();
+        // Asked once the sequence is through: a stop never splits it.
+        const bool stop = m_view.StopRequested();
+        if (!taken) {
+            std::string why = t.GetErrorText();
+            if (t.m_bStoreOutcomeUnknown) {
+                // Sent, but neither taken nor refused for certain.
+                m_unknownFields = fields;
+                why += std::string("; ") + kValuesNotKnown;
+            }
+            SetStatus(why);
+            UpdateData(false);
+            return;
+        }
+        // Everything went out, and the device took it; what it keeps is now unknown until read.
+        m_unknownFields = fields;
+        if (stop) {
+            SetStatus(std::string("Parameter update stopped before the values were stored: the "
+                                  "transporter keeps them only until it restarts; ") +
+                      kValuesNotKnown);
+            UpdateData(false);
+            return;
+        }
+        if (!SaveAndWaitForTransporter())
+            return;
+    }
+    // What the transporter now holds, compared with what was sent.
+    std::string differs;
+    if (!readBack(differs)) {
+        SetStatus("Parameter update: the values stored could not be read back - " +
+                  t.GetErrorText() + "; " + kValuesNotKnown);
+        UpdateData(false);
         return;
-    // Show what the transporter now holds.
-    readBack();
-    SetSucceeded(kUpdateSucceeded);
+    }
+    m_unknownFields.clear();
+    m_bStoredFieldsReadBack = true;
+    if (differs.empty())
+        SetSucceeded(kUpdateSucceeded);
+    else
+        SetStatus("Parameter update failed - " + differs);
     UpdateData(false);
 }
 
 void CDaxtoolDlg::OnUpdateSerial() {
+    const bool printerB = m_view.IsControlVisible(IDC_PRINTER_B_SN);
+    std::vector<int> fields = {IDC_TRANSPORTER_SN, IDC_PRINTER_SN};
+    if (printerB)
+        fields.push_back(IDC_PRINTER_B_SN);
+    // As they go out: cut and padded to the field's width.
+    std::string sentTransporter, sentPrinter, sentPrinterB;
     RunParameterUpdate(
-        true,
-        [this] {
+        true, fields,
+        [&] {
+            sentTransporter = AsStored(m_strTransporterSn, kSerialLength);
+            sentPrinter = AsStored(m_strPrinterSn, kSerialLength);
+            sentPrinterB = AsStored(m_strPrinterBSn, kSerialLength);
             if (!m_pTransporter->SetSerialNumbers(m_strTransporterSn, m_strPrinterSn))
                 return false;
             m_pTransporter->SetPrinterSerial2(m_strPrinterBSn);
             return true;
         },
-        [this] { m_pTransporter->GetSerialNumbers(m_strTransporterSn, m_strPrinterSn); });
+        [&](std::string& differs) {
+            CTransporter& t = *m_pTransporter;
+            if (!t.GetSerialNumbers(m_strTransporterSn, m_strPrinterSn) ||
+                (printerB && !t.GetPrinterSerial2(m_strPrinterBSn)))
+                return false;
+            // A field the device does not give back (firmware that keeps none, a printer
+            // that keeps its own) cannot be compared.
+            ReadBackComparison c;
+            auto compare = [&](const char* field, const std::string& device,
+                               const std::string& sent) {
+                if (!device.empty() && device != sent)
+                    c.Add(field, Quoted(device), Quoted(sent));
+            };
+            compare("the transporter serial number", m_strTransporterSn, sentTransporter);
+            compare("the printer serial number", m_strPrinterSn, sentPrinter);
+            if (printerB)
+                compare("printer B's serial number", m_strPrinterBSn, sentPrinterB);
+            differs = c.Differences();
+            return true;
+        });
 }
 
 void CDaxtoolDlg::OnSetParams() {
+    std::string sentName;
+    bool sentShutdown = false, sentOverride = false, sentComputerName = false;
+    int sentBeeps = 0;
     RunParameterUpdate(
         false,
-        [this] {
+        {IDC_DISPLAY_NAME, IDC_OVERRIDE_NAME, IDC_ENABLE_SHUTDOWN, IDC_USE_COMPUTER_NAME,
+         IDC_BEEPS},
+        [&] {
+            sentName = AsStored(m_strDisplayName, kDisplayNameLength);
+            sentShutdown = m_bEnableShutdown;
+            sentOverride = m_bOverrideName;
+            sentComputerName = m_bUseComputerName;
+            sentBeeps = m_nBeeps;
             return m_pTransporter->SetVaultekParams(m_strDisplayName, m_bEnableShutdown,
                                                     m_bOverrideName, m_bUseComputerName, m_nBeeps);
         },
-        [this] {
-            // The beep count keeps the value sent.
-            int scratch = 0;
+        [&](std::string& differs) {
+            // The page shows what the device holds, the beep count too.
+            int beeps = 0;
             m_bParamsRead = m_pTransporter->GetVaultekParams(
-                m_strDisplayName, m_bEnableShutdown, m_bOverrideName, m_bUseComputerName, scratch);
+                m_strDisplayName, m_bEnableShutdown, m_bOverrideName, m_bUseComputerName, beeps);
+            if (!m_bParamsRead)
+                return false;
+            m_nBeeps = unsigned(beeps) > 9 ? 0 : beeps;
+            ReadBackComparison c;
+            c.Compare("enable shutdown", OnOff(m_bEnableShutdown), OnOff(sentShutdown));
+            c.Compare("override name", OnOff(m_bOverrideName), OnOff(sentOverride));
+            c.Compare("use computer name", OnOff(m_bUseComputerName), OnOff(sentComputerName));
+            c.Compare("the beep count", Format("%d", m_nBeeps), Format("%d", sentBeeps));
+            // The name is sent, and read, only with the override.
+            if (sentOverride && m_bOverrideName && m_strDisplayName != sentName)
+                c.Add("the display name", Quoted(m_strDisplayName), Quoted(sentName));
+            differs = c.Differences();
+            return true;
         });
 }
 

@@ -140,19 +140,25 @@ void CliReport::PrintJson(std::FILE* out) const {
     } else {
         j["device"] = nullptr;
     }
-    j["serial"] = {{"transporter", OptionalText(s.transporterSerialRead, m_dlg.m_strTransporterSn)},
-                   {"printer", OptionalText(s.serialRead && !m_dlg.m_strPrinterSn.empty(),
+    auto known = [this](int id) { return !m_dlg.IsFieldUnknown(id); };
+    j["serial"] = {{"transporter", OptionalText(s.transporterSerialRead && known(IDC_TRANSPORTER_SN),
+                                                m_dlg.m_strTransporterSn)},
+                   {"printer", OptionalText(s.serialRead && !m_dlg.m_strPrinterSn.empty() &&
+                                                known(IDC_PRINTER_SN),
                                             m_dlg.m_strPrinterSn)},
-                   {"printer_b", OptionalText(s.printerBShown, m_dlg.m_strPrinterBSn)}};
+                   {"printer_b", OptionalText(s.printerBShown && known(IDC_PRINTER_B_SN),
+                                              m_dlg.m_strPrinterBSn)}};
     j["counters"] = {{"print", Counter(m_dlg.m_strCountPrint)},
                      {"ribbon", Counter(m_dlg.m_strCountRibbon)},
                      {"image", Counter(m_dlg.m_strCountImage)}};
     if (s.paramsRead) {
-        j["params"] = {{"display_name", TrimPadding(m_dlg.m_strDisplayName)},
-                       {"override_name", m_dlg.m_bOverrideName},
-                       {"enable_shutdown", m_dlg.m_bEnableShutdown},
-                       {"use_computer_name", m_dlg.m_bUseComputerName},
-                       {"beeps", m_dlg.m_nBeeps}};
+        auto param = [&](int id, Json value) { return known(id) ? value : Json(nullptr); };
+        j["params"] = {
+            {"display_name", param(IDC_DISPLAY_NAME, TrimPadding(m_dlg.m_strDisplayName))},
+            {"override_name", param(IDC_OVERRIDE_NAME, m_dlg.m_bOverrideName)},
+            {"enable_shutdown", param(IDC_ENABLE_SHUTDOWN, m_dlg.m_bEnableShutdown)},
+            {"use_computer_name", param(IDC_USE_COMPUTER_NAME, m_dlg.m_bUseComputerName)},
+            {"beeps", param(IDC_BEEPS, m_dlg.m_nBeeps)}};
     } else {
         j["params"] = {{"display_name", nullptr},
                        {"override_name", nullptr},
@@ -207,11 +213,13 @@ void CliReport::PrintHuman(std::FILE* out, bool brief) const {
             if (t.*(f.member))
                 flags += std::string(flags.empty() ? "" : " ") + f.key;
         line("flags", flags);
-        if (s.transporterSerialRead)
+        // A value whose store is in doubt has no line: the status says to read it again.
+        auto known = [this](int id) { return !m_dlg.IsFieldUnknown(id); };
+        if (s.transporterSerialRead && known(IDC_TRANSPORTER_SN))
             line("transporter sn", m_dlg.m_strTransporterSn);
-        if (s.serialRead && !m_dlg.m_strPrinterSn.empty())
+        if (s.serialRead && !m_dlg.m_strPrinterSn.empty() && known(IDC_PRINTER_SN))
             line("printer sn", m_dlg.m_strPrinterSn);
-        if (s.printerBShown)
+        if (s.printerBShown && known(IDC_PRINTER_B_SN))
             line("printer b sn", m_dlg.m_strPrinterBSn);
         // An empty counter is one the printer did not give.
         auto counter = [&line](const char* key, const std::string& value) {
@@ -222,11 +230,16 @@ void CliReport::PrintHuman(std::FILE* out, bool brief) const {
         counter("ribbon count", m_dlg.m_strCountRibbon);
         counter("image count", m_dlg.m_strCountImage);
         if (s.paramsRead) {
-            line("display name", m_dlg.m_strDisplayName);
-            line("override name", yesNo(m_dlg.m_bOverrideName));
-            line("enable shutdown", yesNo(m_dlg.m_bEnableShutdown));
-            line("use computer name", yesNo(m_dlg.m_bUseComputerName));
-            line("beeps", Format("%d", m_dlg.m_nBeeps));
+            if (known(IDC_DISPLAY_NAME))
+                line("display name", m_dlg.m_strDisplayName);
+            if (known(IDC_OVERRIDE_NAME))
+                line("override name", yesNo(m_dlg.m_bOverrideName));
+            if (known(IDC_ENABLE_SHUTDOWN))
+                line("enable shutdown", yesNo(m_dlg.m_bEnableShutdown));
+            if (known(IDC_USE_COMPUTER_NAME))
+                line("use computer name", yesNo(m_dlg.m_bUseComputerName));
+            if (known(IDC_BEEPS))
+                line("beeps", Format("%d", m_dlg.m_nBeeps));
         }
     } else {
         line("device", "none");

@@ -252,8 +252,12 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
         dlg.OnSetParams();
     if (dlg.LastOutcome() == CommandOutcome::Succeeded)
         return kExitDone;
-    // What was sent did not become the device's: the report shows what it holds.
-    read.PutBack(dlg);
+    // The report shows what the device holds: what it read back, else what it held before;
+    // a value whose store is in doubt is reported as unknown.
+    if (!dlg.StoredFieldsReadBack())
+        read.PutBack(dlg);
+    if (const int signal = view.StoppedBySignal())
+        return kExitBySignal + signal;
     return kExitFailed;
 }
 

@@ -93,6 +93,15 @@ void CliView::ShowAboutBox(const std::string& version, const std::string& legal,
 }
 
 void CliView::SetProgrammingUnderway(bool underway) {
+    m_bStoring = false;
+    if (underway)
+        m_signals.Hold();
+    else
+        m_signals.Release();
+}
+
+void CliView::SetStoringUnderway(bool underway) {
+    m_bStoring = underway;
     if (underway)
         m_signals.Hold();
     else
@@ -105,8 +114,12 @@ bool CliView::StopRequested() {
         return true;
     case ProgrammingSignals::Request::Warn:
         ClearProgress();
-        std::fprintf(m_err, "Warning: stopping now leaves the transporter in programming mode; "
-                            "the update goes on (Ctrl-C again stops it anyway)\n");
+        std::fprintf(m_err, "%s",
+                     m_bStoring ? "Warning: stopping now may leave the transporter with some "
+                                  "values new and some old; the update goes on (Ctrl-C again "
+                                  "stops it at its next step)\n"
+                                : "Warning: stopping now leaves the transporter in programming "
+                                  "mode; the update goes on (Ctrl-C again stops it anyway)\n");
         std::fflush(m_err);
         return false;
     case ProgrammingSignals::Request::None:

@@ -29,6 +29,7 @@ public:
     void ShowAboutBox(const std::string& version, const std::string& legal,
                       const std::string& date) override;
     void SetProgrammingUnderway(bool underway) override;
+    void SetStoringUnderway(bool underway) override;
     bool StopRequested() override;
     // The signal that stopped a firmware download, 0 when none did.
     int StoppedBySignal() const { return m_signals.StoppedBy(); }
@@ -50,6 +51,7 @@ private:
     std::string m_strFile;
     ProgrammingSignals m_signals;
     FileTrace* m_trace = nullptr;
+    bool m_bStoring = false; // the hold is over a store, not a download
 };
 
 } // namespace dax

@@ -8,18 +8,28 @@ namespace dax {
 namespace {
 
 #ifndef _WIN32
-constexpr int kHeldSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// The last three are not stop requests: a lost reader of the output, and a terminal stop.
+constexpr int kHeldSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGTSTP};
 #else
 constexpr int kHeldSignals[] = {SIGINT, SIGTERM};
 #endif
 
 std::atomic<int> g_interrupts{0}; // Ctrl-C presses while held
 std::atomic<int> g_stopSignal{0}; // the signal that asks to stop, 0 none
+std::atomic<bool> g_terminalStop{false};
 static_assert(std::atomic<int>::is_always_lock_free);
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 extern "C" void OnHeldSignal(int signal) {
 #ifdef _WIN32
     std::signal(signal, OnHeldSignal); // the handler is reset before each call
+#else
+    if (signal == SIGPIPE)
+        return;
+    if (signal == SIGTSTP) {
+        g_terminalStop.store(true);
+        return;
+    }
 #endif
     if (signal != SIGINT || g_interrupts.fetch_add(1) >= 1)
         g_stopSignal.store(signal);
@@ -32,6 +42,7 @@ void ProgrammingSignals::Hold() {
         return;
     g_interrupts.store(0);
     g_stopSignal.store(0);
+    g_terminalStop.store(false);
     m_bWarned = false;
     m_nStoppedBy = 0;
     for (size_t i = 0; i < std::size(kHeldSignals); ++i) {
@@ -59,6 +70,11 @@ void ProgrammingSignals::Release() {
 #endif
     }
     m_bHeld = false;
+#ifndef _WIN32
+    // The stop the user asked for during the hold, now that the device is safe.
+    if (g_terminalStop.exchange(false))
+        std::raise(SIGTSTP);
+#endif
 }
 
 ProgrammingSignals::Request ProgrammingSignals::Poll() {

@@ -4,10 +4,12 @@
 
 namespace dax {
 
-// While a firmware download runs, the signals that would end the program only ask it to stop:
-// the first Ctrl-C warns and the download goes on, a second one (or SIGTERM, SIGHUP) stops it
-// at the next block. The handlers only count; the download polls. Outside a download every
-// signal has its ordinary effect.
+// While a firmware download, or a store of the transporter's settings, runs, the signals that
+// would end the program only ask it to stop: the first Ctrl-C warns and the work goes on, a
+// second one (or SIGTERM, SIGHUP, SIGQUIT) stops it at its next safe point. The handlers only
+// count; the work polls. A lost output reader (SIGPIPE) is no reason to stop: the failed write
+// is handled where it happens. A terminal stop (Ctrl-Z) waits until the hold ends. Outside a
+// hold every signal has its ordinary effect.
 class ProgrammingSignals {
 public:
     enum class Request {
@@ -22,10 +24,11 @@ public:
     ProgrammingSignals& operator=(const ProgrammingSignals&) = delete;
 
     void Hold();
+    // Ends the hold; a terminal stop that came meanwhile takes effect now.
     void Release();
-    // Polled by the download while held.
+    // Polled by the work while held.
     Request Poll();
-    // The signal that stopped the download, 0 when none did.
+    // The signal that stopped the work, 0 when none did.
     int StoppedBy() const { return m_nStoppedBy; }
 
 private:
@@ -33,7 +36,7 @@ private:
     bool m_bWarned = false;
     int m_nStoppedBy = 0;
 #ifndef _WIN32
-    struct sigaction m_previous[3] = {};
+    struct sigaction m_previous[6] = {};
 #else
     void (*m_previous[2])(int) = {};
 #endif

@@ -75,7 +75,8 @@ bool CHalcyra::SetPrinterSerial2(const std::string& serial) {
     }
     RequestSense(kDefaultTimeout, nullptr, nullptr);
     m_pPort->SetReadTimeout(kSerialReadTimeoutMs);
-    return SendCommand(Command(kCmdStorePrinterBSerial, serial.c_str()), kSerialBSeconds);
+    bool taken = false;
+    return SendStore(Command(kCmdStorePrinterBSerial, serial.c_str()), kSerialBSeconds, taken);
 }
 
 // Stores (with `store`, the selected printer's settings too) and restarts the transporter, then

@@ -51,13 +51,19 @@ bool CInkographer::SendNoAnswer(const std::string& command) {
     return false;
 }
 
-bool CInkographer::SendAndCheck(const std::string& command) {
+bool CInkographer::SendAndCheck(const std::string& command, bool* unconfirmed) {
+    if (unconfirmed) {
+        *unconfirmed = true;
+    }
     if (!SendNoAnswer(command)) {
         return false;
     }
     m_clock.sleep(kSenseDelayMs);
     if (!RequestSense(kDefaultTimeout, nullptr, nullptr)) {
         return false;
+    }
+    if (unconfirmed) {
+        *unconfirmed = false;
     }
     FormatPrinterError();
     return m_nPrinterSense == 0;

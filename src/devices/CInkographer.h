@@ -76,8 +76,9 @@ public:
     int GetPrinterKind() override;
 
     // Sends a command without an answer, then asks for sense: true exactly when the printer
-    // reports sense 0 afterwards.
-    bool SendAndCheck(const std::string& command);
+    // reports sense 0 afterwards. `unconfirmed`, when given, says whether it failed without a
+    // sense to judge by (the command may have been carried out).
+    bool SendAndCheck(const std::string& command, bool* unconfirmed = nullptr);
     // Read Element Status: the state digit; false when refused or not answered.
     bool QueryElement(int element, int& state);
     // Error text from the printer sense code: "Inkographer: ..." or empty.

@@ -131,7 +131,11 @@ bool CInkographer::SetSerialNumbers(const std::string&, const std::string& print
     RequestSense(kDefaultTimeout, nullptr, nullptr);
     const std::string command = Command(kCmdInkStoreSerial, printerSerial.c_str());
     m_nSenseTimeout = kSenseShort;
-    return SendAndCheck(command);
+    // Not answered: only a sense that reports a fault says the serial was not taken.
+    bool unconfirmed = false;
+    const bool taken = SendAndCheck(command, &unconfirmed);
+    m_bStoreOutcomeUnknown = m_bStoreOutcomeUnknown || unconfirmed;
+    return taken;
 }
 
 bool CInkographer::CheckFlashFile(const uint8_t* image, uint32_t length) {

@@ -117,6 +117,10 @@ public:
     // The last GetSerialNumbers was refused without asking: this firmware keeps no serial
     // numbers (OTP, too old), which is no failed read.
     bool m_bNoSerialNumbersKept = false;
+    // Set by a store of serial numbers or loader parameters that failed after a value may have
+    // been taken: a command's answer was lost or unreadable, or an earlier command of the same
+    // store was confirmed. What the device holds is then unknown. The caller clears it.
+    bool m_bStoreOutcomeUnknown = false;
 
 protected:
     Clock& m_clock;

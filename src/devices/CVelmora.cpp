@@ -326,6 +326,25 @@ bool CVelmora::SendCommand(const std::string& command, uint32_t seconds) {
     return false;
 }
 
+bool CVelmora::SendStore(const std::string& command, uint32_t seconds, bool& taken) {
+    uint8_t answer[kAckLength] = {};
+    if (ExchangeOrFail(command, answer, kAckLength, seconds)) {
+        if (IsAcknowledged(answer, kAckLength)) {
+            taken = true;
+            return true;
+        }
+        bool noFault = false;
+        if (SenseAfterRefusal(command, &noFault) && !noFault) {
+            // Refused for certain: only what an earlier command stored has changed.
+            m_bStoreOutcomeUnknown = m_bStoreOutcomeUnknown || taken;
+            return false;
+        }
+    }
+    // The answer was lost or unreadable: the command may have been carried out.
+    m_bStoreOutcomeUnknown = true;
+    return false;
+}
+
 bool CVelmora::SetBaudRate(uint32_t baud) {
     uint8_t answer[kBaudAnswerLength] = {};
     if (!ExchangeOrFail(BaudCommand(baud), answer, kBaudAnswerLength, kBaudSeconds)) {

@@ -220,6 +220,11 @@ protected:
     bool WaitForRestart();
     // Request Sense, then the command with the settings time-out.
     bool SendSetting(const std::string& command);
+    // One command of a store of serial numbers or loader parameters, as SendCommand. `taken`
+    // says whether an earlier command of the same store was confirmed, and becomes true when
+    // this one is; a failure other than a clean refusal of the store's first taken value sets
+    // m_bStoreOutcomeUnknown.
+    bool SendStore(const std::string& command, uint32_t seconds, bool& taken);
     // One stored text of 8 characters. A link failure leaves the port's text behind `prefix`
     // in the error text, a refusal the sense text.
     enum class StoredRead { Read, LinkFailed, Refused };

@@ -15,7 +15,6 @@ namespace {
 
 // Where an image says more about itself (offsets from the start of the image).
 constexpr size_t kImageRevisionDigitOffset = 184;
-constexpr size_t kImage240xIdOffset = 2150;
 static_assert(kImage240xIdOffset + kImageIdLength <= CVelmora::kFlashHeaderSize);
 
 // The general transporter: identification of both the transporter and its images.

@@ -95,15 +95,16 @@ bool CVelmora::SetSerialNumbers(const std::string& transporterSerial,
         return false;
     }
     RequestSense(kDefaultTimeout, nullptr, nullptr);
-    if (!SendCommand(Command(kCmdStoreTransporterSerial, transporterSerial.c_str()),
-                     kStoreSeconds)) {
+    bool taken = false;
+    if (!SendStore(Command(kCmdStoreTransporterSerial, transporterSerial.c_str()), kStoreSeconds,
+                   taken)) {
         return false;
     }
     // These printers keep their serial number themselves.
     if (m_bMorranePrinter || m_bShortStatus || m_bBuiltInPrinterModel) {
         return true;
     }
-    return SendCommand(Command(kCmdStorePrinterSerial, printerSerial.c_str()), kStoreSeconds);
+    return SendStore(Command(kCmdStorePrinterSerial, printerSerial.c_str()), kStoreSeconds, taken);
 }
 
 bool CVelmora::GetPrinterSerial2(std::string&) {
@@ -140,7 +141,8 @@ bool CVelmora::SetVaultekParams(const std::string& displayName, bool enableShutd
     const std::string flags =
         Command(kCmdStoreParams, Flag(enableShutdown), Flag(overrideName), Flag(overrideName),
                 static_cast<char>('0' + beeps), Flag(useComputerName));
-    if (!SendCommand(flags, kStoreSeconds)) {
+    bool taken = false;
+    if (!SendStore(flags, kStoreSeconds, taken)) {
         return false;
     }
     if (!overrideName) {
@@ -150,8 +152,8 @@ bool CVelmora::SetVaultekParams(const std::string& displayName, bool enableShutd
     name.resize(kDisplayNameLength, ' ');
     const std::string first = name.substr(0, kDisplayNameLength / 2);
     const std::string second = name.substr(kDisplayNameLength / 2);
-    return SendCommand(Command(kCmdStoreName1, first.c_str()), kStoreSeconds) &&
-           SendCommand(Command(kCmdStoreName2, second.c_str()), kStoreSeconds);
+    return SendStore(Command(kCmdStoreName1, first.c_str()), kStoreSeconds, taken) &&
+           SendStore(Command(kCmdStoreName2, second.c_str()), kStoreSeconds, taken);
 }
 
 bool CVelmora::GetVaultekParams(std::string& displayName, bool& enableShutdown, bool& overrideName,

@@ -10,6 +10,8 @@ namespace dax {
 inline constexpr size_t kImageIdOffset = 160;
 inline constexpr size_t kImageFamilyOffset = 193;
 inline constexpr size_t kImageIdLength = 23;
+// The 240x family keeps its identification here instead.
+inline constexpr size_t kImage240xIdOffset = 2150;
 
 // Firmware of the disc printer behind a transporter: its identification (letter case aside),
 // the printer product name it is for, and its one size.

@@ -12,6 +12,8 @@ namespace dax {
 inline constexpr uint16_t kTransporterSenseNotReady = 2; // still busy (print wait, CHalcyra moves)
 inline constexpr uint16_t kTransporterSenseMediumError = 3;
 inline constexpr uint16_t kTransporterSenseUnitAttention = 6;
+inline constexpr uint16_t kTransporterSenseHostCommFailure = 15;
+inline constexpr uint16_t kTransporterSenseProgFlashFailure = 16;
 inline constexpr uint16_t kPrinterSenseBusy = 2;
 inline constexpr uint16_t kPrinterSenseColorChangeError = 13;
 

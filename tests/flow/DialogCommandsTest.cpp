@@ -78,12 +78,25 @@ TEST(DialogCommands, FieldsThatDoNotValidateStopTheCommandBeforeAnythingIsSent) 
 }
 
 TEST(DialogCommands, ARefusedOrUnconfirmedUpdateIsNoSuccess) {
+    const std::string unknown = std::string("; ") + kValuesNotKnown;
     Found refused;
     refused.t.refusals["!f9000CTS000001"] = {5, 0};
     refused.Dialog().OnUpdateSerial();
     EXPECT_EQ(refused.Dialog().m_strStatus, "Transporter: Illegal Request");
     EXPECT_EQ(refused.Dialog().LastOutcome(), CommandOutcome::Failed);
-    EXPECT_EQ(refused.Count("!h1C"), 0u); // nothing stored
+    EXPECT_EQ(refused.Count("!h1C"), 0u);                              // nothing stored
+    EXPECT_FALSE(refused.Dialog().IsFieldUnknown(IDC_TRANSPORTER_SN)); // refused: as it was
+
+    // A confirmation that cannot be read: the serial may or may not be the new one.
+    Found garbled;
+    garbled.view.SetControlText(IDC_TRANSPORTER_SN, "NEW1");
+    garbled.t.overrides["!f9000CNEW1    "] = "\x1B!f9?0C";
+    garbled.Dialog().OnUpdateSerial();
+    EXPECT_EQ(garbled.Dialog().m_strStatus,
+              "ESC !f9000C was not confirmed, and no fault is reported" + unknown);
+    EXPECT_TRUE(garbled.Dialog().IsFieldUnknown(IDC_TRANSPORTER_SN));
+    EXPECT_TRUE(garbled.Dialog().IsFieldUnknown(IDC_PRINTER_SN));
+    EXPECT_FALSE(garbled.Dialog().IsFieldUnknown(IDC_BEEPS));
 
     Found silent; // the transporter does not come back from its restart
     silent.t.silenceAfter["!g1C"] = 1000;
@@ -93,8 +106,56 @@ TEST(DialogCommands, ARefusedOrUnconfirmedUpdateIsNoSuccess) {
     EXPECT_EQ(silent.view.cursorOffAt, std::vector<std::string>{silent.Dialog().m_strStatus});
     EXPECT_NE(silent.Dialog().m_strStatus.find("did not"), std::string::npos)
         << silent.Dialog().m_strStatus;
+    EXPECT_TRUE(silent.Dialog().m_strStatus.ends_with(unknown)) << silent.Dialog().m_strStatus;
     // What the technician typed is still there to try again.
     EXPECT_EQ(silent.view.GetControlText(IDC_TRANSPORTER_SN), "TS000001");
+}
+
+// What was stored is read back and compared: a value the transporter holds otherwise fails the
+// update, naming it, and the page shows the device's value.
+TEST(DialogCommands, AStoreIsJudgedByWhatTheTransporterReadsBack) {
+    Found serial;
+    serial.view.SetControlText(IDC_TRANSPORTER_SN, "TX000123");
+    serial.t.onCommand = [&](const std::string& c) {
+        if (c.rfind("!f9000C", 0) == 0)
+            serial.t.stored[0] = "XX000123"; // a byte changed on the line
+    };
+    serial.Dialog().OnUpdateSerial();
+    EXPECT_EQ(serial.Dialog().m_strStatus, "Parameter update failed - the transporter serial "
+                                           "number reads back as \"XX000123\", \"TX000123\" was "
+                                           "sent");
+    EXPECT_EQ(serial.view.GetControlText(IDC_TRANSPORTER_SN), "XX000123");
+    EXPECT_TRUE(serial.Dialog().StoredFieldsReadBack());
+
+    Found loader(Inquiry{.product = "KORVIX QT6400", .revision = "6.20 ", .count = 64});
+    loader.view.SetControlText(IDC_DISPLAY_NAME, "LINE 4");
+    loader.view.SetCheck(IDC_OVERRIDE_NAME, true);
+    loader.view.SetControlText(IDC_BEEPS, "3");
+    loader.t.onCommand = [&](const std::string& c) {
+        if (c.rfind("!f9099C", 0) == 0)
+            loader.t.stored[99][3] = '7';
+    };
+    loader.Dialog().OnSetParams();
+    EXPECT_EQ(loader.Dialog().m_strStatus,
+              "Parameter update failed - the beep count reads back as 7, 3 was sent");
+    EXPECT_EQ(loader.view.GetControlText(IDC_BEEPS), "7");
+    EXPECT_EQ(loader.view.GetControlText(IDC_DISPLAY_NAME), "LINE 4          ");
+
+    // The whole store runs with interrupts held; a stop asked for meanwhile ends it after the
+    // last value went out (never between the name's halves), before the values are committed.
+    loader.t.onCommand = nullptr;
+    loader.t.commands.clear();
+    loader.view.stopWhen = [&] { return loader.Count("!f9101C        ") > 0; };
+    loader.view.SetControlText(IDC_BEEPS, "3");
+    loader.Dialog().OnSetParams();
+    EXPECT_EQ(loader.Dialog().m_strStatus,
+              std::string("Parameter update stopped before the values were stored: the "
+                          "transporter keeps them only until it restarts; ") +
+                  kValuesNotKnown);
+    EXPECT_EQ(loader.Count("!f9100CLINE 4  "), 1u);
+    EXPECT_EQ(loader.Count("!h1C"), 0u);
+    EXPECT_TRUE(loader.Dialog().IsFieldUnknown(IDC_DISPLAY_NAME));
+    EXPECT_EQ(loader.view.storing, (std::vector<bool>{true, false, true, false}));
 }
 
 TEST(DialogCommands, ACloseDuringAnOperationWaitsForItsEnd) {

@@ -65,6 +65,13 @@ struct FlashRig : DialogRig {
         view.statuses.clear();
         Dialog().OnUpdateFlash();
     }
+    // The first command after the inquiry that asks what is on the line.
+    std::string Programming() const {
+        for (const std::string& c : t.commands)
+            if (c != "!e0C")
+                return c;
+        return {};
+    }
     std::vector<std::string> Progress() const {
         std::vector<std::string> p;
         for (const auto& s : view.statuses)
@@ -83,7 +90,8 @@ TEST(DialogFlash, AnImageGoesInBlocksWithProgressAndTheTransporterIsFoundAgain) 
     rig.Flash(image);
     EXPECT_EQ(rig.view.fileDialogs.front(),
               "Select file to load flash from|Flash Files(*.bin)|*.bin");
-    EXPECT_EQ(rig.t.commands.front(), "!g08292C");
+    // The transporter on the line is asked what it is before anything is programmed.
+    EXPECT_EQ(rig.t.Sequence().rfind("!e0C !g08292C", 0), 0u) << rig.t.Sequence();
     EXPECT_EQ(rig.t.flashData, image);
     EXPECT_EQ(rig.Progress(), (std::vector<std::string>{"Downloading - 49%", "Downloading - 98%",
                                                         "Downloading - completed"}));
@@ -115,10 +123,82 @@ TEST(DialogFlash, AnImageTheTransporterRejectedIsAFailureWithItsSense) {
     EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Failed); // though the re-probe found it
     EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, -1), 0);
 
-    rig.t.transporterSense = 6; // any code after the restart means the update failed
+    rig.t.transporterSense = 0;
+    rig.t.senseAfterImage = 15; // the download itself was not taken
+    rig.Flash(Pattern(5000));
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update failed - Transporter: Host Comm Failure");
+
+    // A condition that says nothing about the firmware: a success that names it.
+    rig.t.transporterSense = 6;
     rig.t.senseAfterImage = 0;
     rig.Flash(Pattern(5000));
-    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update failed - Transporter: Unit Attention(door)");
+    EXPECT_EQ(rig.Dialog().m_strStatus,
+              "Flash update succeeded - now 3.25 A; the transporter reports Unit Attention(door)");
+
+    // Not Ready is asked again, through the clock, until it changes.
+    rig.t.transporterSense = 2;
+    int senses = 0;
+    rig.t.onCommand = [&](const std::string& c) {
+        if (c == "!e1C" && ++senses == 4)
+            rig.t.transporterSense = 0;
+    };
+    rig.clock.sleeps.clear();
+    rig.Flash(Pattern(5000));
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
+    EXPECT_GE(std::count(rig.clock.sleeps.begin(), rig.clock.sleeps.end(), 1000u), 2);
+    // One that never changes is given up on after a bound, and named.
+    rig.t.onCommand = nullptr;
+    rig.t.transporterSense = 2;
+    rig.Flash(Pattern(5000));
+    EXPECT_EQ(rig.Dialog().m_strStatus,
+              "Flash update succeeded - now 3.25 A; the transporter reports Not Ready");
+}
+
+// The image says which revision it holds: a transporter that restarts with another one did not
+// take it, whatever its sense says.
+TEST(DialogFlash, TheRestartedTransporterMustRunTheImagesRevision) {
+    FlashRig rig;
+    rig.Flash(Image(6000, "DISC TRANSPORTERVERSION 3.40 C"));
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update did not take - the transporter runs 3.25 A "
+                                        "after its restart, the image holds 3.40 C");
+    ASSERT_NE(rig.Dialog().GetTransporter(), nullptr);
+
+    rig.t.onCommand = [&](const std::string& c) {
+        if (c.rfind("!g0", 0) == 0)
+            rig.t.inquiry->revision = "3.40 "; // runs the new firmware after its restart
+    };
+    rig.Flash(Image(6000, "DISC TRANSPORTERVERSION 3.40 A"));
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.40 A");
+}
+
+// The check and the programming are for the transporter on the line now, and for the bytes
+// read once from the file.
+TEST(DialogFlash, TheTransporterAndTheFileAreTakenAsTheyAreAtTheUpdate) {
+    FlashRig rig;
+    const auto image = Pattern(6000);
+    rig.t.inquiry->product = "KORVIX QT6400"; // the cable moved to another unit
+    rig.Flash(image);
+    EXPECT_EQ(rig.Dialog().m_strStatus,
+              "The transporter on \\\\.\\COM2 has changed since it was found (it now answers as "
+              "\"KORVIX QT6400   VERSION 3.25 A\"): nothing was programmed; choose the port again");
+    EXPECT_EQ(rig.t.Sequence(), "!e0C");
+    EXPECT_TRUE(rig.t.flashData.empty());
+
+    // Rewritten while it is checked (a copy still in progress).
+    rig.t.inquiry->product = "DISC TRANSPORTER";
+    const std::string path = rig.File(image);
+    rig.t.onCommand = [&](const std::string& c) {
+        if (c == "!e0C" && rig.t.flashData.empty()) {
+            const auto other = Pattern(7000, 9);
+            std::ofstream(path, std::ios::binary)
+                .write(reinterpret_cast<const char*>(other.data()), std::streamsize(other.size()));
+        }
+    };
+    rig.view.fileToOpen = path;
+    rig.view.SetCheck(IDC_DISABLE_CHECK, true);
+    rig.Dialog().OnUpdateFlash();
+    EXPECT_EQ(rig.t.flashData, image);
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
 }
 
 // The programming command's answer lost or garbled: the device may be waiting for the image.
@@ -135,10 +215,16 @@ TEST(DialogFlash, AProgrammingStateNobodyKnowsIsSaidAndRememberedAndGetsNoImage)
                   "Failed to send Update Flash command - Receive timeout" +
                       std::string(answer.empty() ? " (ESC !g06000C)" : "") + advice);
         EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, 0), 2);
-        // Asked again in the same run: the command is swallowed too, and still no image byte.
+        // Asked again in the same run: its inquiry is swallowed as image data, and nothing follows.
         rig.Flash(image);
         const std::string swallowed(rig.t.flashData.begin(), rig.t.flashData.end());
-        EXPECT_EQ(swallowed, answer.empty() ? "\x1B!g06000C" : "\x1B!e1C\x1B!e1C\x1B!g06000C");
+        // Only its inquiry went out: unanswered, it stopped the update.
+        EXPECT_EQ(swallowed, answer.empty() ? "\x1B!e0C" : "\x1B!e1C\x1B!e1C\x1B!e0C");
+        EXPECT_EQ(rig.Dialog().m_strStatus.rfind("The transporter on \\\\.\\COM2 did not answer "
+                                                 "before programming - ",
+                                                 0),
+                  0u)
+            << rig.Dialog().m_strStatus;
         EXPECT_EQ(std::search(rig.t.flashData.begin(), rig.t.flashData.end(), image.begin(),
                               image.begin() + 8),
                   rig.t.flashData.end());
@@ -197,7 +283,7 @@ TEST(DialogFlash, OldFirmwareGetsTheFillAndTheChecksum) {
     ASSERT_TRUE(rig.Dialog().GetTransporter()->m_bOldFirmware);
     const auto image = Pattern(10000);
     rig.Flash(image);
-    EXPECT_EQ(rig.t.commands.front(), "!g065534C");
+    EXPECT_EQ(rig.Programming(), "!g065534C");
     ASSERT_EQ(rig.t.flashData.size(), 65534u);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.t.flashData.begin()));
     EXPECT_TRUE(std::all_of(rig.t.flashData.begin() + 10000, rig.t.flashData.end() - 2,
@@ -213,7 +299,7 @@ TEST(DialogFlash, OldFirmwareGetsTheFillAndTheChecksum) {
 
     // More than 65532 bytes cannot follow an announced 65534: refused before programming.
     rig.Flash(Pattern(65533));
-    EXPECT_TRUE(rig.t.commands.empty());
+    EXPECT_EQ(rig.t.Sequence(), "!e0C");
     EXPECT_NE(rig.Dialog().m_strStatus.find("too large"), std::string::npos);
 }
 
@@ -291,7 +377,7 @@ TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
     // With checking off the first image is taken as it is.
     const auto first = Image(70000, "DISC TRANSPORTER", "", 3);
     rig.Flash(MultiImage({first, Pattern(5000, 9)}));
-    EXPECT_EQ(rig.t.commands.front(), "!g070000C");
+    EXPECT_EQ(rig.Programming(), "!g070000C");
     EXPECT_EQ(rig.t.flashData, first);
 
     // A BIN4 transporter of suffix F takes a "Tessan " image only up to 65536 bytes.
@@ -306,14 +392,14 @@ TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
     bin4F();
     rig.t.flashData.clear();
     rig.Flash(tessan, false);
-    EXPECT_EQ(rig.t.commands.front(), "!g060000C"); // alone
+    EXPECT_EQ(rig.Programming(), "!g060000C"); // alone
     EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
 
     bin4F();
     rig.t.flashData.clear();
     rig.Flash(MultiImage({kRefusedFirstImage, tessan}), false);
     ASSERT_FALSE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;
-    EXPECT_EQ(rig.t.commands.front(), "!g060000C"); // the second record
+    EXPECT_EQ(rig.Programming(), "!g060000C"); // the second record
     EXPECT_EQ(rig.t.flashData, tessan);
     EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
 }
@@ -328,7 +414,7 @@ TEST(DialogFlash, PrinterFirmwareAloneOrInsideAMultiImageFileKeepsTheDevice) {
     CTransporter* device = rig.Dialog().GetTransporter();
     rig.clock.sleeps.clear();
     rig.Flash(image, false);
-    EXPECT_EQ(rig.t.commands.front(), "!h0C");
+    EXPECT_EQ(rig.Programming(), "!h0C");
     EXPECT_EQ(rig.t.flashData, image);
     EXPECT_EQ(rig.Dialog().m_strStatus, "Downloading - completed");
     EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Succeeded); // the printer restarts alone
@@ -340,7 +426,7 @@ TEST(DialogFlash, PrinterFirmwareAloneOrInsideAMultiImageFileKeepsTheDevice) {
     rig.t.flashData.clear();
     rig.Flash(MultiImage({kRefusedFirstImage, printer}), false);
     ASSERT_FALSE(rig.t.commands.empty()) << rig.Dialog().m_strStatus;
-    EXPECT_EQ(rig.t.commands.front(), "!h0C");
+    EXPECT_EQ(rig.Programming(), "!h0C");
     EXPECT_EQ(rig.t.flashData, printer);
     EXPECT_EQ(rig.Dialog().m_strStatus, "Downloading - completed");
 }

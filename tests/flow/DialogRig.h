@@ -44,6 +44,7 @@ public:
         waitCursor = wait;
     }
     void SetProgrammingUnderway(bool underway) override { programming.push_back(underway); }
+    void SetStoringUnderway(bool underway) override { storing.push_back(underway); }
     bool StopRequested() override { return stopWhen && stopWhen(); }
     std::vector<std::string> statuses; // every status the window showed, in order
     bool waitCursor = false;
@@ -54,6 +55,7 @@ public:
     std::function<void()> onPump;
     std::vector<std::string> waitBoxMessages;
     std::vector<bool> programming;  // each start and end of a firmware download
+    std::vector<bool> storing;      // each start and end of a store of values
     std::function<bool()> stopWhen; // when the user insists on stopping
 };
 

@@ -133,6 +133,8 @@ void ScriptedTransporter::Listen() {
             flashExpected = text == "!h0C" ? 65536 : size;
         if (auto it = silenceAfter.find(text); it != silenceAfter.end())
             silentSenses = it->second;
+        if (onCommand)
+            onCommand(text);
     };
 }
 
@@ -203,6 +205,10 @@ std::optional<std::string> ScriptedTransporter::Answer(const std::string& comman
                       it == elementStates.end() ? 2 : it->second, number);
         return text;
     }
+    // A stored text of 8 characters, kept for the read that follows.
+    if (command.size() == 15 && std::sscanf(command.c_str(), "!f9%3dC", &number) == 1 &&
+        command[6] == 'C' && !refusals.count(command))
+        stored[number] = command.substr(7);
     if (std::sscanf(command.c_str(), "!f:%3dC", &number) == 1)
         return "\x1B!f:1 " + (stored.count(number) ? stored[number] : std::string(8, ' '));
     if (command.size() == 5 && command.compare(0, 3, "!f;") == 0) {

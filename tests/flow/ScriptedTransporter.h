@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -77,6 +78,9 @@ public:
     std::optional<std::string> programmingAnswer;
     // Transporter sense once the announced image has arrived (a rejected image).
     uint16_t senseAfterImage = 0;
+
+    // Called with each command once it is answered (after a store, the text is kept).
+    std::function<void(const std::string&)> onCommand;
 
     // Commands in order; a run of print data written raw (printer set-up, raster data) shows
     // as one "[n]" with its byte count.

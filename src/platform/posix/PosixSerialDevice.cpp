@@ -4,12 +4,19 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
 #include <mutex>
 #include <poll.h>
 #include <set>
+#include <sstream>
+#include <string>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -96,6 +103,27 @@ uint64_t deadlineAfter(uint64_t fromUs, uint64_t ms) {
     return fromUs + std::min(ms, limitMs) * 1000;
 }
 
+// The process whose flock() holds the node, from the system's lock list; 0 when it cannot be
+// known (no /proc, or the port is held some other way).
+int lockHolder(const struct stat& node) {
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+        std::istringstream fields(line);
+        std::string number, kind, mode, access, pid, where;
+        if (!(fields >> number >> kind) || kind != "FLOCK")
+            continue;
+        if (!(fields >> mode >> access >> pid >> where))
+            continue;
+        // "MAJOR:MINOR:INODE" of the file system that holds the node, the numbers in hex.
+        unsigned maj = 0, min = 0;
+        unsigned long ino = 0;
+        if (std::sscanf(where.c_str(), "%x:%x:%lu", &maj, &min, &ino) == 3 &&
+            maj == major(node.st_dev) && min == minor(node.st_dev) && ino == node.st_ino)
+            return std::atoi(pid.c_str());
+    }
+    return 0;
+}
+
 bool noModemLines(int err) {
     return err == ENOTTY || err == EINVAL;
 }
@@ -129,12 +157,16 @@ bool PosixSerialDevice::open(const std::string& path) {
 std::string PosixSerialDevice::describeOpenFailure() const {
     if (m_nOpenError == 0)
         return {};
-    return m_names.describeOpenFailure(m_strOpenPath, m_strNode, m_nOpenError);
+    std::string text = m_names.describeOpenFailure(m_strOpenPath, m_strNode, m_nOpenError);
+    if (m_nOpenError == EBUSY && m_nHolderPid > 0)
+        text += " (process " + std::to_string(m_nHolderPid) + ")";
+    return text;
 }
 
 bool PosixSerialDevice::openNode(const std::string& path) {
     close();
     m_strNode.clear();
+    m_nHolderPid = 0;
     const std::optional<std::string> node = m_names.resolvePath(path);
     if (!node)
         return fail(ENOENT);
@@ -152,6 +184,8 @@ bool PosixSerialDevice::openNode(const std::string& path) {
     if (fd < 0) {
         const int err = errno;
         releasePort(st.st_rdev);
+        if (err == EBUSY)
+            m_nHolderPid = lockHolder(st);
         return fail(err);
     }
     auto abandon = [&](int err) {
@@ -159,6 +193,16 @@ bool PosixSerialDevice::openNode(const std::string& path) {
         releasePort(st.st_rdev);
         return fail(err);
     };
+    // The port is ours across processes while it is open, whoever runs them (TIOCEXCL does not
+    // bind root): before anything touches its settings or its queues, which may hold another
+    // copy's firmware download.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        if (err != EWOULDBLOCK)
+            return abandon(err);
+        m_nHolderPid = lockHolder(st);
+        return abandon(EBUSY);
+    }
     struct stat opened;
     if (::fstat(fd, &opened) != 0)
         return abandon(errno);

@@ -9,7 +9,8 @@
 namespace dax {
 
 // A serial port on termios and poll(). The Windows time-outs become poll() deadlines; a port is
-// held exclusively while open, against other processes (TIOCEXCL) and this one.
+// held exclusively while open, against other processes (an flock() on the node, and TIOCEXCL)
+// and this one.
 class PosixSerialDevice : public SerialDevice {
 public:
     explicit PosixSerialDevice(DeviceNames names);
@@ -18,7 +19,8 @@ public:
     PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
 
     // `path` in the Windows form ("\\.\COM5", "COM5", "LPT1"); a name that maps to nothing
-    // fails with ENOENT, a port this process already holds with EBUSY, a COM name whose node is
+    // fails with ENOENT, a port this or another process holds with EBUSY (its settings and
+    // queues untouched), a COM name whose node is
     // no terminal with ENOTTY. An LPT node that is no terminal opens for writing only: its line
     // state calls fail with ENOTTY.
     bool open(const std::string& path) override;
@@ -52,6 +54,7 @@ private:
     std::string m_strNode;
     std::string m_strOpenPath;
     int m_nOpenError = 0;
+    int m_nHolderPid = 0; // the process that holds the port, when a refused open could learn it
     int m_fd = -1;
     uint64_t m_nLockKey = 0;
     uint32_t m_nError = 0;

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
@@ -230,6 +231,19 @@ TEST_F(PosixSerialDeviceTest, PortIsExclusiveUntilClosed) {
     ASSERT_EQ(::ioctl(m_observer, TIOCGEXCL, &exclusive), 0);
     EXPECT_EQ(exclusive, 0);
 #endif
+    // Another program's lock on the node (root passes TIOCEXCL, not this): refused, naming the
+    // holder, with the bytes queued for it still there.
+    ASSERT_EQ(::flock(m_observer, LOCK_EX | LOCK_NB), 0);
+    feed("queued", true);
+    EXPECT_FALSE(second.open("com1"));
+    EXPECT_EQ(second.lastError(), uint32_t(EBUSY));
+    EXPECT_NE(second.describeOpenFailure().find(": in use by another program (process " +
+                                                std::to_string(::getpid()) + ")"),
+              std::string::npos)
+        << second.describeOpenFailure();
+    char queued[16] = {};
+    EXPECT_EQ(::read(m_observer, queued, sizeof queued), 6);
+    ASSERT_EQ(::flock(m_observer, LOCK_UN), 0);
     EXPECT_TRUE(second.open("com1")) << second.lastError();
 }
 
