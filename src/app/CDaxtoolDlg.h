@@ -33,9 +33,9 @@ struct DialogContext {
     std::string legal;
     PortTrace* trace = nullptr; // sees every byte on the transporter's port
     // The system's USB printers (none: print data go over the transporter's link) and where the
-    // printer alignment files lie.
+    // printer alignment files are looked for.
     PrinterDevices* printerDevices = nullptr;
-    std::string programDirectory;
+    std::vector<std::string> dataDirectories;
 };
 
 // The main dialog's logic: its fields, the state of its controls and every command handler. It

@@ -78,7 +78,7 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
             const uint32_t n = IdentificationLength(answer);
             m_pPort->Read(answer + kInquiryHeadLength, std::min(n, kMaxIdentification));
             m_pTransporter = RecogniseTransporter(answer, n, m_pPort.get(), m_ctx.clock, *this,
-                                                  {m_ctx.printerDevices, m_ctx.programDirectory});
+                                                  {m_ctx.printerDevices, m_ctx.dataDirectories});
             if (m_pTransporter)
                 break;
         } else if (m_pPort->GetErrorCode() == kSerialCtsOff) {

@@ -12,9 +12,11 @@
 #include "cli/CliView.h"
 #include "cli/FileTrace.h"
 #include "cli/PatternCommand.h"
+#include "cli/PinCommand.h"
 #include "cli/PortsCommand.h"
 #include "cli/ScanRecord.h"
 #include "cli/StoppableClock.h"
+#include "cli/UdevRuleCommand.h"
 #include "platform/DeviceNames.h"
 #include "platform/Format.h"
 #ifdef _WIN32
@@ -313,11 +315,15 @@ int RunCli(int argc, char** argv) {
         return RunPatternCommand(o.patternName, o.pngFile, o.json, stdout, stderr);
 
     DeviceNames names(DeviceEnvironment::fromProcess(), o.deviceDir);
-    if (o.command == "ports") {
-        // Opens no device, so it runs beside a copy that holds the ports.
-        PrintPorts(names, o.json, stdout);
-        return kExitDone;
-    }
+    // Listing and naming ports open no device, so they run beside a copy that holds them.
+    if (o.command == "ports")
+        return PrintPorts(names, o.json, stdout, o.port);
+#ifndef _WIN32
+    if (o.command == "pin")
+        return RunPin(names, o.pinPort, o.pinNode, o.json, stdout);
+    if (o.command == "udev-rule")
+        return PrintUdevRule(names, o.port, o.json, stdout);
+#endif
 
     StoppableClock clock;
     std::unique_ptr<FileTrace> file;

@@ -42,6 +42,8 @@ TEST_F(CliAgainstSim, HuntsTheRateFromTheRememberedOneAndRemembersWhatItFound) {
     const std::string settings = Settings();
     EXPECT_NE(settings.find("Baud%20Rate=115200"), std::string::npos) << settings;
     EXPECT_NE(settings.find("First%20Port=4"), std::string::npos) << settings;
+    // Its node names the port too, as the COM number it is.
+    EXPECT_EQ(CliJson({"--port", simNode, "scan"})["port_path"], "\\\\.\\COM3");
 }
 
 TEST_F(CliAgainstSim, SerialNumbersGoInAndComeBackWithoutTheirPadding) {
