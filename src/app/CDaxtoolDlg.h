@@ -132,7 +132,10 @@ private:
     void PumpMessages() override;
     void ShowMessage(const std::string& text) override;
     bool AskRetryCancel(const std::string& text) override;
-    bool StopRequested() override { return m_bCloseRequested || m_bEnded; }
+    // The window being closed, or the view's own request (a signal on a terminal).
+    bool StopRequested() override {
+        return m_bCloseRequested || m_bEnded || m_view.StopRequested();
+    }
 
     // Sets the busy flag and the wait cursor for one command; a close request that came in
     // meanwhile runs when the command ends.

@@ -117,7 +117,7 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
         "Options: -TestN sets the test level (mailbox-test needs -Test1).\n"
         "Exit status: 0 done, 1 the operation failed, 2 no transporter found,\n"
         "3 refused to start (another copy or the job server runs), 64 bad usage,\n"
-        "128+N a firmware download stopped by signal N (130 a second Ctrl-C, 143 SIGTERM).";
+        "128+N a firmware download or mailbox test stopped by signal N (130 Ctrl-C, 143 SIGTERM).";
     app.footer(footer);
     app.require_subcommand(1);
     app.allow_extras();

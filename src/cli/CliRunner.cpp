@@ -31,6 +31,7 @@
 #include "platform/qt/QtSettingsStore.h"
 #endif
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <sys/stat.h>
@@ -229,11 +230,26 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
         return dlg.m_strStatus == kPrintingCompleted ? kExitDone : kExitFailed;
     }
     if (o.command == "mailbox-test") {
-        // The test runs until a command fails; that failure is how it ends.
+        // The test runs until a command fails, or until Ctrl-C or SIGTERM stops it at its next
+        // step; the summary says how many cycles were done and why it ended.
+        const CTransporter& transporter = *dlg.GetTransporter();
+        view.SetPumpProgress([&transporter] {
+            return Format("Mailbox test: %d cycles", transporter.m_nMailboxCycles);
+        });
+        view.SetStoppable(true);
         dlg.OnTest();
-        std::fprintf(stderr, "Mailbox test ended: %s\n",
-                     dlg.GetTransporter()->GetErrorText().c_str());
-        return kExitDone;
+        view.SetStoppable(false);
+        view.SetPumpProgress(nullptr);
+        const int signal = view.StoppedBySignal();
+        const std::string reason = signal == SIGINT    ? std::string("stopped by Ctrl-C")
+                                   : signal == SIGTERM ? std::string("stopped by SIGTERM")
+                                   : signal != 0       ? Format("stopped by signal %d", signal)
+                                   : transporter.GetErrorText().empty()
+                                       ? std::string("ended")
+                                       : "ended by a failed command: " + transporter.GetErrorText();
+        dlg.m_strStatus = Format("Mailbox test: %d cycles done, %s", transporter.m_nMailboxCycles,
+                                 reason.c_str());
+        return signal != 0 ? kExitBySignal + signal : kExitDone;
     }
     // set-serial and set-params: the values go through the dialog's validation again, on the
     // page the device filled.

@@ -4,6 +4,7 @@
 #include "cli/ProgrammingSignals.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace dax {
@@ -32,6 +33,13 @@ public:
     // The signal that stopped a firmware download, 0 when none did.
     int StoppedBySignal() const { return m_signals.StoppedBy(); }
 
+    // While a loop that stops at any step runs (the mailbox test): Ctrl-C, SIGTERM or SIGHUP
+    // stops it at its next step.
+    void SetStoppable(bool stoppable);
+    // A count shown on a terminal's progress line each time the loop lets the window repaint.
+    void SetPumpProgress(std::function<std::string()> text) { m_pumpProgress = std::move(text); }
+    void PumpMessages() override;
+
     // Clears the progress line before the report is printed.
     void ClearProgress();
 
@@ -44,6 +52,7 @@ private:
     bool m_bProgressShown = false;
     std::string m_strFile;
     ProgrammingSignals m_signals;
+    std::function<std::string()> m_pumpProgress;
 };
 
 } // namespace dax

@@ -13,23 +13,25 @@ constexpr int kHeldSignals[] = {SIGINT, SIGTERM, SIGHUP};
 constexpr int kHeldSignals[] = {SIGINT, SIGTERM};
 #endif
 
-std::atomic<int> g_interrupts{0}; // Ctrl-C presses while held
-std::atomic<int> g_stopSignal{0}; // the signal that asks to stop, 0 none
+std::atomic<int> g_interrupts{0};    // Ctrl-C presses while held
+std::atomic<int> g_stopSignal{0};    // the signal that asks to stop, 0 none
+std::atomic<bool> g_warnFirst{true}; // the first Ctrl-C only warns
 static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void OnHeldSignal(int signal) {
 #ifdef _WIN32
     std::signal(signal, OnHeldSignal); // the handler is reset before each call
 #endif
-    if (signal != SIGINT || g_interrupts.fetch_add(1) >= 1)
+    if (signal != SIGINT || !g_warnFirst.load() || g_interrupts.fetch_add(1) >= 1)
         g_stopSignal.store(signal);
 }
 
 } // namespace
 
-void ProgrammingSignals::Hold() {
+void ProgrammingSignals::Hold(bool warnFirst) {
     if (m_bHeld)
         return;
+    g_warnFirst.store(warnFirst);
     g_interrupts.store(0);
     g_stopSignal.store(0);
     m_bWarned = false;

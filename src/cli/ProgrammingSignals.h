@@ -6,8 +6,9 @@ namespace dax {
 
 // While a firmware download runs, the signals that would end the program only ask it to stop:
 // the first Ctrl-C warns and the download goes on, a second one (or SIGTERM, SIGHUP) stops it
-// at the next block. The handlers only count; the download polls. Outside a download every
-// signal has its ordinary effect.
+// at the next block. Held for a loop that may stop at any step (the mailbox test), the first
+// Ctrl-C stops it. The handlers only count; the loop polls. Otherwise every signal has its
+// ordinary effect.
 class ProgrammingSignals {
 public:
     enum class Request {
@@ -21,7 +22,8 @@ public:
     ProgrammingSignals(const ProgrammingSignals&) = delete;
     ProgrammingSignals& operator=(const ProgrammingSignals&) = delete;
 
-    void Hold();
+    // With warnFirst, the first Ctrl-C only warns.
+    void Hold(bool warnFirst = true);
     void Release();
     // Polled by the download while held.
     Request Poll();

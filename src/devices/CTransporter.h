@@ -111,6 +111,8 @@ public:
     // A failed BeginFlash whose command may have been taken: its answer was lost or unreadable
     // and nothing answered after it, so the device may be waiting for image data.
     bool m_bProgrammingStateUnknown = false;
+    // Door cycles (open and close) that the last mailbox test completed.
+    int m_nMailboxCycles = 0;
 
 protected:
     Clock& m_clock;

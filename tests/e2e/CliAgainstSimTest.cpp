@@ -365,6 +365,32 @@ TEST_F(CliAgainstSim, SignalsDuringADownloadWarnFirstThenStopAtABlock) {
     }
 }
 
+// The mailbox test runs until a command fails or a signal stops it, and says how many cycles it
+// did and why it ended.
+TEST_F(CliAgainstSim, TheMailboxTestEndsWithItsCyclesAndWhyItStopped) {
+    StartSim("qt6400");
+    Background cli(
+        {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "-Test1", "mailbox-test"}, Env());
+    for (int i = 0; i < 400 && Count(Commands(), "f23001C") < 2; ++i)
+        usleep(50000);
+    ASSERT_GE(Count(Commands(), "f23001C"), 2);
+    kill(cli.Pid(), SIGTERM);
+    std::string rest;
+    EXPECT_EQ(cli.Wait(20000, rest), 128 + SIGTERM) << rest;
+    const size_t at = rest.find("status: Mailbox test: ");
+    ASSERT_NE(at, std::string::npos) << rest;
+    EXPECT_GE(std::atoi(rest.c_str() + at + 22), 2) << rest;
+    EXPECT_NE(rest.find(" cycles done, stopped by SIGTERM\n", at), std::string::npos) << rest;
+
+    StartSim("qt6400", {"refuse=f23001C:18"});
+    // The scan starts at the remembered COM2, which fails: the test is there all the same.
+    RunResult r = Cli({"-Test1", "mailbox-test"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("status: Mailbox test: 0 cycles done, ended by a failed command: "),
+              std::string::npos)
+        << r.out;
+}
+
 // The download went out into the line's buffer, the device died with it: the update failed
 // (exit 1), not "no transporter found".
 TEST_F(CliAgainstSim, ATransporterKilledDuringTheDownloadFailsTheUpdate) {
