@@ -117,7 +117,8 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
         "Options: -TestN sets the test level (mailbox-test needs -Test1).\n"
         "Exit status: 0 done, 1 the operation failed, 2 no transporter found,\n"
         "3 refused to start (another copy or the job server runs), 64 bad usage,\n"
-        "128+N a firmware download or mailbox test stopped by signal N (130 Ctrl-C, 143 SIGTERM).";
+        "128+N a firmware download or the mailbox test stopped by signal N\n"
+        "(130 Ctrl-C, 143 SIGTERM).";
     app.footer(footer);
     app.require_subcommand(1);
     app.allow_extras();
@@ -214,7 +215,8 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
     command("udev-rule", "Print a udev rule for the USB adapter of --port: a stable link, the "
                          "dialout group, ModemManager kept off it");
 #endif
-    command("mailbox-test", "Open and close the mailbox until a command fails (needs -Test1)");
+    command("mailbox-test",
+            "Open and close the mailbox until a command fails or Ctrl-C (needs -Test1)");
     auto* pattern = command("pattern", "Draw what a built-in pattern prints, as a PNG "
                                        "picture (no device is used)");
     pattern->add_option("NAME", o.patternName, "grid (calibration grid) or marks (offset marks)")

@@ -1,4 +1,5 @@
-// `udev-rule` over a system laid out under a temporary root.
+// `ports` and `udev-rule` over a system laid out under a temporary root.
+#include "cli/PortsCommand.h"
 #include "cli/UdevRuleCommand.h"
 #include "support/FakeSysfs.h"
 
@@ -10,11 +11,11 @@ using namespace dax;
 
 namespace {
 
-struct UdevRule : ::testing::Test {
+struct PortCommands : ::testing::Test {
     daxtest::FakeSysfs sys;
     const std::string kDir = "home/.config/Korvix/devices";
 
-    UdevRule() {
+    PortCommands() {
         sys.addUsbSerial(sys.DeviceNumber("/dev/zero"), "ttyUSB0", "1-2", "0403", "6001", "A1B2C3",
                          "/dev/zero");
         sys.addOtherDevice(sys.DeviceNumber("/dev/null"), "mem", "null");
@@ -22,9 +23,11 @@ struct UdevRule : ::testing::Test {
         sys.link(kDir + "/com6", "/dev/null");
     }
     // The exit status and what went to the output.
-    std::pair<int, std::string> Print(std::optional<int> port, bool json = false) {
+    std::pair<int, std::string> Print(std::optional<int> port, bool json = false,
+                                      bool rule = true) {
         std::FILE* out = std::tmpfile();
-        const int status = PrintUdevRule(DeviceNames(sys.env), port, json, out);
+        const int status = rule ? PrintUdevRule(DeviceNames(sys.env), port, json, out)
+                                : PrintPorts(DeviceNames(sys.env), json, out, port);
         std::string text(4096, '\0');
         std::rewind(out);
         text.resize(std::fread(text.data(), 1, text.size(), out));
@@ -35,7 +38,16 @@ struct UdevRule : ::testing::Test {
 
 } // namespace
 
-TEST_F(UdevRule, MatchesTheAdapterAndKeepsModemManagerOffIt) {
+TEST_F(PortCommands, APortSaysWhatTheAdapterIs) {
+    EXPECT_EQ(Print(5, false, false),
+              std::pair(0, std::string("COM5: /dev/zero (ttyUSB0, ftdi_sio; USB 0403:6001 FTDI "
+                                       "FT232R USB UART, serial A1B2C3)\n")));
+    EXPECT_EQ(Print(6, false, false),
+              std::pair(1, "not a port: COM6 -> /dev/null, character device " +
+                               sys.DeviceNumber("/dev/null") + " (mem null)\n"));
+}
+
+TEST_F(PortCommands, UdevRuleMatchesTheAdapterAndKeepsModemManagerOffIt) {
     auto [status, text] = Print(5);
     EXPECT_EQ(status, 0);
     EXPECT_NE(
