@@ -73,7 +73,7 @@ void CDaxtoolApp::FillDialogContext(DialogContext& context) const {
     context.version = m_strVersion;
     context.date = m_strDate;
     context.legal = m_strLegal;
-    context.programDirectory = ProgramDirectory();
+    context.dataDirectories = DataDirectories();
 }
 
 int ParseTestLevel(const std::string& commandLine) {

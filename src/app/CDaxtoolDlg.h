@@ -34,9 +34,9 @@ struct DialogContext {
     std::string legal;
     PortTrace* trace = nullptr; // sees every byte on the transporter's port
     // The system's USB printers (none: print data go over the transporter's link) and where the
-    // printer alignment files lie.
+    // printer alignment files are looked for.
     PrinterDevices* printerDevices = nullptr;
-    std::string programDirectory;
+    std::vector<std::string> dataDirectories;
 };
 
 // How the last command of the dialog ended, for the command line and the tests to judge; the
@@ -158,7 +158,10 @@ private:
     void PumpMessages() override;
     void ShowMessage(const std::string& text) override;
     bool AskRetryCancel(const std::string& text) override;
-    bool CloseRequested() override { return m_bCloseRequested || m_bEnded; }
+    // The window being closed, or the front end's own request (a signal on a terminal).
+    bool LoopStopRequested() override {
+        return m_bCloseRequested || m_bEnded || m_view.StopRequested();
+    }
 
     // Sets the busy flag and the wait cursor for one command; a close request that came in
     // meanwhile runs when the command ends.

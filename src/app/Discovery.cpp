@@ -67,7 +67,7 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
         uint32_t n = 0;
         if (ReadInquiry(answer, n)) {
             m_pTransporter = RecogniseTransporter(answer, n, m_pPort.get(), m_ctx.clock, *this,
-                                                  {m_ctx.printerDevices, m_ctx.programDirectory});
+                                                  {m_ctx.printerDevices, m_ctx.dataDirectories});
             if (m_pTransporter)
                 break;
         } else if (m_pPort->GetErrorCode() == kSerialCtsOff) {
@@ -201,6 +201,9 @@ void CDaxtoolDlg::SetControlsAfterScan() {
     v.EnableControl(IDC_PRINTER_SN, t.m_bWritableSettings);
     v.EnableControl(IDC_FLASH_LEDS, t.m_bLedFlashing);
     v.ShowControl(IDC_TEST, m_ctx.testLevel > 0 && t.m_bMailbox);
+    // A failed probe on another port before this one disabled it: the device found has the
+    // mailbox all the same.
+    v.EnableControl(IDC_TEST, m_ctx.testLevel > 0 && t.m_bMailbox);
     v.EnableControl(IDC_PRINT_GRID, t.m_bGridPrintable && t.m_nPrinters > 0);
     for (int id : {IDC_DISPLAY_NAME, IDC_ENABLE_SHUTDOWN, IDC_OVERRIDE_NAME, IDC_SET_PARAMS,
                    IDC_BEEPS, IDC_BEEPS_SPIN, IDC_USE_COMPUTER_NAME})

@@ -1,6 +1,9 @@
 #include "cli/CliOptions.h"
 
 #include "platform/DeviceNames.h"
+#ifndef _WIN32
+#include "platform/posix/SerialPortFacts.h"
+#endif
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -114,7 +117,8 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
         "Options: -TestN sets the test level (mailbox-test needs -Test1).\n"
         "Exit status: 0 done, 1 the operation failed, 2 no transporter found,\n"
         "3 refused to start (another copy or the job server runs), 64 bad usage,\n"
-        "128+N a firmware download stopped by signal N (130 a second Ctrl-C, 143 SIGTERM).";
+        "128+N a firmware download or the mailbox test stopped by signal N\n"
+        "(130 Ctrl-C, 143 SIGTERM).";
     app.footer(footer);
     app.require_subcommand(1);
     app.allow_extras();
@@ -122,7 +126,8 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
     // The global options are taken before the command and after it alike.
     auto addGlobals = [&](CLI::App* a) {
         a->add_option("--port", portText,
-                      "Probe only this port (1-256, COM1-COM256) instead of scanning every port")
+                      "Probe only this port (1-256, COM1-COM256, or its node such as "
+                      "/dev/ttyUSB0) instead of scanning every port")
             ->option_text("N");
         a->add_flag("--json", o.json, "Print one JSON object instead of key: value lines");
         a->add_option("--device-dir", o.deviceDir,
@@ -209,7 +214,17 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
     pocket->add_flag("--save", o.save, "Save Offset after a good round");
     pocket->add_flag("--assume-loaded", o.assumeLoaded,
                      "Answer Yes to \"Is the disc on the printer?\" when the load fails");
-    command("mailbox-test", "Open and close the mailbox until a command fails (needs -Test1)");
+#ifndef _WIN32
+    auto* pin = command("pin", "Link the devices folder's COMn entry to a serial device's "
+                               "stable /dev/serial/by-id name");
+    pin->add_option("COMn", o.pinPort, "The port number to give it (COM5 or 5)")->required();
+    pin->add_option("NODE", o.pinNode, "The device: /dev/ttyUSB0, a /dev/serial/by-id name")
+        ->required();
+    command("udev-rule", "Print a udev rule for the USB adapter of --port: a stable link, the "
+                         "dialout group, ModemManager kept off it");
+#endif
+    command("mailbox-test",
+            "Open and close the mailbox until a command fails or Ctrl-C (needs -Test1)");
     auto* pattern = command("pattern", "Draw what a built-in pattern prints, as a PNG "
                                        "picture (no device is used)");
     pattern->add_option("NAME", o.patternName, "grid (calibration grid) or marks (offset marks)")
@@ -265,6 +280,19 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
     }
     if (portText) {
         o.port = ParsePort(*portText);
+#ifndef _WIN32
+        // A node or a link to one is the COM number that leads to it.
+        if (!o.port && portText->find('/') != std::string::npos) {
+            const DeviceNames names(DeviceEnvironment::fromProcess(), o.deviceDir);
+            o.port = ComNumberOfNode(names, *portText);
+            if (!o.port &&
+                DescribeNode(names.environment(), *portText).kind == SerialNodeFacts::Kind::Missing)
+                return Usage("--port: " + *portText + " does not exist");
+            if (!o.port)
+                return Usage("--port: no COM number leads to " + *portText +
+                             "; give it one with: daxtool-cli pin COMn " + *portText);
+        }
+#endif
         if (!o.port)
             return Usage("--port: '" + *portText + "' names no port; give 1-256 or COM1-COM256");
     }

@@ -39,6 +39,9 @@ struct CliOptions {
     bool restoreDefault = false;
     bool save = false;
     bool assumeLoaded = false;
+    // pin
+    std::string pinPort;
+    std::string pinNode;
     // pattern
     std::string patternName;
     std::string pngFile;

@@ -12,11 +12,13 @@
 #include "cli/CliView.h"
 #include "cli/FileTrace.h"
 #include "cli/PatternCommand.h"
+#include "cli/PinCommand.h"
 #include "cli/PortsCommand.h"
 #include "cli/ScanRecord.h"
 #include "cli/StandardOutput.h"
 #include "cli/StoppableClock.h"
 #include "cli/TracedPrinterDevices.h"
+#include "cli/UdevRuleCommand.h"
 #include "platform/DeviceNames.h"
 #include "platform/Format.h"
 #include "platform/LocalFile.h"
@@ -231,11 +233,26 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
         return dlg.LastOutcome() == CommandOutcome::Succeeded ? kExitDone : kExitFailed;
     }
     if (o.command == "mailbox-test") {
-        // The test runs until a command fails; that failure is how it ends.
+        // The test runs until a command fails, or until Ctrl-C or SIGTERM stops it at its next
+        // step; the summary says how many cycles were done and why it ended.
+        const CTransporter& transporter = *dlg.GetTransporter();
+        view.SetPumpProgress([&transporter] {
+            return Format("Mailbox test: %d cycles", transporter.m_nMailboxCycles);
+        });
+        view.SetStoppable(true);
         dlg.OnTest();
-        std::fprintf(stderr, "Mailbox test ended: %s\n",
-                     dlg.GetTransporter()->GetErrorText().c_str());
-        return kExitDone;
+        view.SetStoppable(false);
+        view.SetPumpProgress(nullptr);
+        const int signal = view.StoppedBySignal();
+        const std::string reason = signal == SIGINT    ? std::string("stopped by Ctrl-C")
+                                   : signal == SIGTERM ? std::string("stopped by SIGTERM")
+                                   : signal != 0       ? Format("stopped by signal %d", signal)
+                                   : transporter.GetErrorText().empty()
+                                       ? std::string("ended")
+                                       : "ended by a failed command: " + transporter.GetErrorText();
+        dlg.m_strStatus = Format("Mailbox test: %d cycles done, %s", transporter.m_nMailboxCycles,
+                                 reason.c_str());
+        return signal != 0 ? kExitBySignal + signal : kExitDone;
     }
     // set-serial and set-params: the values go through the dialog's validation again, on the
     // page the device filled.
@@ -379,11 +396,15 @@ int RunCli(int argc, char** argv) {
                          nullptr);
 
     DeviceNames names(DeviceEnvironment::fromProcess(), o.deviceDir);
-    if (o.command == "ports") {
-        // Opens no device, so it runs beside a copy that holds the ports.
-        PrintPorts(names, o.json, stdout);
-        return FinishRun(kExitDone, nullptr);
-    }
+    // Listing and naming ports open no device, so they run beside a copy that holds them.
+    if (o.command == "ports")
+        return FinishRun(PrintPorts(names, o.json, stdout, o.port), nullptr);
+#ifndef _WIN32
+    if (o.command == "pin")
+        return FinishRun(RunPin(names, o.pinPort, o.pinNode, o.json, stdout), nullptr);
+    if (o.command == "udev-rule")
+        return FinishRun(PrintUdevRule(names, o.port, o.json, stdout), nullptr);
+#endif
 
     StoppableClock clock;
     // Opened once every option is known to be good.

@@ -108,6 +108,18 @@ void CliView::SetStoringUnderway(bool underway) {
         m_signals.Release();
 }
 
+void CliView::SetStoppable(bool stoppable) {
+    if (stoppable)
+        m_signals.Hold(false);
+    else
+        m_signals.Release();
+}
+
+void CliView::PumpMessages() {
+    if (m_pumpProgress)
+        Progress(m_pumpProgress());
+}
+
 bool CliView::StopRequested() {
     switch (m_signals.Poll()) {
     case ProgrammingSignals::Request::Stop:

@@ -5,6 +5,7 @@
 #include "cli/ProgrammingSignals.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace dax {
@@ -34,6 +35,13 @@ public:
     // The signal that stopped a firmware download, 0 when none did.
     int StoppedBySignal() const { return m_signals.StoppedBy(); }
 
+    // While a loop that stops at any step runs (the mailbox test): Ctrl-C, SIGTERM or SIGHUP
+    // stops it at its next step.
+    void SetStoppable(bool stoppable);
+    // A count shown on a terminal's progress line each time the loop lets the window repaint.
+    void SetPumpProgress(std::function<std::string()> text) { m_pumpProgress = std::move(text); }
+    void PumpMessages() override;
+
     // Clears the progress line before the report is printed.
     void ClearProgress();
 
@@ -52,6 +60,7 @@ private:
     ProgrammingSignals m_signals;
     FileTrace* m_trace = nullptr;
     bool m_bStoring = false; // the hold is over a store, not a download
+    std::function<std::string()> m_pumpProgress;
 };
 
 } // namespace dax

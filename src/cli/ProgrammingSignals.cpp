@@ -14,8 +14,9 @@ constexpr int kHeldSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGTS
 constexpr int kHeldSignals[] = {SIGINT, SIGTERM};
 #endif
 
-std::atomic<int> g_interrupts{0}; // Ctrl-C presses while held
-std::atomic<int> g_stopSignal{0}; // the signal that asks to stop, 0 none
+std::atomic<int> g_interrupts{0};    // Ctrl-C presses while held
+std::atomic<int> g_stopSignal{0};    // the signal that asks to stop, 0 none
+std::atomic<bool> g_warnFirst{true}; // the first Ctrl-C only warns
 std::atomic<bool> g_terminalStop{false};
 static_assert(std::atomic<int>::is_always_lock_free);
 static_assert(std::atomic<bool>::is_always_lock_free);
@@ -31,15 +32,16 @@ extern "C" void OnHeldSignal(int signal) {
         return;
     }
 #endif
-    if (signal != SIGINT || g_interrupts.fetch_add(1) >= 1)
+    if (signal != SIGINT || !g_warnFirst.load() || g_interrupts.fetch_add(1) >= 1)
         g_stopSignal.store(signal);
 }
 
 } // namespace
 
-void ProgrammingSignals::Hold() {
+void ProgrammingSignals::Hold(bool warnFirst) {
     if (m_bHeld)
         return;
+    g_warnFirst.store(warnFirst);
     g_interrupts.store(0);
     g_stopSignal.store(0);
     g_terminalStop.store(false);

@@ -121,6 +121,8 @@ public:
     // been taken: a command's answer was lost or unreadable, or an earlier command of the same
     // store was confirmed. What the device holds is then unknown. The caller clears it.
     bool m_bStoreOutcomeUnknown = false;
+    // Door cycles (open and close) that the last mailbox test completed.
+    int m_nMailboxCycles = 0;
 
 protected:
     Clock& m_clock;

@@ -264,6 +264,7 @@ private:
     // The Morrane alignment file for this printer and element 270's value; 0 bytes and the
     // reason in the error text when there is none.
     uint32_t LoadAlignmentFile(const uint8_t** data);
+    std::string FindAlignmentFile(const std::string& name);
 
     // The product name is the start-up firmware's own ("KORVIX BOOT     ").
     bool m_bBootProductName = false;

@@ -119,9 +119,10 @@ void CVelmora::FlashLeds(int count) {
 // Cycles the mailbox door for as long as the transporter answers: the test ends with the first
 // failing command, or when the window is being closed.
 void CVelmora::TestMailbox() {
+    m_nMailboxCycles = 0;
     int state = 0;
     bool answered = ReadElementStatus(kElementMailbox, state);
-    while (answered && !m_interaction.CloseRequested()) {
+    while (answered && !m_interaction.LoopStopRequested()) {
         if (state == kStateMailboxFull) {
             m_interaction.PumpMessages();
             m_clock.sleep(kMailboxFullPauseMs);
@@ -134,6 +135,7 @@ void CVelmora::TestMailbox() {
             if (!OpenCloseElement(kElementMailbox, true)) {
                 return;
             }
+            ++m_nMailboxCycles;
             m_interaction.PumpMessages();
             m_clock.sleep(kMailboxCyclePauseMs);
         }

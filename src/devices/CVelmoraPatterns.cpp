@@ -4,6 +4,12 @@
 #include "platform/Format.h"
 #include "platform/LocalFile.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <sys/stat.h>
+
 namespace dax {
 
 uint32_t CVelmora::GetPattern(int pattern, const uint8_t** data) {
@@ -50,11 +56,9 @@ uint32_t CVelmora::LoadAlignmentFile(const uint8_t** data) {
     }
     const char* family = m_bMorraneDKPR22 ? "Mo3" : m_bMorraneDKPR21 ? "Mo2" : "Mo";
     const std::string name = Format("%sAlign%s.prn", family, colour);
-    if (m_printers.programDirectory.empty()) {
-        m_strError = "Unable to find the program's directory for " + name;
+    const std::string path = FindAlignmentFile(name);
+    if (path.empty())
         return 0;
-    }
-    const std::string path = m_printers.programDirectory + name;
 
     std::vector<uint8_t> buffer;
     std::string why;
@@ -69,6 +73,21 @@ uint32_t CVelmora::LoadAlignmentFile(const uint8_t** data) {
     m_patternBuffer = std::move(buffer);
     *data = m_patternBuffer.data();
     return static_cast<uint32_t>(m_patternBuffer.size());
+}
+
+// The first of the data directories that has the file; none sets the error text, naming where
+// it was looked for.
+std::string CVelmora::FindAlignmentFile(const std::string& name) {
+    std::string places;
+    for (const std::string& dir : m_printers.dataDirectories) {
+        struct stat st;
+        if (::stat((dir + name).c_str(), &st) == 0)
+            return dir + name;
+        places += (places.empty() ? "" : ", ") + dir;
+    }
+    m_strError = places.empty() ? "Unable to find " + name + ": the program's directory is unknown"
+                                : "Unable to find " + name + " in " + places;
+    return {};
 }
 
 } // namespace dax

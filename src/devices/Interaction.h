@@ -15,8 +15,9 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // A Retry/Cancel box: true for Retry.
     virtual bool AskRetryCancel(const std::string& text) = 0;
-    // The window is being closed: loops that only end on a failure stop at their next step.
-    virtual bool CloseRequested() { return false; }
+    // Loops that only end on a failure (the mailbox test) stop at their next step: the window
+    // is being closed, or the front end asks to stop (a signal on a terminal).
+    virtual bool LoopStopRequested() { return false; }
 };
 
 // For work with nobody at the window: nothing to pump, OK boxes are dropped, questions cancelled.

@@ -52,6 +52,8 @@ public:
     explicit DeviceNames(DeviceEnvironment env = DeviceEnvironment::fromProcess(),
                          std::optional<std::string> explicitDir = std::nullopt);
 
+    // Where the system's nodes and sysfs are looked for.
+    const DeviceEnvironment& environment() const { return m_env; }
     // The device directory in use (it need not exist).
     const std::string& directory() const { return m_strDir; }
     // True when only the directory's entries exist.

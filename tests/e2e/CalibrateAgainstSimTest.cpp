@@ -102,7 +102,7 @@ TEST_F(CalibrateAgainstSim, MorranePrinterWithoutItsAlignmentFile) {
     EXPECT_EQ(j["calibration"]["loaded"], false);
     EXPECT_EQ(j["calibration"]["printed"], false);
     const std::string status = j["status"];
-    EXPECT_EQ(status.rfind("Unable to open ", 0), 0u) << status;
+    EXPECT_EQ(status.rfind("Unable to find ", 0), 0u) << status;
     EXPECT_NE(status.find("AlignCMY.prn"), std::string::npos) << status;
 }
 

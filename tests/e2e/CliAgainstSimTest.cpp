@@ -44,6 +44,8 @@ TEST_F(CliAgainstSim, HuntsTheRateFromTheRememberedOneAndRemembersWhatItFound) {
     const std::string settings = Settings();
     EXPECT_NE(settings.find("Baud%20Rate=115200"), std::string::npos) << settings;
     EXPECT_NE(settings.find("First%20Port=4"), std::string::npos) << settings;
+    // Its node names the port too, as the COM number it is.
+    EXPECT_EQ(CliJson({"--port", simNode, "scan"})["port_path"], "\\\\.\\COM3");
 }
 
 TEST_F(CliAgainstSim, SerialNumbersGoInAndComeBackWithoutTheirPadding) {
@@ -532,6 +534,32 @@ TEST_F(CliAgainstSim, ACtrlCDuringAStoreOfParametersWarnsAndTheStoreGoesOn) {
                         "is not known: read its values again\n"),
               std::string::npos)
         << rest;
+}
+
+// The mailbox test runs until a command fails or a signal stops it, and says how many cycles it
+// did and why it ended.
+TEST_F(CliAgainstSim, TheMailboxTestEndsWithItsCyclesAndWhyItStopped) {
+    StartSim("qt6400");
+    Background cli(
+        {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "-Test1", "mailbox-test"}, Env());
+    for (int i = 0; i < 400 && Count(Commands(), "f23001C") < 2; ++i)
+        usleep(50000);
+    ASSERT_GE(Count(Commands(), "f23001C"), 2);
+    kill(cli.Pid(), SIGTERM);
+    std::string rest;
+    EXPECT_EQ(cli.Wait(20000, rest), 128 + SIGTERM) << rest;
+    const size_t at = rest.find("status: Mailbox test: ");
+    ASSERT_NE(at, std::string::npos) << rest;
+    EXPECT_GE(std::atoi(rest.c_str() + at + 22), 2) << rest;
+    EXPECT_NE(rest.find(" cycles done, stopped by SIGTERM\n", at), std::string::npos) << rest;
+
+    StartSim("qt6400", {"refuse=f23001C:18"});
+    // The scan starts at the remembered COM2, which fails: the test is there all the same.
+    RunResult r = Cli({"-Test1", "mailbox-test"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("status: Mailbox test: 0 cycles done, ended by a failed command: "),
+              std::string::npos)
+        << r.out;
 }
 
 // The download went out into the line's buffer, the device died with it: the update failed

@@ -1,10 +1,12 @@
 // `daxtool-cli ports` over a private device directory: what a technician sees before printing.
 #include "support/Process.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -40,4 +42,52 @@ TEST(PortsCommand, ListsUsbPrintersWithTheirPortNamesAndParallelPorts) {
     EXPECT_EQ(j["usb_printers"][0]["node"], node);
     EXPECT_TRUE(j["usb_printers"][1]["name"].is_null());
     EXPECT_EQ(j["parallel"], nlohmann::json::array({{{"path", "LPT2"}, {"node", node}}}));
+}
+
+// Entries of no serial device are flagged, not listed as ports; a node is named as its COM
+// number; `pin` makes an entry only for a serial device and never replaces a file.
+TEST(PortsCommand, FlagsEntriesOfNoSerialDeviceAndPinsOnlySerialDevices) {
+    daxtest::TempDir dir;
+    const std::string dev = dir.Path() + "/dev";
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    const std::string pts = ::ptsname(master);
+    fs::create_directories(dev);
+    fs::create_symlink(pts, dev + "/com2");
+    fs::create_symlink("/dev/null", dev + "/com3");
+    std::ofstream(dev + "/com4") << "notes";
+    const std::map<std::string, std::string> env = {{"XDG_CONFIG_HOME", dir.Path() + "/config"},
+                                                    {"XDG_RUNTIME_DIR", dir.Path()}};
+    auto cli = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {DAXTOOL_CLI_PATH, "--device-dir", dev});
+        return daxtest::Run(args, env);
+    };
+
+    auto r = cli({"ports"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("COM2: " + pts + " (pseudo-terminal)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("not a port: COM3 -> /dev/null, character device 1:3"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("not a port: COM4 -> " + dev + "/com4, a regular file\n"),
+              std::string::npos)
+        << r.out;
+    const auto j = nlohmann::json::parse(cli({"--json", "ports"}).out);
+    ASSERT_EQ(j["com"].size(), 1u);
+    EXPECT_EQ(j["com"][0]["kind"], "pseudo-terminal");
+    EXPECT_EQ(j["not_ports"].size(), 2u);
+
+    // --port takes the node and reports the COM number it is.
+    r = cli({"--port", pts, "ports"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "COM2: " + pts + " (pseudo-terminal)\n");
+    EXPECT_EQ(cli({"--port", "/dev/full", "ports"}).exitCode, 64);
+
+    EXPECT_EQ(cli({"pin", "COM5", "/dev/null"}).exitCode, 64);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dev + "/com5")));
+    EXPECT_EQ(cli({"pin", "COM4", pts}).exitCode, 1); // a file is there
+    EXPECT_EQ(daxtest::ReadFile(dev + "/com4"), "notes");
+    r = cli({"pin", "5", pts});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(fs::read_symlink(dev + "/com5"), pts);
+    ::close(master);
 }

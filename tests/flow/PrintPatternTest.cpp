@@ -32,7 +32,7 @@ struct PrintJob : ::testing::Test {
 
     void SetUp() override {
         ASSERT_TRUE(StoreInquiry({.count = 64}));
-        v = std::make_unique<CVelmora>(t.port.get(), t.clock, ui, PrinterAccess{&printers, ""});
+        v = std::make_unique<CVelmora>(t.port.get(), t.clock, ui, PrinterAccess{&printers, {}});
         ASSERT_EQ(v->GetPrinterKind(), 0);
         ASSERT_GT(Grid().size(), 0u);
     }

@@ -124,6 +124,16 @@ TEST_F(Velmora, LedsAndMailboxTest) {
     v->TestMailbox(); // cycles the door until a command fails
     EXPECT_EQ(t.Sent(), "!f0300C !f23000C !f23001C !e1C");
     EXPECT_EQ(ui.pumps, 1);
+    EXPECT_EQ(v->m_nMailboxCycles, 0);
+
+    // Stopped from outside: whole cycles are counted.
+    struct StopAfterTwoCycles : CountingInteraction {
+        bool LoopStopRequested() override { return pumps >= 4; }
+    } stopping;
+    t.refusals.clear();
+    CVelmora w(t.port.get(), t.clock, stopping);
+    w.TestMailbox();
+    EXPECT_EQ(w.m_nMailboxCycles, 2);
 }
 
 TEST_F(Velmora, PrinterCounterNeedsCountingFirmware) {

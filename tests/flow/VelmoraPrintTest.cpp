@@ -56,10 +56,16 @@ struct VelmoraPrint : ::testing::Test {
     std::unique_ptr<CVelmora> Make(const Inquiry& inquiry = WithPrinter()) {
         EXPECT_TRUE(StoreInquiry(inquiry));
         return std::make_unique<CVelmora>(t.port.get(), t.clock, ui,
-                                          PrinterAccess{&printers, dir.string() + "/"});
+                                          PrinterAccess{&printers, {Place("program")}});
     }
-    void WriteFile(const std::string& name, const std::string& content) {
-        std::ofstream(dir / name, std::ios::binary) << content;
+    // One of the directories the alignment files are looked for in, made if need be.
+    std::string Place(const std::string& name) const {
+        std::filesystem::create_directories(dir / name);
+        return (dir / name).string() + "/";
+    }
+    void WriteFile(const std::string& name, const std::string& content,
+                   const std::string& place = "program") {
+        std::ofstream(Place(place) + name, std::ios::binary) << content;
     }
 };
 
@@ -233,20 +239,20 @@ TEST_F(VelmoraPrint, MorraneOffsetMarksComeFromTheAlignmentFileBesideTheProgram)
     EXPECT_EQ(data, nullptr);
     EXPECT_EQ(v->GetPattern(2, &data), 0u);
     EXPECT_EQ(v->GetErrorText(), CVelmora::kGridNotOnMorrane);
-    // A missing file gives nothing, and says which.
+    // A missing file gives nothing, and says which and where it was looked for.
     t.ElementValue(270, 22);
     v = Make(Morrane("DKPR22"));
     EXPECT_EQ(v->GetPattern(3, &data), 0u);
-    EXPECT_NE(v->GetErrorText().find("Mo3AlignMONO.prn"), std::string::npos);
+    EXPECT_EQ(v->GetErrorText(), "Unable to find Mo3AlignMONO.prn in " + Place("program"));
 
     // Only a regular file of a print job's size is read: nothing waits on a FIFO, nothing reads
     // a device or a huge file into memory.
-    std::filesystem::resize_file(dir / "Mo3AlignCMY.prn", CVelmora::kMaxAlignmentFileBytes + 1);
+    std::filesystem::resize_file(dir / "program" / "Mo3AlignCMY.prn", CVelmora::kMaxAlignmentFileBytes + 1);
     t.ElementValue(270, 21);
     EXPECT_EQ(v->GetPattern(3, &data), 0u);
     EXPECT_NE(v->GetErrorText().find("Mo3AlignCMY.prn is too large"), std::string::npos);
 #ifndef _WIN32
-    const std::filesystem::path file = dir / "Mo3AlignMONO.prn";
+    const std::filesystem::path file = dir / "program" / "Mo3AlignMONO.prn";
     t.ElementValue(270, 22);
     ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
     EXPECT_EQ(v->GetPattern(3, &data), 0u);
@@ -256,6 +262,31 @@ TEST_F(VelmoraPrint, MorraneOffsetMarksComeFromTheAlignmentFileBesideTheProgram)
     EXPECT_EQ(v->GetPattern(3, &data), 0u);
     EXPECT_EQ(v->GetErrorText(), file.string() + " is a character device, not a regular file");
 #endif
+}
+
+
+// An installed program finds the files in the data directories after its own: the first that
+// has the file wins.
+TEST_F(VelmoraPrint, AlignmentFilesAreLookedForInEachDataDirectoryInTurn) {
+    WriteFile("MoAlignCMY.prn", "user", "user");
+    WriteFile("MoAlignCMY.prn", "system", "system");
+    WriteFile("MoAlignMONO.prn", "system", "system");
+    t.ElementValue(270, 30);
+    EXPECT_TRUE(StoreInquiry(Morrane()));
+    CVelmora v(t.port.get(), t.clock, ui,
+               PrinterAccess{&printers, {Place("program"), Place("user"), Place("system")}});
+    const uint8_t* data = nullptr;
+    uint32_t n = v.GetPattern(3, &data);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), n), "user");
+    t.ElementValue(270, 32);
+    n = v.GetPattern(3, &data);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), n), "system");
+    t.ElementValue(270, 31);
+    std::filesystem::remove(dir / "user/MoAlignCMY.prn");
+    std::filesystem::remove(dir / "system/MoAlignCMY.prn");
+    EXPECT_EQ(v.GetPattern(3, &data), 0u);
+    EXPECT_EQ(v.GetErrorText(), "Unable to find MoAlignCMY.prn in " + Place("program") + ", " +
+                                    Place("user") + ", " + Place("system"));
 }
 
 TEST_F(VelmoraPrint, OtherPrintersHandOutTheBuiltInBlocks) {

@@ -15,4 +15,16 @@ std::string ProgramDirectory() {
     return sep == std::string::npos ? std::string() : exe.substr(0, sep + 1);
 }
 
+// The alignment files lie beside the program, where its installer puts them.
+std::vector<std::string> DataDirectories(const std::string& programDirectory,
+                                         const DataEnvironment&) {
+    if (programDirectory.empty())
+        return {};
+    return {programDirectory};
+}
+
+std::vector<std::string> DataDirectories() {
+    return DataDirectories(ProgramDirectory(), {});
+}
+
 } // namespace dax

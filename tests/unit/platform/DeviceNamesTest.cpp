@@ -1,11 +1,15 @@
 #include "platform/DeviceNames.h"
 
+#include "platform/posix/SerialPortFacts.h"
+#include "support/FakeSysfs.h"
 #include "support/Process.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace dax;
 namespace fs = std::filesystem;
@@ -173,4 +177,126 @@ TEST(DeviceNames, AFailedOpenSaysWhichKindOfMissingItIs) {
                   ", which does not exist");
     EXPECT_EQ(names.describeOpenFailure("\\\\.\\COM1", sys.dev("ttyS0"), ENOTTY),
               "\\\\.\\COM1 (" + sys.dev("ttyS0") + "): not a serial device");
+}
+
+namespace {
+
+const char kById[] = "usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0";
+
+// /dev/zero stands for a USB adapter's node (ttyUSB0 of an FTDI adapter, with its by-id link),
+// /dev/null is what it is; a file, a dangling link and a pseudo-terminal beside them.
+struct AdapterSystem : daxtest::FakeSysfs {
+    std::string pts;
+    int master = -1;
+
+    AdapterSystem() {
+        addUsbSerial(DeviceNumber("/dev/zero"), "ttyUSB0", "1-2", "0403", "6001", "A1B2C3",
+                     "/dev/zero", kById);
+        addOtherDevice(DeviceNumber("/dev/null"), "mem", "null");
+        touch("dev/ttyS0"); // a default name with a file behind it
+        link(kConfig + "/com5", "/dev/zero");
+        link(kConfig + "/com6", "/dev/null");
+        link(kConfig + "/com7", touch("notes.txt", "keep me"));
+        link(kConfig + "/com8", path("dev/serial/by-id/usb-gone"));
+        master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0)
+            pts = ::ptsname(master);
+    }
+    ~AdapterSystem() {
+        if (master >= 0)
+            ::close(master);
+    }
+    std::string entry(int n) const { return path(kConfig) + "/com" + std::to_string(n); }
+};
+
+} // namespace
+
+TEST(DeviceNames, PortsSayWhatTheirNodesAreAndEntriesOfNoSerialDeviceAreFlagged) {
+    AdapterSystem sys;
+    ASSERT_FALSE(sys.pts.empty());
+    sys.link(kConfig + "/com9", sys.pts);
+    DeviceNames names(sys.env);
+    using K = SerialNodeFacts::Kind;
+
+    std::map<int, ComPortFacts> ports;
+    for (ComPortFacts& p : DescribeComPorts(names))
+        ports[p.number] = p;
+    ASSERT_EQ(ports.size(), 6u); // COM1 (the file at ttyS0), COM5 to COM9
+    const SerialNodeFacts& usb = ports[5].facts;
+    EXPECT_EQ(usb.kind, K::Serial);
+    EXPECT_EQ(usb.node, "/dev/zero");
+    EXPECT_EQ(usb.what, "ttyUSB0, ftdi_sio");
+    EXPECT_EQ(usb.usbVendorId + ":" + usb.usbProductId, "0403:6001");
+    EXPECT_EQ(usb.manufacturer + "|" + usb.product + "|" + usb.serial,
+              "FTDI|FT232R USB UART|A1B2C3");
+    EXPECT_EQ(usb.usbPosition, "1-2");
+    EXPECT_EQ(usb.usbInterface, ""); // one interface: no number needed
+    EXPECT_EQ(usb.byId, sys.path("dev/serial/by-id/") + kById);
+    EXPECT_EQ(ports[5].entry, sys.entry(5));
+    EXPECT_EQ(ports[5].linkTarget, "/dev/zero");
+
+    EXPECT_EQ(ports[9].facts.kind, K::PseudoTerminal);
+    EXPECT_TRUE(ports[9].facts.IsPort());
+    const std::pair<int, std::string> flagged[] = {
+        {1, "a regular file"},
+        {6, "character device " + sys.DeviceNumber("/dev/null") + " (mem null)"},
+        {7, "a regular file"},
+        {8, "does not exist"}};
+    for (const auto& [n, what] : flagged) {
+        EXPECT_FALSE(ports[n].facts.IsPort()) << n;
+        EXPECT_EQ(ports[n].facts.what, what) << n;
+    }
+    EXPECT_EQ(ports[8].facts.kind, K::Missing);
+    EXPECT_EQ(ports[1].entry, ""); // a default name
+
+    // A node, or a link to it, is the COM number that leads to it: a pinned one before a default.
+    EXPECT_EQ(ComNumberOfNode(names, "/dev/zero"), 5);
+    EXPECT_EQ(ComNumberOfNode(names, sys.path("dev/serial/by-id/") + kById), 5);
+    EXPECT_EQ(ComNumberOfNode(names, sys.path("dev/ttyS0")), 1);
+    EXPECT_EQ(ComNumberOfNode(names, sys.pts), 9);
+    EXPECT_EQ(ComNumberOfNode(names, "/dev/full"), std::nullopt);
+    EXPECT_EQ(ComNumberOfNode(names, sys.path("dev/ttyUSB9")), std::nullopt);
+}
+
+TEST(DeviceNames, PinLinksAnEntryToTheStableNameAndReplacesOnlyALink) {
+    AdapterSystem sys;
+    ASSERT_FALSE(sys.pts.empty());
+    DeviceNames names(sys.env);
+    using O = PinResult::Outcome;
+    const std::string byId = sys.path("dev/serial/by-id/") + kById;
+    auto target = [&](int n) { return fs::read_symlink(sys.entry(n)).string(); };
+
+    // A node is pinned by its by-id name; the same again changes nothing.
+    PinResult r = PinComPort(names, 3, "/dev/zero");
+    EXPECT_EQ(r.outcome, O::Pinned) << r.message;
+    EXPECT_EQ(target(3), byId);
+    EXPECT_EQ(PinComPort(names, 3, byId).outcome, O::Unchanged);
+    // A dangling link is replaced, and what it led to is said.
+    r = PinComPort(names, 8, "/dev/zero");
+    EXPECT_EQ(r.outcome, O::Pinned);
+    EXPECT_EQ(r.previous, sys.path("dev/serial/by-id/usb-gone"));
+    EXPECT_EQ(target(8), byId);
+    // A node with no by-id name is pinned as it is.
+    EXPECT_EQ(PinComPort(names, 4, sys.pts).outcome, O::Pinned);
+    EXPECT_EQ(target(4), sys.pts);
+
+    // No serial device: refused, the entry left as it was.
+    for (const std::string& node : {std::string("/dev/null"), sys.path("notes.txt"),
+                                    sys.path("dev/ttyUSB9"), sys.path("dev")}) {
+        r = PinComPort(names, 3, node);
+        EXPECT_EQ(r.outcome, O::NotSerial) << node;
+        EXPECT_NE(r.message.find("is not a serial device"), std::string::npos) << r.message;
+    }
+    EXPECT_EQ(target(3), byId);
+    // A link to a file is replaced, the file untouched; an entry that is no link never is.
+    EXPECT_EQ(PinComPort(names, 7, "/dev/zero").outcome, O::Pinned);
+    EXPECT_EQ(daxtest::ReadFile(sys.path("notes.txt")), "keep me");
+    sys.touch(kConfig + "/com1", "a file");
+    EXPECT_EQ(PinComPort(names, 1, "/dev/zero").outcome, O::EntryInTheWay);
+    EXPECT_EQ(daxtest::ReadFile(sys.entry(1)), "a file");
+
+    // The directory is made when there is none yet (a fresh $XDG_CONFIG_HOME).
+    sys.env.xdgConfigHome = sys.path("fresh");
+    EXPECT_EQ(PinComPort(DeviceNames(sys.env), 2, "/dev/zero").outcome, O::Pinned);
+    EXPECT_EQ(fs::read_symlink(sys.path("fresh/Korvix/devices/com2")), byId);
 }
