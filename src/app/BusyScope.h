@@ -10,11 +10,13 @@ public:
     explicit BusyScope(CDaxtoolDlg& dlg, bool waitCursor = true)
         : m_dlg(dlg), m_bCursor(waitCursor) {
         m_dlg.m_bBusy = true;
+        m_dlg.m_view.SetBusyLook(true);
         if (m_bCursor)
             m_dlg.m_view.SetWaitCursor(true);
     }
     ~BusyScope() {
         m_dlg.m_bBusy = false;
+        m_dlg.m_view.SetBusyLook(false);
         if (m_bCursor)
             m_dlg.m_view.SetWaitCursor(false);
         // The close was asked for while the device was in use; it is safe now.

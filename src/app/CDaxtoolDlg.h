@@ -170,6 +170,8 @@ private:
     void SetStatus(const std::string& text);
     // Ends a failed probe: the reason shown at once, the device commands disabled.
     bool FailProbe(const std::string& reason);
+    // Empties what the fields showed of a device.
+    void ClearDeviceFields();
     // Gives COMn an item in the Port combo when it has none.
     void AddPortItem(int port);
 
@@ -184,6 +186,8 @@ private:
     bool m_bFocusSerial = false;
     bool m_bSerialsRead = false; // the transporter serial reads as never programmed
     bool m_bPageReadFailed = false;
+    // Why the last probe found nothing, naming its port, for the summary of a scan.
+    std::string m_strProbeOutcome;
 };
 
 } // namespace dax
