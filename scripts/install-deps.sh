@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev
   libpng-dev
   python3
+  xvfb matchbox-window-manager x11-utils
   help2man dpkg-dev
   "$@"
 )

@@ -12,11 +12,13 @@ public:
         m_dlg.m_bBusy = true;
         // Whatever way the command ends, it has failed unless it reaches its success.
         m_dlg.m_outcome = CommandOutcome::Failed;
+        m_dlg.m_view.SetBusyLook(true);
         if (m_bCursor)
             m_dlg.m_view.SetWaitCursor(true);
     }
     ~BusyScope() {
         m_dlg.m_bBusy = false;
+        m_dlg.m_view.SetBusyLook(false);
         if (m_bCursor)
             m_dlg.m_view.SetWaitCursor(false);
         // The close was asked for while the device was in use; it is safe now.

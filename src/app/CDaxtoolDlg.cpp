@@ -82,6 +82,10 @@ void CDaxtoolDlg::OnAbout() {
 bool CDaxtoolDlg::OnSysCommand(int id) {
     if ((id & 0xFFF0) != IDM_ABOUTBOX)
         return false;
+    // A modal box opened from inside an operation's wait would hold the operation until it
+    // closes, and its device time-outs would run out meanwhile.
+    if (m_bBusy)
+        return true;
     // Not a button of the dialog: the compatibility check box keeps its state.
     m_view.ShowAboutBox(Format("Version %s", m_ctx.version.c_str()), m_ctx.legal, m_ctx.date);
     return true;
@@ -148,9 +152,12 @@ void CDaxtoolDlg::OnClose() {
 }
 
 void CDaxtoolDlg::RunCloseSequence() {
+    // After a device the next start-up begins one port further on; after a scan that found
+    // nothing it begins where this one did, the port the Port box shows.
+    const int next = m_pTransporter ? m_nPort + 1 : m_nPort;
     DropDevice();
     SaveSetting(kSectionLastGood, kValueBaudRate, m_nBaud);
-    SaveSetting(kSectionLastGood, kValueFirstPort, m_nPort + 1);
+    SaveSetting(kSectionLastGood, kValueFirstPort, next);
     m_bEnded = true;
     m_view.EndDialog(IDCANCEL);
 }

@@ -176,7 +176,8 @@ private:
     bool AttemptInquiry(bool withWaitBox);
     // Sends the inquiry and reads its answer; `count` is the identification length as received.
     // False when no head came.
-    bool ReadInquiry(uint8_t (&answer)[kInquiryAnswerSize], uint32_t& count);
+    bool ReadInquiry(uint8_t (&answer)[kInquiryAnswerSize], uint32_t& count,
+                     bool* answered = nullptr);
     // Asks the transporter on the line what it is: true when it is still the device object's
     // (the cable may have been moved to another unit since it was found); otherwise the status
     // says why nothing may be sent to it.
@@ -218,6 +219,8 @@ private:
     void SetSucceeded(const std::string& status);
     // Ends a failed probe: the reason shown at once, the device commands disabled.
     bool FailProbe(const std::string& reason, CommandOutcome outcome = CommandOutcome::Failed);
+    // Empties what the fields showed of a device.
+    void ClearDeviceFields();
     // Gives COMn an item in the Port combo when it has none.
     void AddPortItem(int port);
 
@@ -236,6 +239,8 @@ private:
     CommandOutcome m_outcome = CommandOutcome::None;
     std::vector<int> m_unknownFields;
     bool m_bStoredFieldsReadBack = false;
+    // Why the last probe found nothing, naming its port, for the summary of a scan.
+    std::string m_strProbeOutcome;
 };
 
 } // namespace dax

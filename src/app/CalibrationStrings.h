@@ -35,7 +35,7 @@ inline constexpr char kPocketNotLoaded[] =
     "The entered angle was saved but the disc failed to load. Retest with the current angle.";
 inline constexpr char kPocketLoaded[] =
     "Enter the angle of the bottom right edge of the disc relative to horizontal - 90 degrees "
-    "(less than 90 if tilted up, greater than 90 if tilted down) into the Offset Angle edit-box "
+    "(less than 90 if tilted up, greater than 90 if tilted down) into the Enter Angle box "
     "and retest.\nWhen the angle is 90, press Save Offset to save the offset.";
 inline constexpr char kAngleLabel[] = "Enter Angle disc was positioned at (90 deg. is ideal): ";
 inline constexpr char kSizeGroup[] = "CD Size";

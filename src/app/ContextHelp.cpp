@@ -49,11 +49,15 @@ const std::vector<HelpEntry>& HelpTable() {
     return table;
 }
 
-std::string GetHelpText(int id) {
-    for (const HelpEntry& e : HelpTable())
+std::string GetHelpText(const std::vector<HelpEntry>& table, int id) {
+    for (const HelpEntry& e : table)
         if (e.id == id)
             return e.text;
     return {};
+}
+
+std::string GetHelpText(int id) {
+    return GetHelpText(HelpTable(), id);
 }
 
 PopupRect PlaceHelpPopup(int x, int y, int w, int h) {
@@ -65,15 +69,7 @@ PopupRect PlaceHelpPopup(int x, int y, int w, int h) {
 }
 
 void ShowContextHelp(DialogView& view, int x, int y) {
-    std::string text = GetHelpText(view.ControlAtPoint(x, y));
-    if (text.empty())
-        text = kNoHelp;
-    view.HideHelpPopup();
-    int w = 0;
-    int h = 0;
-    view.MeasureText(text, w, h);
-    const PopupRect r = PlaceHelpPopup(x, y, w, h);
-    view.ShowHelpPopup(text, r.left, r.top, r.width, r.height);
+    ShowHelpFrom(view, HelpTable(), x, y);
 }
 
 void CDaxtoolDlg::OnContextHelp(int x, int y) {

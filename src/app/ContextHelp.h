@@ -35,7 +35,25 @@ struct PopupRect {
 // text height up, never left of the screen's edge.
 PopupRect PlaceHelpPopup(int x, int y, int w, int h);
 
-// Finds the control under the screen point and shows its sentence through the view.
+// The sentence of a control in `table`; empty for controls without one.
+std::string GetHelpText(const std::vector<HelpEntry>& table, int id);
+
+// Finds the control under the screen point and shows its sentence from `table` through the
+// view: any view with the main dialog's four help calls (a calibration window too).
+template <class View>
+void ShowHelpFrom(View& view, const std::vector<HelpEntry>& table, int x, int y) {
+    std::string text = GetHelpText(table, view.ControlAtPoint(x, y));
+    if (text.empty())
+        text = kNoHelp;
+    view.HideHelpPopup();
+    int w = 0;
+    int h = 0;
+    view.MeasureText(text, w, h);
+    const PopupRect r = PlaceHelpPopup(x, y, w, h);
+    view.ShowHelpPopup(text, r.left, r.top, r.width, r.height);
+}
+
+// The main dialog's: its own table.
 void ShowContextHelp(DialogView& view, int x, int y);
 
 } // namespace dax

@@ -39,6 +39,14 @@ enum ControlId : int {
     IDC_DISABLE_CHECK = 1059,
 };
 
+// The controls that start something: they look disabled while an operation runs, so that
+// nobody takes the window for hung or expects a click to queue up. Exit stays.
+inline constexpr int kCommandControls[] = {
+    IDC_UPDATE_FLASH,  IDC_ABOUT,      IDC_PRINT_GRID, IDC_CALIBRATE_ROTATOR,
+    IDC_UPDATE_SERIAL, IDC_PORT,       IDC_FLASH_LEDS, IDC_CALIBRATE_POCKET,
+    IDC_TEST,          IDC_SET_PARAMS, IDC_EXERCISER,
+};
+
 // Labels of the About box.
 enum AboutControlId : int {
     IDC_ABOUT_DATE = 1035,

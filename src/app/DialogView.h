@@ -42,6 +42,12 @@ public:
     virtual void SetWaitCursor(bool wait) = 0;
     // Lets the window repaint and handle input while an operation runs.
     virtual void PumpMessages() = 0;
+    // An operation runs (true) or has ended (false): the command controls (kCommandControls)
+    // look disabled meanwhile. The enabled state the dialog gives them in between is what they
+    // show once it ends, and what IsControlEnabled says all along.
+    virtual void SetBusyLook(bool) {}
+    // How far a firmware download has got, beside its status text (0 to 100; -1: no download).
+    virtual void ShowProgress(int /*percent*/) {}
     virtual void Beep() = 0;
 
     // A firmware download is under way (true) until the transporter is found again or given up

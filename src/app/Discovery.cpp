@@ -37,13 +37,16 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     if (!m_pPort->IsOpen() && m_pPort->GetErrorCode() == kSerialSetStateFailed) {
         // The node opened; it is the line settings, the rate above all, that were refused.
         m_pPort.reset();
-        return FailProbe(Format("Unable to open %s at %d Baud: the port refused the rate",
-                                m_strPortPath.c_str(), m_nBaud));
+        const std::string why = Format("Unable to open %s at %d Baud: the port refused the rate",
+                                       m_strPortPath.c_str(), m_nBaud);
+        m_strProbeOutcome = why;
+        return FailProbe(why);
     }
     if (!m_pPort->IsOpen()) {
         // The system's reason (no such node, busy, permission, ...) follows the port's name.
         const std::string why = m_pPort->GetOpenFailureText();
         m_pPort.reset();
+        m_strProbeOutcome = why.empty() ? m_strPortPath + ": it cannot be opened" : why;
         return FailProbe("Unable to open " + (why.empty() ? m_strPortPath : why));
     }
     m_pPort->SetReadTimeout(kProbeReadTimeoutMs);
@@ -51,6 +54,10 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     bool tried[3] = {};
     for (int i = 0; i < 3; ++i)
         tried[i] = kRates[i] == m_nBaud;
+    // For the summary of a scan that finds nothing: the rates tried here, and whether anything
+    // answered at all.
+    std::string rates = std::to_string(m_nBaud);
+    bool answered = false;
 
     for (;;) {
         const std::string progress = Format("Looking for a transporter on %s at %d baud",
@@ -65,12 +72,13 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
 
         uint8_t answer[kInquiryBufferSize] = {};
         uint32_t n = 0;
-        if (ReadInquiry(answer, n)) {
+        if (ReadInquiry(answer, n, &answered)) {
             m_pTransporter = RecogniseTransporter(answer, n, m_pPort.get(), m_ctx.clock, *this,
                                                   {m_ctx.printerDevices, m_ctx.dataDirectories});
             if (m_pTransporter)
                 break;
         } else if (m_pPort->GetErrorCode() == kSerialCtsOff) {
+            m_strProbeOutcome = m_strPortPath + ": CTS is off";
             return FailProbe(WithUnfinishedUpdate("CTS is off", m_nPort));
         }
 
@@ -78,17 +86,24 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
         for (int i = 0; i < 3 && next < 0; ++i)
             if (!tried[i])
                 next = i;
-        if (next < 0)
+        if (next < 0) {
+            m_strProbeOutcome = m_strPortPath + ": " +
+                                (answered ? "no transporter's answer at " : "no answer at ") +
+                                rates + " baud";
             return FailProbe(WithUnfinishedUpdate(kNoTransporterFound, m_nPort),
                              CommandOutcome::NotFound);
+        }
         if (!m_pPort->ChangeBaudRate(uint32_t(kRates[next]))) {
             // The third text is the dialog's own, rate and all.
             const int shown = kRates[next] == 115200 ? 115300 : kRates[next];
-            return FailProbe(
-                Format("Unable to change to %d Baud on %s", shown, m_strPortPath.c_str()));
+            const std::string why =
+                Format("Unable to change to %d Baud on %s", shown, m_strPortPath.c_str());
+            m_strProbeOutcome = why;
+            return FailProbe(why);
         }
         m_nBaud = kRates[next];
         tried[next] = true;
+        rates += (tried[0] && tried[1] && tried[2] ? " and " : ", ") + std::to_string(m_nBaud);
     }
 
     m_pTransporter->Initialize();
@@ -107,12 +122,15 @@ bool CDaxtoolDlg::ScanPort(bool withWaitBox) {
     return true;
 }
 
-bool CDaxtoolDlg::ReadInquiry(uint8_t (&answer)[kInquiryAnswerSize], uint32_t& count) {
+bool CDaxtoolDlg::ReadInquiry(uint8_t (&answer)[kInquiryAnswerSize], uint32_t& count,
+                              bool* answered) {
     std::fill(std::begin(answer), std::end(answer), uint8_t(0));
     const std::string inquiry = Command(kCmdInquiry);
     if (!m_pPort->Exchange(inquiry.data(), uint32_t(inquiry.size()), answer, kInquiryHeadLength,
                            kInquirySeconds))
         return false;
+    if (answered)
+        *answered = true;
     // A head without its count is no transporter's answer: the next rate is tried.
     if (!ParseInquiryHead(answer, kInquiryHeadLength, count))
         return false;
@@ -122,12 +140,30 @@ bool CDaxtoolDlg::ReadInquiry(uint8_t (&answer)[kInquiryAnswerSize], uint32_t& c
 }
 
 bool CDaxtoolDlg::FailProbe(const std::string& reason, CommandOutcome outcome) {
+    // Nothing of the device that was there before may stay beside the reason.
+    ClearDeviceFields();
     // Shown at once: the Status field must not keep the last progress text.
     SetStatus(reason);
     m_outcome = outcome;
     UpdateData(false);
     DisableControlsAfterFailure();
     return false;
+}
+
+void CDaxtoolDlg::ClearDeviceFields() {
+    m_strInquiryId.clear();
+    m_strBaudText.clear();
+    m_strTransporterSn.clear();
+    m_strPrinterSn.clear();
+    m_strPrinterBSn.clear();
+    m_strCountPrint.clear();
+    m_strCountRibbon.clear();
+    m_strCountImage.clear();
+    m_strDisplayName.clear();
+    m_nBeeps = 0;
+    m_bEnableShutdown = false;
+    m_bOverrideName = false;
+    m_bUseComputerName = false;
 }
 
 void CDaxtoolDlg::AddPortItem(int port) {
@@ -158,15 +194,27 @@ void CDaxtoolDlg::StartupScan() {
     int first = m_ctx.settings.GetInt(kSectionLastGood, kValueFirstPort, 1);
     if (first > kMaxPort)
         first = 1;
+    // The ports that are there say, each, why they gave nothing: the last one's reason alone
+    // would name a port that does not even exist.
+    const std::vector<int> existing = m_ctx.serialDevices.existingPorts();
+    std::string summary;
+    auto scan = [&] {
+        if (ScanPort(true))
+            return true;
+        if (std::find(existing.begin(), existing.end(), m_nPort) != existing.end())
+            summary += (summary.empty() ? ": " : "; ") + m_strProbeOutcome;
+        return false;
+    };
     // Numbers below 0 name no port; starting there could keep the scan busy for hours.
     for (m_nPort = std::max(first, 0); m_nPort <= kMaxPort; ++m_nPort)
-        if (ScanPort(true))
+        if (scan())
             return;
     for (m_nPort = 1; m_nPort < first; ++m_nPort)
-        if (ScanPort(true))
+        if (scan())
             return;
     m_nPort = first;
     m_outcome = CommandOutcome::NotFound;
+    SetStatus(kNoTransporterFound + (summary.empty() ? ": there are no serial ports" : summary));
     ReportUnfinishedUpdate();
 }
 

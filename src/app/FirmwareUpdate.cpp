@@ -71,6 +71,7 @@ void CDaxtoolDlg::OnUpdateFlash() {
         // The re-probe has recorded its own outcome; the update's is the one that holds.
         m_outcome = flashed ? CommandOutcome::Succeeded : CommandOutcome::Failed;
     }
+    m_view.ShowProgress(-1);
     UpdateData(false);
     m_view.SetWaitCursor(false);
     ClearDisableCheck();
@@ -163,7 +164,9 @@ bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
         return false;
     };
     auto progress = [&](uint32_t sent, uint32_t base) {
-        SetStatus(Format("Downloading - %d%%", int(uint64_t(sent) * 100 / base)));
+        const int percent = int(uint64_t(sent) * 100 / base);
+        SetStatus(Format("Downloading - %d%%", percent));
+        m_view.ShowProgress(std::min(percent, 100));
         UpdateData(false);
         m_view.PumpMessages();
     };
@@ -190,6 +193,7 @@ bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
             return false;
     }
     SetStatus("Downloading - completed");
+    m_view.ShowProgress(100);
     UpdateData(false);
     m_view.PumpMessages();
     m_ctx.clock.sleep(kAfterDownloadWaitMs);

@@ -30,7 +30,7 @@ TEST(Programs, EachVersionNamesItsProgramAndTheCliKeepsTheAboutText) {
 }
 
 #ifdef DAXTOOL_PATH
-TEST(Programs, TheWindowPrintsHelpAndVersionWithoutADisplayAndSaysWhenThereIsNone) {
+TEST(Programs, TheWindowPrintsHelpAndVersionWithoutADisplayAndRefusesWhatItDoesNotKnow) {
     RunResult help = daxtest::Run({DAXTOOL_PATH, "--help"}, kNoDisplay, 10000);
     EXPECT_EQ(help.exitCode, 0) << help.err;
     EXPECT_EQ(FirstLine(help.out), "Usage: daxtool [-TestN] [--help] [--version]");
@@ -49,6 +49,11 @@ TEST(Programs, TheWindowPrintsHelpAndVersionWithoutADisplayAndSaysWhenThereIsNon
         EXPECT_EQ(none.err, "daxtool: no display; daxtool-cli does the same from a terminal\n");
         EXPECT_EQ(none.out, "");
     }
+
+    // An option it does not know: one line, bad usage, no window.
+    RunResult bad = daxtest::Run({DAXTOOL_PATH, "--port", "3"}, kNoDisplay, 10000);
+    EXPECT_EQ(bad.exitCode, 64);
+    EXPECT_EQ(bad.err, "daxtool: unknown option '--port'; daxtool --help lists the options\n");
 }
 #endif
 

@@ -34,16 +34,22 @@ std::vector<uint32_t> InquiryRates(const ScriptedTransporter& t) {
 TEST(DialogDiscovery, StartupScanBeginsAtTheRememberedPortAndWrapsRound) {
     DialogRig rig;
     rig.settings.WriteInt(kSectionLastGood, kValueFirstPort, 250);
+    rig.devices.attach("\\\\.\\COM3"); // present, nothing on it
     rig.Dialog().OnInitDialog();
     EXPECT_EQ(rig.devices.openAttempts, Concat(Paths(250, 256), Paths(1, 249)));
     EXPECT_EQ(rig.view.messages, std::vector<std::string>{kNoTransporterAtStart});
     EXPECT_FALSE(rig.view.IsControlEnabled(IDC_UPDATE_FLASH));
     EXPECT_FALSE(rig.view.IsControlVisible(IDC_EXERCISER));
+    // The status sums the scan up by the ports that are there, not by the last one tried; the
+    // Port box shows where it began.
+    EXPECT_EQ(rig.view.GetControlText(IDC_STATUS),
+              "No transporter found: \\\\.\\COM3: no answer at 9600, 38400 and 115200 baud");
+    EXPECT_EQ(rig.view.GetComboSelection(IDC_PORT), -1); // COM250 has no item
 
-    // Nothing found: the next start begins one further on, at the rate "COM Params" gave.
+    // Nothing found: the next start begins there again, at the last rate COM3 was tried at.
     rig.Dialog().OnClose();
-    EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 251);
-    EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueBaudRate, 0), 9600);
+    EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 250);
+    EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueBaudRate, 0), 115200);
     EXPECT_EQ(rig.view.endResult, IDCANCEL);
 }
 
@@ -211,11 +217,16 @@ TEST(DialogDiscovery, PortsBeyondCom8AreListedAndChosenByTheirNumberAndANewOneGe
     EXPECT_EQ(rig.Dialog().m_nPort, 12);
 
     rig.view.SetComboSelection(IDC_PORT, 10); // "COM40": it exists but nothing answers
+    ASSERT_NE(rig.view.GetControlText(IDC_INQUIRY_ID), "");
     rig.Dialog().OnPortChange();
     EXPECT_EQ(rig.devices.openAttempts.back(), "\\\\.\\COM40");
     EXPECT_EQ(rig.view.GetControlText(IDC_STATUS), "No transporter found");
+    // Nothing of the transporter on COM12 stays beside it.
+    for (int id : {IDC_INQUIRY_ID, IDC_BAUD_TEXT, IDC_TRANSPORTER_SN, IDC_PRINTER_SN,
+                   IDC_COUNT_PRINT, IDC_COUNT_RIBBON, IDC_COUNT_IMAGE})
+        EXPECT_EQ(rig.view.GetControlText(id), "") << id;
     rig.Dialog().OnClose();
-    EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 41);
+    EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 40);
 
     // A port found without an item (plugged in after start-up) gets one in its place.
     DialogRig later;

@@ -1,5 +1,6 @@
 // The calibration windows offscreen: their controls and texts, the picture, a pocket round
 // opened from the main window through a scripted transporter, and leaving through Escape.
+#include "app/CalibrationHelp.h"
 #include "app/CalibrationStrings.h"
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
@@ -11,6 +12,8 @@
 #include "ui/qt/SpinButtons.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,6 +29,15 @@ namespace {
 QString ButtonText(CalibrationWindow& w, int id) {
     auto* b = qobject_cast<QAbstractButton*>(w.Control(id));
     return b ? b->text() : QString("(none)");
+}
+
+// The help popup's text after a right click at the middle of a control, delivered as the
+// window system would.
+std::string HelpAt(CalibrationWindow& w, QWidget* control) {
+    const QPoint local = control->rect().center();
+    QContextMenuEvent e(QContextMenuEvent::Mouse, local, control->mapToGlobal(local));
+    QApplication::sendEvent(control, &e);
+    return w.Popup().isVisible() ? w.Popup().text().toStdString() : std::string();
 }
 
 bool HasLabel(QWidget& w, const QString& text) {
@@ -58,6 +70,10 @@ TEST(CalibrationWindows, RotationalWindowHasEveryControlAndTakesItsFields) {
     auto* left = qobject_cast<QLineEdit*>(w.Control(IDC_LEFT_OFFSET));
     ASSERT_NE(left, nullptr);
     EXPECT_EQ(left->text(), "32");
+    // Right-click help, as in the main window: each control its sentence.
+    for (int id : {IDC_CAL_TEST, IDC_LEFT_OFFSET, IDC_TOP_MARGIN, IDC_PRINTER_B})
+        EXPECT_EQ(HelpAt(w, w.Control(id)), GetHelpText(RotationalHelpTable(), id)) << id;
+    EXPECT_EQ(HelpAt(w, w.findChild<QLabel*>()), kNoHelp);
 
     QTest::mouseClick(w.Control(IDC_CAL_TEST), Qt::LeftButton);
     EXPECT_EQ(prompter.messages, std::vector<std::string>{kPrinterNotSelected});
@@ -113,6 +129,7 @@ TEST(CalibrationWindows, PocketRoundFromTheMainWindowThroughAScriptedTransporter
     // What the technician sees and does in the modal window.
     QString title, status, statusAfter;
     bool pictureSized = false;
+    bool pictureInside = true;
     int spinLower = 0, spinUpper = 0;
     QTimer::singleShot(0, [&] {
         auto* w = dynamic_cast<PocketWindow*>(QApplication::activeModalWidget());
@@ -127,6 +144,17 @@ TEST(CalibrationWindows, PocketRoundFromTheMainWindowThroughAScriptedTransporter
         EXPECT_EQ(ButtonText(*w, IDC_SIZE_58), "58 mm");
         EXPECT_EQ(ButtonText(*w, IDC_SIZE_63), "63 mm");
         EXPECT_TRUE(HasLabel(*w, kAngleLabel));
+        for (int id : {IDC_SIZE_58, IDC_ANGLE, IDC_SAVE_OFFSET})
+            EXPECT_EQ(HelpAt(*w, w->Control(id)), GetHelpText(PocketHelpTable(), id)) << id;
+        EXPECT_EQ(HelpAt(*w, picture), kNoHelp);
+        // The picture fits its place: nothing it draws reaches its edges, where it would be cut.
+        const QImage drawn = picture->grab().toImage();
+        for (int x = 0; x < drawn.width(); ++x)
+            for (int y : {0, drawn.height() - 1})
+                pictureInside = pictureInside && drawn.pixel(x, y) == drawn.pixel(0, 0);
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x : {0, drawn.width() - 1})
+                pictureInside = pictureInside && drawn.pixel(x, y) == drawn.pixel(0, 0);
         QTest::mouseClick(w->Control(IDC_SIZE_61), Qt::LeftButton);
         qobject_cast<QLineEdit*>(w->Control(IDC_ANGLE))->setText("93");
         QTest::mouseClick(w->Control(IDC_CAL_TEST), Qt::LeftButton);
@@ -138,6 +166,7 @@ TEST(CalibrationWindows, PocketRoundFromTheMainWindowThroughAScriptedTransporter
     EXPECT_EQ(title, "Pocket CD Calibration");
     EXPECT_EQ(status, QString(kPocketOpen));
     EXPECT_TRUE(pictureSized);
+    EXPECT_TRUE(pictureInside);
     EXPECT_EQ(spinLower, 58);
     EXPECT_EQ(spinUpper, 122);
     EXPECT_EQ(statusAfter, QString(kPocketLoaded));

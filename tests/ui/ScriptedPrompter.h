@@ -9,7 +9,7 @@
 namespace dax::ui {
 
 // Answers the window's boxes from a script, without opening them; unscripted questions get
-// the safe answer (No, Cancel), and no file is chosen.
+// the safe answer (No, Cancel).
 class ScriptedPrompter : public Prompter {
 public:
     MessageBoxResult MessageBox(QWidget*, const std::string& text, MessageBoxType type) override {
@@ -24,8 +24,9 @@ public:
                                                : MessageBoxResult::Cancel;
     }
     bool OpenFile(QWidget*, const std::string&, const std::string&, const std::string&,
-                  std::string&) override {
-        return false;
+                  std::string& path) override {
+        path = fileToOpen;
+        return !fileToOpen.empty();
     }
     void About(QWidget*, const std::string& version, const std::string& legal,
                const std::string& date) override {
@@ -33,6 +34,7 @@ public:
     }
 
     std::deque<MessageBoxResult> answers;
+    std::string fileToOpen; // the file chosen in the open-file box (none: cancelled)
     std::vector<std::string> messages;
     std::vector<std::string> abouts;
 };

@@ -57,6 +57,11 @@ TEST(WindowCommandLine, HelpAndVersionNeedNoDisplayAndNoDisplayIsSaidBeforeTheTo
         {{}, {{"QT_QPA_PLATFORM", "xcb:display=:2"}}, Run},
         {{"-platform", "offscreen"}, {}, Run},
         {{"-platform", "xcb"}, {{"QT_QPA_PLATFORM", "offscreen"}}, NoDisplay}, // the line wins
+        // Options neither daxtool's nor the toolkit's are refused before any display is sought.
+        {{"--port", "3"}, {{"DISPLAY", ":0"}}, BadUsage},
+        {{"scan"}, {}, BadUsage},
+        {{"-Test1", "-style"}, {{"DISPLAY", ":0"}}, BadUsage}, // its value is missing
+        {{"/test2", "-style=fusion", "--reverse", "-qwindowtitle", "T"}, {{"DISPLAY", ":0"}}, Run},
     };
     for (const auto& c : cases) {
         std::string line;

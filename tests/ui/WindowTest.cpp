@@ -3,6 +3,7 @@
 #include "app/ContextHelp.h"
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
+#include "platform/Format.h"
 #include "ui/WindowRig.h"
 #include "ui/qt/AboutDialog.h"
 #include "ui/qt/SpinButtons.h"
@@ -12,12 +13,16 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -30,24 +35,47 @@ using flow::ScriptedTransporter;
 TEST(Window, StartupScanFillsTheWindowBehindTheWaitBox) {
     WindowRig rig;
     ScriptedTransporter& t = rig.Attach(2, General());
-    // What the "Scanning..." box says while the inquiry is on the line.
+    // What the "Scanning..." box says and shows while the first inquiry is on the line: it is
+    // on the screen, centred, and painted (not one blank colour).
     std::string boxSeen;
+    bool exposed = false;
+    bool painted = false;
+    QPoint offCentre;
     auto answer = t.line->onWrite;
     t.line->onWrite = [&](FakeSerialLine& l, const std::vector<uint8_t>& bytes) {
-        if (WaitBox* box = rig.window->GetWaitBox(); box && boxSeen.empty())
+        if (WaitBox* box = rig.window->GetWaitBox(); box && boxSeen.empty()) {
             boxSeen = box->windowTitle().toStdString() + "|" + box->Message();
+            exposed = box->windowHandle() && box->windowHandle()->isExposed();
+            offCentre = box->geometry().center() - box->screen()->availableGeometry().center();
+            const QImage shot = box->screen()->grabWindow(box->winId()).toImage();
+            for (int y = 0; y < shot.height() && !painted; y += 2)
+                for (int x = 0; x < shot.width() && !painted; x += 2)
+                    painted = shot.pixel(x, y) != shot.pixel(0, 0);
+        }
         answer(l, bytes);
     };
     DaxtoolWindow& w = rig.Start();
 
     EXPECT_EQ(boxSeen, "Scanning...|Looking for a transporter on COM2 at 38400 baud");
+    EXPECT_TRUE(exposed);
+    EXPECT_TRUE(painted);
+    EXPECT_LE(offCentre.manhattanLength(), 40) << offCentre.x() << "," << offCentre.y();
     EXPECT_EQ(w.GetWaitBox(), nullptr);
     EXPECT_TRUE(rig.prompter.messages.empty());
     EXPECT_TRUE(rig.Text(IDC_INQUIRY_ID).startsWith("DISC TRANSPORTER"));
     EXPECT_EQ(rig.Text(IDC_TRANSPORTER_SN), "TS000001");
     EXPECT_EQ(rig.Text(IDC_PRINTER_SN), "PS000002");
     EXPECT_EQ(rig.Text(IDC_COUNT_PRINT), "4321");
-    EXPECT_TRUE(rig.Get<QLineEdit>(IDC_COUNT_PRINT)->isReadOnly());
+    // Fields that only show look it; the window keeps the size of its template.
+    for (int id : {IDC_INQUIRY_ID, IDC_STATUS, IDC_COUNT_PRINT}) {
+        auto* field = rig.Get<QLineEdit>(id);
+        EXPECT_TRUE(field->isReadOnly()) << id;
+        EXPECT_NE(field->palette().color(QPalette::Base),
+                  rig.Get<QLineEdit>(IDC_TRANSPORTER_SN)->palette().color(QPalette::Base))
+            << id;
+    }
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());
     EXPECT_EQ(rig.Get<QLabel>(IDC_BAUD_TEXT)->text(), "Current Baud Rate: 38400");
     EXPECT_EQ(rig.Get<QComboBox>(IDC_PORT)->currentText(), "COM2");
     EXPECT_EQ(rig.Get<QLabel>(IDC_PRINTER_SN_LABEL)->text(), "Printer SN:");
@@ -63,6 +91,29 @@ TEST(Window, StartupScanFillsTheWindowBehindTheWaitBox) {
     EXPECT_EQ(combo->itemText(8), "COM8");
     EXPECT_EQ(combo->currentText(), "COM12");
     EXPECT_EQ(far.Text(IDC_TRANSPORTER_SN), "TS000001");
+}
+
+// A start-up scan that finds nothing sums up every port that is there; the status shows the
+// start of that long text, the whole of it as its tool tip.
+TEST(Window, AScanThatFindsNothingSaysWhyForEachPortThatIsThere) {
+    WindowRig rig;
+    for (int port : {3, 5, 7})
+        rig.devices.attach(Format("\\\\.\\COM%d", port)); // present, nothing on it
+    rig.settings.WriteInt(kSectionLastGood, kValueFirstPort, 5);
+    DaxtoolWindow& w = rig.Start();
+    const std::string summary =
+        "No transporter found: \\\\.\\COM5: no answer at 9600, 38400 and 115200 baud; "
+        "\\\\.\\COM7: no answer at 115200, 9600 and 38400 baud; \\\\.\\COM3: no answer at "
+        "38400, 9600 and 115200 baud";
+    auto* status = rig.Get<QLineEdit>(IDC_STATUS);
+    EXPECT_EQ(status->text().toStdString(), summary);
+    EXPECT_EQ(status->toolTip().toStdString(), summary);
+    EXPECT_EQ(status->cursorPosition(), 0);
+    EXPECT_EQ(rig.Get<QComboBox>(IDC_PORT)->currentText(), "COM5");
+    EXPECT_EQ(rig.prompter.messages, std::vector<std::string>{kNoTransporterAtStart});
+    rig.Click(IDC_EXIT);
+    EXPECT_TRUE(w.Dialog().IsEnded());
+    EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 5);
 }
 
 TEST(Window, ControlsFollowWhatTheDeviceOffers) {

@@ -1,5 +1,7 @@
 #include "platform/posix/PosixPrinterDevices.h"
 
+#include "platform/Idle.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -66,8 +68,10 @@ public:
             // Some drivers (the parallel port's) say ready while they are not: do not spin.
             if (readyButFull)
                 ::usleep(2000);
+            // The window answers while the printer takes its time.
+            Idle::Run();
             pollfd p{m_fd, POLLOUT, 0};
-            const int r = ::poll(&p, 1, sliceMs);
+            const int r = ::poll(&p, 1, Idle::PollSlice(sliceMs));
             if (r < 0 && errno != EINTR) {
                 error = uint32_t(errno);
                 return false;

@@ -1,5 +1,7 @@
 #include "platform/posix/PosixSerialDevice.h"
 
+#include "platform/Idle.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -440,8 +442,10 @@ bool PosixSerialDevice::read(uint8_t* buffer, size_t length, size_t& received) {
         const uint64_t now = nowUs();
         if (stop != never && now >= stop)
             return true;
+        // The window answers while the device takes its time.
+        Idle::Run();
         pollfd p{m_fd, POLLIN, 0};
-        const int rc = ::poll(&p, 1, stop == never ? -1 : pollTimeout(stop, now));
+        const int rc = ::poll(&p, 1, Idle::PollSlice(stop == never ? -1 : pollTimeout(stop, now)));
         if (rc < 0 && errno != EINTR)
             return fail(errno);
         if (rc > 0 && (p.revents & POLLNVAL))
@@ -462,6 +466,7 @@ bool PosixSerialDevice::waitForDrain(size_t& queued, bool hasDeadline, uint64_t 
         const uint64_t now = nowUs();
         if (hasDeadline && now >= deadlineUs)
             return false;
+        Idle::Run();
         // The queue cannot be waited on; look again after about one millisecond.
         const uint64_t pauseUs = hasDeadline ? std::min<uint64_t>(1000, deadlineUs - now) : 1000;
         const timespec pause{0, static_cast<long>(pauseUs * 1000)};
@@ -514,8 +519,9 @@ bool PosixSerialDevice::write(const uint8_t* data, size_t length, size_t& writte
         const uint64_t now = nowUs();
         if (hasTotal && now >= deadline)
             break;
+        Idle::Run();
         pollfd p{m_fd, POLLOUT, 0};
-        const int rc = ::poll(&p, 1, hasTotal ? pollTimeout(deadline, now) : -1);
+        const int rc = ::poll(&p, 1, Idle::PollSlice(hasTotal ? pollTimeout(deadline, now) : -1));
         if (rc < 0 && errno != EINTR) {
             const int err = errno;
             written = accepted;

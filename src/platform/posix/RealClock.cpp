@@ -1,12 +1,16 @@
 #include "platform/RealClock.h"
 
+#include "platform/Idle.h"
+
 #include <chrono>
 #include <thread>
 
 namespace dax {
 
 void RealClock::sleep(uint32_t ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    // A pause of the device lets the window go on answering.
+    Idle::Sleep(
+        ms, [](uint32_t some) { std::this_thread::sleep_for(std::chrono::milliseconds(some)); });
 }
 
 uint64_t RealClock::nowMs() const {

@@ -1,11 +1,14 @@
 #include "platform/RealClock.h"
 
+#include "platform/Idle.h"
+
 #include <windows.h>
 
 namespace dax {
 
 void RealClock::sleep(uint32_t ms) {
-    ::Sleep(ms);
+    // A pause of the device lets the window go on answering.
+    Idle::Sleep(ms, [](uint32_t some) { ::Sleep(some); });
 }
 
 uint64_t RealClock::nowMs() const {

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "app/CalibrationView.h"
+#include "app/ContextHelp.h"
 #include "ui/qt/ControlView.h"
+#include "ui/qt/HelpPopup.h"
 #include "ui/qt/Prompter.h"
 
 #include <QDialog>
 #include <functional>
+#include <vector>
 
 class QLayout;
 class QPushButton;
@@ -29,6 +32,14 @@ public:
     void PumpMessages() override;
     void EndDialog(int result) override;
 
+    // Context help, as in the main window: the sentence of the control under a screen point.
+    void ShowContextHelp(int x, int y);
+    int ControlAtPoint(int x, int y);
+    void MeasureText(const std::string& text, int& width, int& height);
+    void ShowHelpPopup(const std::string& text, int left, int top, int width, int height);
+    void HideHelpPopup();
+    HelpPopup& Popup() { return m_popup; }
+
     // Enter presses nothing (the technician types readings); Escape and the close button
     // leave through Exit, so a disc left in the printer is taken out.
     void accept() override {}
@@ -37,12 +48,18 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    // Right clicks on the controls, disabled ones included (those would swallow them).
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     template <class W> W* Register(int id, W* widget) {
         m_controls.Add(id, widget);
         widget->setObjectName(QString("control%1").arg(id));
+        widget->setProperty(kControlIdProperty, id);
         return widget;
     }
+    // The dialog's sentences; once every control is built.
+    void SetHelp(const std::vector<HelpEntry>& table);
     QPushButton* Button(int id, const char* text);
     QRadioButton* Radio(int id, const char* text);
     // The fields and choices over the status and instructions at the left, the commands down
@@ -55,7 +72,12 @@ protected:
     std::function<void()> m_exit;
 
 private:
+    static constexpr char kControlIdProperty[] = "controlId";
+    void ContextHelpFor(const QContextMenuEvent& event);
+
     Prompter& m_prompter;
+    HelpPopup m_popup;
+    const std::vector<HelpEntry>* m_help = nullptr;
     bool m_bWaitCursor = false;
     bool m_bRunning = false;
     bool m_bClosePending = false;

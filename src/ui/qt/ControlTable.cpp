@@ -17,9 +17,10 @@ QWidget* ControlTable::Find(int id) const {
 
 void ControlTable::SetText(int id, const std::string& text) {
     QWidget* w = Find(id);
-    if (auto* edit = qobject_cast<QLineEdit*>(w))
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         edit->setText(ToQt(text));
-    else if (auto* button = qobject_cast<QAbstractButton*>(w))
+        edit->setCursorPosition(0); // a text longer than the field shows its start
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w))
         button->setText(ToQt(text));
     else if (auto* label = qobject_cast<QLabel*>(w))
         label->setText(ToQt(text));

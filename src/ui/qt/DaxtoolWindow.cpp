@@ -12,10 +12,16 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QThread>
+#include <QWindow>
+#include <algorithm>
 #include <cstdio>
 
 namespace dax {
@@ -23,6 +29,12 @@ namespace dax {
 namespace {
 
 const char kIdProperty[] = "controlId";
+// How long a window manager may take to map the "Scanning..." box.
+constexpr int kMapWaitMs = 2000;
+
+bool IsOnScreen(const QWidget& w) {
+    return w.windowHandle() && w.windowHandle()->isExposed();
+}
 
 } // namespace
 
@@ -174,15 +186,49 @@ void DaxtoolWindow::PumpMessages() {
     QCoreApplication::processEvents();
 }
 
+void DaxtoolWindow::SetBusyLook(bool busy) {
+    if (busy)
+        HoldDisabled(kCommandControls);
+    else
+        ReleaseHeld();
+}
+
+void DaxtoolWindow::ShowProgress(int percent) {
+    m_progress->setVisible(percent >= 0);
+    m_progress->setValue(std::clamp(percent, 0, 100));
+}
+
+void DaxtoolWindow::SetControlText(int id, const std::string& text) {
+    ControlView::SetControlText(id, text);
+    // A reason longer than the field shows its start; the whole of it is the tool tip.
+    if (id == IDC_STATUS)
+        Control(id)->setToolTip(ToQt(text));
+}
+
 void DaxtoolWindow::Beep() {
     QApplication::beep();
 }
 
 void DaxtoolWindow::ShowWaitBox(const std::string& message) {
     m_waitBox = std::make_unique<WaitBox>(message);
+    m_waitBox->adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect box(QPoint(), m_waitBox->size());
+        box.moveCenter(screen->availableGeometry().center());
+        m_waitBox->move(box.topLeft());
+    }
     m_waitBox->show();
     m_waitBox->raise();
     m_waitBox->activateWindow();
+    // A window manager maps the box a moment after it is shown; the scan starts once the box
+    // is on the screen, else its first ports pass under a blank box.
+    QElapsedTimer waited;
+    waited.start();
+    while (!IsOnScreen(*m_waitBox) && waited.elapsed() < kMapWaitMs) {
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    QCoreApplication::processEvents();
 }
 
 void DaxtoolWindow::SetWaitBoxMessage(const std::string& message) {

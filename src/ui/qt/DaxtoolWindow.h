@@ -2,12 +2,14 @@
 
 #include "app/CDaxtoolDlg.h"
 #include "app/DialogView.h"
+#include "platform/Idle.h"
 #include "ui/qt/ControlView.h"
 #include "ui/qt/HelpPopup.h"
 #include "ui/qt/Prompter.h"
 #include "ui/qt/WaitBox.h"
 
 #include <QDialog>
+#include <QProgressBar>
 #include <memory>
 #include <string>
 
@@ -45,6 +47,11 @@ public:
                         const std::string& pattern, std::string& path) override;
     void SetWaitCursor(bool wait) override;
     void PumpMessages() override;
+    void SetBusyLook(bool busy) override;
+    void ShowProgress(int percent) override;
+    void SetControlText(int id, const std::string& text) override;
+    // The firmware download's bar beside the status.
+    QProgressBar* Progress() const { return m_progress; }
     void Beep() override;
     void ShowWaitBox(const std::string& message) override;
     void SetWaitBoxMessage(const std::string& message) override;
@@ -78,6 +85,7 @@ private:
     QWidget* BoxParent();
     void ContextHelpFor(const QContextMenuEvent& event);
 
+    QProgressBar* m_progress = nullptr;
     QtPrompter m_qtPrompter;
     Prompter& m_prompter;
     HelpPopup m_popup;
@@ -86,6 +94,8 @@ private:
     std::string m_strStatus;      // the dialog's status, without the note
     std::string m_strSettingNote; // a setting that could not be kept
     std::unique_ptr<CDaxtoolDlg> m_dlg;
+    // The window answers during every wait of an operation, not only at its progress points.
+    IdleHandlerScope m_idle{[this] { PumpMessages(); }};
 };
 
 } // namespace dax

@@ -17,11 +17,11 @@ void PocketDiscPicture::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), Qt::white);
 
     // The holder: a tray cut to a pocket disc's shape, the disc resting in it.
-    const QPointF centre(26, 30);
+    const QPointF centre(26, 32);
     const double radius = 19;
     p.setPen(QPen(Qt::darkGray, 1));
     p.setBrush(QColor(192, 192, 192));
-    p.drawRoundedRect(QRectF(3, 7, 46, 46), 4, 4);
+    p.drawRoundedRect(QRectF(3, 9, 46, 46), 4, 4);
 
     // The pocket disc: a round disc trimmed flat at its sides, with its hole.
     QPainterPath disc;
@@ -35,7 +35,7 @@ void PocketDiscPicture::paintEvent(QPaintEvent*) {
     p.setBrush(Qt::white);
     p.drawEllipse(centre, 4, 4);
 
-    // Reference marks: 0 straight up, 90 down to the right.
+    // Reference marks: 0 straight up, 90 down to the right; their figures clear of the edges.
     p.setPen(QPen(Qt::red, 1.5));
     p.drawLine(QPointF(centre.x(), centre.y() - radius - 4),
                QPointF(centre.x(), centre.y() - radius + 3));
@@ -47,8 +47,8 @@ void PocketDiscPicture::paintEvent(QPaintEvent*) {
     font.setPixelSize(9);
     p.setFont(font);
     p.setPen(Qt::black);
-    p.drawText(QRectF(centre.x() - 8, -1, 16, 9), Qt::AlignCenter, "0");
-    p.drawText(QRectF(48, 46, 18, 11), Qt::AlignCenter, "90");
+    p.drawText(QRectF(centre.x() - 8, 1, 16, 8), Qt::AlignCenter, "0");
+    p.drawText(QRectF(46, 46, 18, 10), Qt::AlignCenter, "90");
 }
 
 } // namespace dax

@@ -2,6 +2,7 @@
 // and instructions, and the commands down the right edge.
 #include "ui/qt/PocketWindow.h"
 
+#include "app/CalibrationHelp.h"
 #include "app/CalibrationStrings.h"
 #include "app/ControlIds.h"
 #include "ui/qt/PocketDiscPicture.h"
@@ -59,6 +60,7 @@ PocketWindow::PocketWindow(CPocketDlg& dlg, Prompter& prompter, QWidget* parent)
     OnClick(IDC_RESTORE_DEFAULT, [this] { m_dlg.OnRestoreDefault(); });
     OnClick(IDC_CAL_EXIT, m_exit);
 
+    SetHelp(PocketHelpTable());
     m_dlg.Attach(*this);
     m_dlg.OnInitDialog();
 }

@@ -2,6 +2,7 @@
 // status and instructions across the window and the commands down the right edge.
 #include "ui/qt/RotationalWindow.h"
 
+#include "app/CalibrationHelp.h"
 #include "app/CalibrationStrings.h"
 #include "app/ControlIds.h"
 
@@ -65,6 +66,7 @@ RotationalWindow::RotationalWindow(CRotationalDlg& dlg, Prompter& prompter, QWid
     OnClick(IDC_PRINTER_B, [this] { m_dlg.OnPrinterB(); });
     OnClick(IDC_CAL_EXIT, m_exit);
 
+    SetHelp(RotationalHelpTable());
     m_dlg.Attach(*this);
     m_dlg.OnInitDialog();
 }

@@ -1,5 +1,8 @@
 #include "ui/qt/WindowCommandLine.h"
 
+#include <algorithm>
+#include <cctype>
+#include <iterator>
 #include <sstream>
 #include <string_view>
 
@@ -38,7 +41,73 @@ bool PlatformUsable(const std::string& name, const EnvironmentLookup& environmen
     return !plugin.empty();
 }
 
+// The toolkit's own options, taken with one dash or two; whether each is followed by a value.
+struct ToolkitOption {
+    std::string_view name;
+    bool value;
+};
+constexpr ToolkitOption kToolkitOptions[] = {
+    {"platform", true},
+    {"platformpluginpath", true},
+    {"platformtheme", true},
+    {"plugin", true},
+    {"qwindowgeometry", true},
+    {"qwindowicon", true},
+    {"qwindowtitle", true},
+    {"reverse", false},
+    {"session", true},
+    {"style", true},
+    {"stylesheet", true},
+    {"widgetcount", false},
+    {"display", true},
+    {"geometry", true},
+    {"name", true},
+    {"title", true},
+    {"visual", true},
+    {"nograb", false},
+    {"dograb", false},
+    {"sync", false},
+};
+
+// The test level as the program has always taken it: "-Test" or "/Test" and what follows.
+bool IsTestLevel(std::string_view arg) {
+    if (arg.size() < 5 || (arg[0] != '-' && arg[0] != '/'))
+        return false;
+    for (size_t i = 0; i < 4; ++i)
+        if (std::tolower(static_cast<unsigned char>(arg[1 + i])) != "test"[i])
+            return false;
+    return true;
+}
+
 } // namespace
+
+std::string UnknownOption(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (IsTestLevel(arg))
+            continue;
+        std::string_view name = arg;
+        if (name.rfind("--", 0) == 0)
+            name.remove_prefix(2);
+        else if (name.rfind("-", 0) == 0)
+            name.remove_prefix(1);
+        else
+            return std::string(arg);
+        const bool inline_value = name.find('=') != std::string_view::npos;
+        name = name.substr(0, name.find('='));
+        const auto* option =
+            std::find_if(std::begin(kToolkitOptions), std::end(kToolkitOptions),
+                         [name](const ToolkitOption& o) { return o.name == name; });
+        if (option == std::end(kToolkitOptions))
+            return std::string(arg);
+        if (option->value && !inline_value) {
+            if (i + 1 >= argc)
+                return std::string(arg); // its value is missing
+            ++i;
+        }
+    }
+    return {};
+}
 
 WindowStart ClassifyWindowStart(int argc, const char* const* argv,
                                 const EnvironmentLookup& environment, const DisplayCheck& answers) {
@@ -49,6 +118,8 @@ WindowStart ClassifyWindowStart(int argc, const char* const* argv,
         if (arg == "--version")
             return WindowStart::Version;
     }
+    if (!UnknownOption(argc, argv).empty())
+        return WindowStart::BadUsage;
     const std::string platform = ChosenPlatform(argc, argv, environment);
     if (platform.empty()) {
         // The toolkit's own choice on a desktop: Wayland or X11, whichever the session has.
@@ -83,7 +154,7 @@ std::string WindowHelpText() {
            "$DAXTOOL_DEVICE_DIR set only the entries of that directory exist.\n"
            "\n"
            "Exit status: 0 closed normally, 1 no display, 3 refused to start (another copy\n"
-           "or the job server runs).\n";
+           "or the job server runs), 64 an unknown option.\n";
 }
 
 } // namespace dax

@@ -17,6 +17,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -43,6 +45,12 @@ void DaxtoolWindow::BuildControls() {
     auto edit = [this](int id, bool readOnly = false) {
         auto* e = Register(id, new QLineEdit(this));
         e->setReadOnly(readOnly);
+        if (readOnly) {
+            // Shown, not typed into: the window's own colour behind the text says so.
+            QPalette look = e->palette();
+            look.setColor(QPalette::Base, look.color(QPalette::Window));
+            e->setPalette(look);
+        }
         return e;
     };
     auto check = [this](int id, const char* text) {
@@ -57,9 +65,18 @@ void DaxtoolWindow::BuildControls() {
     // Identification and status, with the window's own buttons at the right edge.
     auto* ident = new QGridLayout;
     ident->addWidget(FixedLabel("Inquiry ID:", this), 0, 0);
-    ident->addWidget(edit(IDC_INQUIRY_ID), 0, 1);
+    ident->addWidget(edit(IDC_INQUIRY_ID, true), 0, 1);
     ident->addWidget(FixedLabel("Status:", this), 1, 0);
-    ident->addWidget(edit(IDC_STATUS), 1, 1);
+    auto* status = new QHBoxLayout;
+    status->addWidget(edit(IDC_STATUS, true), 1);
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName("downloadProgress");
+    m_progress->setRange(0, 100);
+    m_progress->setTextVisible(false);
+    m_progress->setMaximumWidth(120);
+    m_progress->hide();
+    status->addWidget(m_progress);
+    ident->addLayout(status, 1, 1);
     ident->setRowStretch(2, 1);
     auto* side = new QVBoxLayout;
     side->addWidget(button(IDC_EXIT, "E&xit"));
@@ -165,6 +182,12 @@ void DaxtoolWindow::BuildControls() {
     layout->addLayout(lower);
     layout->addLayout(footer);
     setMinimumWidth(560);
+    // A dialog of fixed size, as its template is: it grows only for the second printer's
+    // fields, and offers no maximise button that would do nothing.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
 }
 
 } // namespace dax

@@ -41,6 +41,11 @@ int main(int argc, char** argv) {
         std::printf("%s\n", about.VersionReport("daxtool").c_str());
         return 0;
     }
+    if (start == WindowStart::BadUsage) {
+        std::fprintf(stderr, "daxtool: unknown option '%s'; daxtool --help lists the options\n",
+                     UnknownOption(argc, argv).c_str());
+        return 64;
+    }
     if (start == WindowStart::NoDisplay) {
         std::fprintf(stderr, "daxtool: %s\n", kNoDisplayMessage);
         return 1;

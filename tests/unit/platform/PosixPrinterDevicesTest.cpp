@@ -1,5 +1,6 @@
 #include "platform/posix/PosixPrinterDevices.h"
 
+#include "platform/Idle.h"
 #include "support/Process.h"
 
 #include <cerrno>
@@ -153,10 +154,13 @@ TEST(PosixPrinterDevices, AWriteTimeOutEndsAWriteNobodyTakes) {
     lpt1->SetWriteTimeout(0, 300);
     const std::vector<uint8_t> data(1 << 20, 'x');
     uint32_t written = 0;
+    int idle = 0; // the window's turns meanwhile
+    const IdleHandlerScope counting([&idle] { ++idle; });
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(lpt1->Write(data.data(), uint32_t(data.size()), written, error));
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_LT(written, data.size());
     EXPECT_GE(took, std::chrono::milliseconds(250));
     EXPECT_LT(took, std::chrono::seconds(5));
+    EXPECT_GE(idle, 2);
 }

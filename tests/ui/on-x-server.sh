@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Runs window tests on a private X server (Xvfb) under a small window manager, where mapping,
+# painting and the window manager's pings happen as on a technician's desktop; the offscreen
+# platform does none of that.
+#   on-x-server.sh UI_TESTS_PROGRAM GTEST_FILTER
+set -euo pipefail
+program=$1
+filter=$2
+for tool in Xvfb matchbox-window-manager xprop; do
+  command -v "$tool" >/dev/null || {
+    echo "$tool is missing: run scripts/install-deps.sh" >&2
+    exit 1
+  }
+done
+
+dir=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display number and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
+pids+=($!)
+for _ in $(seq 200); do
+  [ -s "$dir/display" ] && break
+  sleep 0.05
+done
+[ -s "$dir/display" ] || { echo "Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$dir/display")"
+
+matchbox-window-manager -use_titlebar yes >"$dir/wm.log" 2>&1 &
+pids+=($!)
+# The window manager has taken the screen once it names itself on the root window.
+for _ in $(seq 200); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.05
+done
+xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' ||
+  { echo "the window manager did not start" >&2; cat "$dir/wm.log" >&2; exit 1; }
+
+QT_QPA_PLATFORM=xcb "$program" --gtest_filter="$filter"
