@@ -19,7 +19,7 @@ std::string TextOf(HWND window) {
     char text[512] = "";
     DWORD_PTR got = 0;
     if (!::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, LPARAM(text), SMTO_ABORTIFHUNG,
-                               5000, &got))
+                               1000, &got))
         return "(no answer: error " + std::to_string(::GetLastError()) + ")";
     return text;
 }
@@ -89,10 +89,14 @@ int main(int argc, char** argv) {
     HWND main = WaitFor("Daxtool", seconds);
     if (!main)
         return 1;
-    // Until the window shows what its scan found: the identification, or the reason in the status.
-    for (int i = 0; i < seconds * 10; ++i) {
-        if (!TextOf(::GetDlgItem(main, IDC_INQUIRY_ID)).empty() ||
-            !TextOf(::GetDlgItem(main, IDC_STATUS)).empty())
+    // Until the window shows what its scan found: the identification, or the reason in the
+    // status. A window that does not answer yet (Wine may still be starting its desktop) is
+    // asked again.
+    auto shown = [](const std::string& text) { return !text.empty() && text[0] != '('; };
+    const ULONGLONG deadline = ::GetTickCount64() + ULONGLONG(seconds) * 1000;
+    while (::GetTickCount64() < deadline) {
+        if (shown(TextOf(::GetDlgItem(main, IDC_INQUIRY_ID))) ||
+            shown(TextOf(::GetDlgItem(main, IDC_STATUS))))
             break;
         ::Sleep(100);
     }
