@@ -33,7 +33,7 @@ struct FlashRig : dax::flow::DialogRig {
             std::fclose(f);
         }
         view.fileToOpen = path;
-        view.SetCheck(dax::IDC_DISABLE_CHECK, !checking);
+        view.SetCheck(IDC_DISABLE_CHECK, !checking);
         Dialog().OnUpdateFlash();
     }
     // The programming commands the device took.

@@ -4,8 +4,10 @@
 # with their buttons' keys and takes docs/rotational-calibration.png and
 # docs/pocket-calibration.png. Builds what is needed first.
 #   BUILD_DIR=build-x JOBS=2 bash scripts/screenshot.sh    another build directory, fewer jobs
+#   bash scripts/screenshot.sh --windows    the same of daxtool.exe under Wine (docs/windows-*.png)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+[ "${1:-}" = "--windows" ] && exec bash scripts/screenshot-windows.sh
 
 # With the virtual display and the tools that find and grab the window.
 bash scripts/install-deps.sh xvfb x11-utils imagemagick xdotool

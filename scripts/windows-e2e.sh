@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The end-to-end check of the Windows build under Wine: daxsim (native) serves a transporter on
 # a pseudo-terminal, Wine's dosdevices/com5 links to it, and daxtool-cli.exe must list COM5 and
-# find the transporter there with `info`.
+# find the transporter there with `info`; daxtool.exe, the window, must find it with its start-up
+# scan, show its identification, and keep the port and rate in the registry when Exit is pressed.
 #   bash scripts/windows-e2e.sh BUILD_DIR   (scripts/windows.sh runs it after the tests)
 # Needs the native daxsim and daxtool-cli, which it builds in build/ when they are not there.
 set -euo pipefail
@@ -9,6 +10,8 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 build=${1:-$root/build-win}
 cli=$build/tree/src/cli/daxtool-cli.exe
+window=$build/tree/src/ui/win32/daxtool.exe
+probe=$build/tree/tests/winui/window_probe.exe
 export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
 export WINEDEBUG=-all
 export DISPLAY=
@@ -75,6 +78,21 @@ check "info --json names the port" '"port_path":"\\\\\\\\.\\\\COM5"' "$cli" --po
 check "the registry keeps the next first port" "First Port.*REG_DWORD.*0x6" \
   reg query 'HKCU\Software\Korvix\Daxtool\Last Good'
 check "the registry keeps the last good rate" "Baud Rate.*REG_DWORD.*0x9600" \
+  reg query 'HKCU\Software\Korvix\Daxtool\Last Good'
+
+# The window: its start-up scan begins at the remembered port, finds the transporter there behind
+# the wait box, and shows it; Exit, pressed from outside as a technician would, writes the port
+# after it and the rate found. (Wine's null graphics driver: the windows are real but unseen.)
+wine reg delete 'HKCU\Software\Korvix\Daxtool' /f >/dev/null 2>&1 || true
+wine reg add 'HKCU\Software\Korvix\Daxtool\Last Good' /v 'First Port' /t REG_DWORD /d 5 /f \
+  >/dev/null 2>&1
+LD_PRELOAD=$work/pty_modem_lines.so timeout 120 wine "$window" >"$work/window.out" 2>&1 &
+window_pid=$!
+check "the window shows the transporter it found" "^inquiry: DISC TRANSPORTER" "$probe" 90
+wait "$window_pid" || true
+check "the window's Exit keeps the next first port" "First Port.*REG_DWORD.*0x6" \
+  reg query 'HKCU\Software\Korvix\Daxtool\Last Good'
+check "the window's Exit keeps the rate found" "Baud Rate.*REG_DWORD.*0x9600" \
   reg query 'HKCU\Software\Korvix\Daxtool\Last Good'
 
 # The Windows build writes its PNG pictures without libpng: the same dots as the Linux build's.

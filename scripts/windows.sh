@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Builds daxtool-cli.exe and the unit and flow tests for Windows with MinGW-w64 and runs them
-# under Wine, headless, in a Wine prefix of its own under the build directory; then checks that
-# daxtool-cli.exe finds the simulator through a Wine COM port.
-#   bash scripts/windows.sh            build in build-win/, run the tests and the check
-#   bash scripts/windows.sh --build    build only
+# Builds daxtool.exe (the window), daxtool-cli.exe and their tests for Windows with MinGW-w64
+# and runs the tests under Wine, headless, in a Wine prefix of its own under the build directory;
+# then checks that both programs find the simulator through a Wine COM port.
+#   bash scripts/windows.sh               build in build-win/, run the tests and the checks
+#   bash scripts/windows.sh --build       build only
+#   bash scripts/windows.sh --installer   build, make the NSIS installer and test it under Wine
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 # The cross compiler and Wine are needed for this build only, not by the normal one.
-bash scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine wine64 googletest
+extra=()
+[ "${1:-}" = "--installer" ] && extra=(nsis)
+bash scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine wine64 googletest "${extra[@]}"
 
 build=$root/build-win
 deps=$build/deps
@@ -42,14 +45,22 @@ cmake -S . -B "$build/tree" \
   >/dev/null
 cmake --build "$build/tree" -j"$(nproc)"
 [ "${1:-}" = "--build" ] && exit 0
+if [ "${1:-}" = "--installer" ]; then
+  exec bash scripts/windows-installer.sh "$build"
+fi
 
-# Wine without a display, without its debug chatter, in a prefix that is ours alone.
+# Wine without a display, without its debug chatter, in a prefix that is ours alone. The
+# window's tests make real windows: Wine's null graphics driver keeps them off any screen.
 export WINEPREFIX=$build/wineprefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export DISPLAY=
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init >/dev/null 2>&1 || true
+  wineserver -w
+fi
+if ! grep -q '"Graphics"="null"' "$WINEPREFIX/user.reg"; then
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
   wineserver -w
 fi
 

@@ -68,6 +68,19 @@ PopupRect PlaceHelpPopup(int x, int y, int w, int h) {
     return {left, y - h, w + kHelpMarginX, h + kHelpMarginY};
 }
 
+PopupRect KeepInside(const PopupRect& popup, const PopupRect& area) {
+    PopupRect placed = popup;
+    if (placed.left + placed.width > area.left + area.width)
+        placed.left = area.left + area.width - placed.width;
+    if (placed.left < area.left)
+        placed.left = area.left;
+    if (placed.top + placed.height > area.top + area.height)
+        placed.top = area.top + area.height - placed.height;
+    if (placed.top < area.top)
+        placed.top = area.top;
+    return placed;
+}
+
 void ShowContextHelp(DialogView& view, int x, int y) {
     ShowHelpFrom(view, HelpTable(), x, y);
 }

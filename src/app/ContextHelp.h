@@ -34,6 +34,9 @@ struct PopupRect {
 // Where a popup for a text of w x h pixels goes for the point (x, y): centred over it, one
 // text height up, never left of the screen's edge.
 PopupRect PlaceHelpPopup(int x, int y, int w, int h);
+// The popup moved as far as needed to lie inside `area` (the work area of the screen the help
+// was asked on), never cut, so the whole sentence stays readable.
+PopupRect KeepInside(const PopupRect& popup, const PopupRect& area);
 
 // The sentence of a control in `table`; empty for controls without one.
 std::string GetHelpText(const std::vector<HelpEntry>& table, int id);

@@ -4,10 +4,13 @@
 #include "flow/ScriptedTransporter.h"
 #include "platform/fake/MemorySettingsStore.h"
 #include "ui/ScriptedPrompter.h"
+#include "ui/WindowScenarios.h"
 #include "ui/qt/DaxtoolWindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -16,13 +19,7 @@
 
 namespace dax::ui {
 
-inline flow::Inquiry General() {
-    flow::Inquiry q;
-    q.revision = "3.25 ";
-    q.printerRevision = "5.21 "; // a printer that reports its counters
-    q.count = 64;
-    return q;
-}
+using scenarios::General;
 
 struct WindowRig {
     explicit WindowRig(int testLevel = 0) : devices(clock) { context.testLevel = testLevel; }
@@ -58,6 +55,34 @@ struct WindowRig {
         return w;
     }
     QString Text(int id) { return Get<QLineEdit>(id)->text(); }
+    // The driver of the scenarios both windows run (ui/WindowScenarios.h).
+    std::string TextOf(int id) {
+        QWidget* w = Get(id);
+        if (auto* e = qobject_cast<QLineEdit*>(w))
+            return e->text().toStdString();
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            return b->text().toStdString();
+        if (auto* l = qobject_cast<QLabel*>(w))
+            return l->text().toStdString();
+        return {};
+    }
+    bool Checked(int id) { return Get<QAbstractButton>(id)->isChecked(); }
+    void Type(int id, const std::string& text) {
+        QLineEdit* e = Get<QLineEdit>(id);
+        e->clear();
+        QTest::keyClicks(e, QString::fromStdString(text));
+    }
+    void Focus(int id) { Get(id)->setFocus(); }
+    int FocusId() { return window->GetFocusId(); }
+    void PressCtrlP() {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_P, Qt::ControlModifier);
+    }
+    void PressEnterAndEscape() {
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+            QTest::keyClick(QApplication::focusWidget(), key);
+    }
+    bool IsEnded() { return window->Dialog().IsEnded(); }
+    bool Visible() { return window->isVisible(); }
     bool Enabled(int id) { return Get(id)->isEnabled(); }
     bool Shown(int id) { return Get(id)->isVisible(); }
     void Click(int id) { QTest::mouseClick(Get(id), Qt::LeftButton); }

@@ -116,82 +116,36 @@ TEST(Window, AScanThatFindsNothingSaysWhyForEachPortThatIsThere) {
     EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 5);
 }
 
+// The scenarios the Windows window runs too.
 TEST(Window, ControlsFollowWhatTheDeviceOffers) {
-    { // A general transporter without a rotator calibrates margins; no loader parameters.
-        WindowRig rig;
-        rig.Attach(2, General());
-        rig.Start();
-        EXPECT_TRUE(rig.Enabled(IDC_UPDATE_SERIAL));
-        EXPECT_TRUE(rig.Enabled(IDC_PRINT_GRID));
-        EXPECT_EQ(rig.Get<QPushButton>(IDC_CALIBRATE_ROTATOR)->text(), "&Calibrate Margins");
-        for (int id : {IDC_SET_PARAMS, IDC_DISPLAY_NAME, IDC_BEEPS, IDC_BEEPS_SPIN})
-            EXPECT_FALSE(rig.Enabled(id)) << id;
-        EXPECT_FALSE(rig.Shown(IDC_TEST));
-    }
-    { // A loader model with a mailbox at test level 1: parameters and the Test button.
-        WindowRig rig(1);
-        Inquiry loader = General();
-        loader.product = "KORVIX QT6400   ";
-        loader.revision = "6.20 ";
-        loader.count = 32;
-        rig.Attach(2, loader).elementStates[300] = 0;
-        rig.Start();
-        EXPECT_TRUE(rig.Enabled(IDC_SET_PARAMS));
-        EXPECT_TRUE(rig.Enabled(IDC_BEEPS_SPIN));
-        EXPECT_TRUE(rig.Shown(IDC_TEST));
-        EXPECT_FALSE(rig.Enabled(IDC_PRINT_GRID));
-        EXPECT_FALSE(rig.Enabled(IDC_CALIBRATE_ROTATOR));
-        // The arrows step the beep count within 0..9.
-        auto* spin = dynamic_cast<SpinButtons*>(rig.Get(IDC_BEEPS_SPIN));
-        ASSERT_NE(spin, nullptr);
-        rig.Get<QLineEdit>(IDC_BEEPS)->setText("9");
-        spin->Step(1);
-        EXPECT_EQ(rig.Text(IDC_BEEPS), "9");
-        spin->Step(-1);
-        EXPECT_EQ(rig.Text(IDC_BEEPS), "8");
-    }
-    { // OTP firmware: the page stays empty and the reason shows.
-        WindowRig rig;
-        Inquiry otp = General();
-        otp.revision = "3.03 ";
-        rig.Attach(2, otp);
-        rig.Start();
-        EXPECT_EQ(rig.Text(IDC_STATUS), "GetSerialNumbers failed - OTP firmware");
-        EXPECT_EQ(rig.Text(IDC_TRANSPORTER_SN), "");
-    }
-    { // The stand-alone disc printer without its disc handler: only a printer serial number.
-        WindowRig rig;
-        Inquiry ink;
-        ink.product = "CD-R Inkographer";
-        ink.revision = "5.21 ";
-        ScriptedTransporter& t = rig.Attach(2, ink);
-        t.inkographer = true;
-        t.stored[0] = "IG000007";
-        rig.Start();
-        EXPECT_TRUE(rig.Text(IDC_INQUIRY_ID).startsWith("CD-R InkographerVERSION 5.21"));
-        EXPECT_EQ(rig.Text(IDC_PRINTER_SN), "IG000007");
-        EXPECT_EQ(rig.Text(IDC_TRANSPORTER_SN), "");
-        EXPECT_EQ(rig.Text(IDC_COUNT_PRINT), "4321");
-        EXPECT_EQ(rig.Get<QPushButton>(IDC_CALIBRATE_ROTATOR)->text(), "&Calibrate Margins");
-        EXPECT_FALSE(rig.Enabled(IDC_FLASH_LEDS));
-        EXPECT_TRUE(rig.Enabled(IDC_PRINT_GRID) && rig.Enabled(IDC_UPDATE_SERIAL));
-    }
-    { // Nothing found: the box, device commands off, the window's own controls still on.
-        WindowRig rig;
-        rig.context.version = "1.2.3.0";
-        rig.Start();
-        EXPECT_EQ(rig.prompter.messages, std::vector<std::string>{kNoTransporterAtStart});
-        for (int id : {IDC_UPDATE_FLASH, IDC_FLASH_LEDS, IDC_UPDATE_SERIAL, IDC_SET_PARAMS,
-                       IDC_TRANSPORTER_SN, IDC_PRINT_GRID})
-            EXPECT_FALSE(rig.Enabled(id)) << id;
-        for (int id : {IDC_EXIT, IDC_ABOUT, IDC_PORT, IDC_DISABLE_CHECK})
-            EXPECT_TRUE(rig.Enabled(id)) << id;
-        rig.Get<QCheckBox>(IDC_DISABLE_CHECK)->setChecked(true);
-        rig.Click(IDC_ABOUT);
-        ASSERT_EQ(rig.prompter.abouts.size(), 1u);
-        EXPECT_EQ(rig.prompter.abouts[0].substr(0, 16), "Version 1.2.3.0|");
-        EXPECT_FALSE(rig.Get<QCheckBox>(IDC_DISABLE_CHECK)->isChecked());
-    }
+    scenarios::ControlsFollowWhatTheDeviceOffers<WindowRig>();
+    // The beep count's arrows step within 0..9.
+    WindowRig rig(1);
+    Inquiry loader = General();
+    loader.product = "KORVIX QT6400   ";
+    loader.revision = "6.20 ";
+    loader.count = 32;
+    rig.Attach(2, loader);
+    rig.Start();
+    auto* spin = dynamic_cast<SpinButtons*>(rig.Get(IDC_BEEPS_SPIN));
+    ASSERT_NE(spin, nullptr);
+    rig.Get<QLineEdit>(IDC_BEEPS)->setText("9");
+    spin->Step(1);
+    EXPECT_EQ(rig.Text(IDC_BEEPS), "9");
+    spin->Step(-1);
+    EXPECT_EQ(rig.Text(IDC_BEEPS), "8");
+}
+
+TEST(Window, ATooLongSerialIsRefusedAndNothingIsSent) {
+    scenarios::ATooLongSerialIsRefusedAndNothingIsSent<WindowRig>();
+}
+
+TEST(Window, CtrlPPutsThePrintCounterIntoThePrinterSerialField) {
+    scenarios::CtrlPPutsThePrintCounterIntoThePrinterSerialField<WindowRig>();
+}
+
+TEST(Window, EnterAndEscapeNeverCloseAndExitWritesTheNextPort) {
+    scenarios::EnterAndEscapeNeverCloseAndExitWritesTheNextPort<WindowRig>();
 }
 
 TEST(Window, AboutBoxShowsItsThreeTexts) {
@@ -202,41 +156,15 @@ TEST(Window, AboutBoxShowsItsThreeTexts) {
     EXPECT_EQ(about.findChild<QLabel*>("control1035")->text(), "2026-12-06");
 }
 
-// Typed text the device cannot take is refused before anything is sent, and the focus goes
-// back to the field at fault; characters beyond Latin-1 are refused, not stored as '?'.
-TEST(Window, ATooLongSerialOrCharactersBeyondLatin1AreRefusedAndNothingIsSent) {
+// Characters beyond Latin-1 are refused, not stored as '?', and nothing is sent.
+TEST(Window, CharactersBeyondLatin1AreRefusedAndNothingIsSent) {
     WindowRig rig;
     ScriptedTransporter& t = rig.Attach(2, General());
     rig.Start();
-    QLineEdit* sn = rig.Get<QLineEdit>(IDC_TRANSPORTER_SN);
-    sn->clear();
-    QTest::keyClicks(sn, "123456789");
-    rig.Get(IDC_EXIT)->setFocus();
-    rig.Click(IDC_UPDATE_SERIAL);
-    EXPECT_EQ(rig.prompter.messages,
-              std::vector<std::string>{"Please enter no more than 8 characters."});
-    EXPECT_EQ(QApplication::focusWidget(), sn);
-
-    sn->setText("TS000001");
     rig.Get<QLineEdit>(IDC_PRINTER_SN)->setText(QString::fromUtf8("PS\u20AC1"));
     rig.Click(IDC_UPDATE_SERIAL);
-    EXPECT_EQ(rig.prompter.messages.back(), kNotPrintableAscii);
+    EXPECT_EQ(rig.prompter.messages, std::vector<std::string>{kNotPrintableAscii});
     EXPECT_TRUE(t.commands.empty());
-}
-
-TEST(Window, CtrlPPutsThePrintCounterIntoThePrinterSerialField) {
-    WindowRig rig;
-    rig.Attach(2, General());
-    rig.Start();
-    QLineEdit* printer = rig.Get<QLineEdit>(IDC_PRINTER_SN);
-    QTest::mouseClick(printer, Qt::LeftButton);
-    QTest::keyClick(printer, Qt::Key_P, Qt::ControlModifier);
-    EXPECT_EQ(printer->text(), "4321");
-
-    QLineEdit* transporter = rig.Get<QLineEdit>(IDC_TRANSPORTER_SN);
-    QTest::mouseClick(transporter, Qt::LeftButton);
-    QTest::keyClick(transporter, Qt::Key_P, Qt::ControlModifier);
-    EXPECT_EQ(transporter->text(), "TS000001");
 }
 
 TEST(Window, ContextHelpShowsTheSentenceJustAboveThePointAndInsideTheScreen) {
@@ -280,24 +208,6 @@ TEST(Window, ContextHelpShowsTheSentenceJustAboveThePointAndInsideTheScreen) {
         EXPECT_TRUE(area.contains(popup.geometry())) << p.x() << "," << p.y();
         EXPECT_EQ(popup.text().toStdString(), kNoHelp);
     }
-}
-
-TEST(Window, EnterAndEscapeNeverClose) {
-    WindowRig rig;
-    rig.Attach(2, General());
-    DaxtoolWindow& w = rig.Start();
-    for (int focus : {IDC_EXIT, IDC_STATUS, IDC_UPDATE_SERIAL}) {
-        rig.Get(focus)->setFocus();
-        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
-            QTest::keyClick(rig.Get(focus), key);
-    }
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.Dialog().IsEnded());
-
-    rig.Click(IDC_EXIT);
-    EXPECT_TRUE(w.Dialog().IsEnded());
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(rig.settings.GetInt(kSectionLastGood, kValueFirstPort, 0), 3);
 }
 
 TEST(Window, ASettingThatCannotBeKeptIsShownBesideTheStatusUntilTheNextCommand) {

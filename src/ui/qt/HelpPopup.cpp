@@ -43,18 +43,10 @@ QRect HelpPopup::OnScreen(const QRect& rect) {
         screen = QGuiApplication::primaryScreen();
     if (!screen)
         return rect;
-    // Moved in, never cut: the whole sentence stays readable.
     const QRect area = screen->availableGeometry();
-    QRect placed = rect;
-    if (placed.right() > area.right())
-        placed.moveRight(area.right());
-    if (placed.left() < area.left())
-        placed.moveLeft(area.left());
-    if (placed.bottom() > area.bottom())
-        placed.moveBottom(area.bottom());
-    if (placed.top() < area.top())
-        placed.moveTop(area.top());
-    return placed;
+    const PopupRect placed = KeepInside({rect.left(), rect.top(), rect.width(), rect.height()},
+                                        {area.left(), area.top(), area.width(), area.height()});
+    return QRect(placed.left, placed.top, placed.width, placed.height);
 }
 
 void HelpPopup::ShowAt(const std::string& text, const QRect& rect) {

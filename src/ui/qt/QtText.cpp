@@ -1,5 +1,7 @@
 #include "ui/qt/QtText.h"
 
+#include "app/Latin1Text.h"
+
 namespace dax {
 
 QString ToQt(const std::string& text) {
@@ -10,7 +12,7 @@ std::string FromQt(const QString& text) {
     std::string bytes;
     bytes.reserve(size_t(text.size()));
     for (const QChar c : text)
-        bytes.push_back(c.unicode() <= 0xFF ? char(c.unicode()) : '\x1A');
+        bytes.push_back(Latin1Byte(c.unicode()));
     return bytes;
 }
 

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "ui/win32/DialogControls.h"
+
+#include <string>
+
+namespace dax::win32 {
+
+// A dialog window's side of a dialog's controls, for either view of the dialogs (the main
+// dialog's and the calibration dialogs'): each control call goes to the window's control.
+template <class View> class ControlView : public View {
+public:
+    DialogControls& Controls() { return m_controls; }
+    HWND Control(int id) const { return m_controls.Find(id); }
+
+    void SetControlText(int id, const std::string& text) override { m_controls.SetText(id, text); }
+    std::string GetControlText(int id) override { return m_controls.Text(id); }
+    void SetCheck(int id, bool checked) override { m_controls.SetChecked(id, checked); }
+    bool GetCheck(int id) override { return m_controls.IsChecked(id); }
+    void EnableControl(int id, bool enabled) override { m_controls.Enable(id, enabled); }
+    bool IsControlEnabled(int id) override { return m_controls.IsEnabled(id); }
+    void ShowControl(int id, bool visible) override { m_controls.Show(id, visible); }
+    bool IsControlVisible(int id) override { return m_controls.IsShown(id); }
+    void SetSpinRange(int id, int lower, int upper) override {
+        m_controls.SetSpinRange(id, lower, upper);
+    }
+    void SetFocusId(int id) override { m_controls.Focus(id); }
+
+protected:
+    DialogControls m_controls;
+};
+
+} // namespace dax::win32
