@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The bash completion of daxtool-cli, as bash runs it: every command of `daxtool-cli --help`,
-# options after a command, option values, and files for flash.
+# options after a command, option values, the existing ports for --port, and files for flash.
 #   completion_test.sh DAXTOOL_CLI COMPLETION_FILE
 set -euo pipefail
 cli=$1
@@ -44,4 +44,15 @@ got=$(complete_line daxtool-cli pattern "")
 [ "$got" = "grid marks " ] || fail "pattern names: got '$got'"
 got=$(complete_line daxtool-cli scan firmware/)
 [ -z "$got" ] || fail "scan takes no file, got '$got'"
+
+# --port offers the COM ports that exist, in the device directory the line names.
+mkdir dev
+ln -s /dev/null dev/com5
+ln -s /dev/null dev/com12
+got=$(complete_line "$cli" --device-dir dev info --port "")
+[ "$got" = "12 5 " ] || fail "--port: got '$got'"
+got=$(complete_line "$cli" --device-dir=dev --port c)
+[ "$got" = "COM12 COM5 " ] || fail "--port c: got '$got'"
+got=$(DAXTOOL_DEVICE_DIR=$work/dev complete_line "$cli" info --port 1)
+[ "$got" = "12 " ] || fail "--port 1 with \$DAXTOOL_DEVICE_DIR: got '$got'"
 echo "completion offers: $commands"
