@@ -8,7 +8,7 @@ build=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-demo() { DISPLAY= BUILD_DIR=$build DEMO_NO_BUILD=1 bash "$source/scripts/demo.sh" "$@"; }
+demo() { DISPLAY='' BUILD_DIR=$build DEMO_NO_BUILD=1 bash "$source/scripts/demo.sh"; }
 
 demo >"$work/out" 2>"$work/err" || { cat "$work/out" "$work/err" >&2; fail "the demo failed"; }
 grep -q '^device: CVelmora' "$work/out" || fail "the demo showed: $(cat "$work/out")"

@@ -82,7 +82,7 @@ done
 commands=$("$cli" --help | sed -n '/^Subcommands:/,/^$/s/^  \([a-z-]*\).*/\1/p')
 [ -n "$commands" ] || fail "no commands in daxtool-cli --help"
 for c in $commands; do
-  entry=$(sed -n "/^\.SS \"$c[ \"]/,/^\.S[SH]/p" <<<"$page")
+  entry=$(sed -n "/^\.SS \"${c}[ \"]/,/^\.S[SH]/p" <<<"$page")
   [ -n "$entry" ] || fail "the manual page has no entry for $c"
   for option in $("$cli" "$c" --help | sed -n 's/^  \(-[a-z]*,\)\{0,1\}\(--[a-z-]*\).*/\2/p'); do
     grep -q -- "^--help$\|^--version$" <<<"$option" && continue

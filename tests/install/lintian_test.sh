@@ -24,4 +24,4 @@ lintian --display-info --pedantic --display-experimental --tag-display-limit 0 \
   status=${PIPESTATUS[0]}
 cat "$dir/lintian.log"
 [ "$status" = 0 ] || fail "lintian found the tags above"
-echo "lintian: nothing to report on $(cd "$dir" && ls ./*.deb | tr '\n' ' ')"
+echo "lintian: nothing to report on ${debs[*]##*/}"
