@@ -8,6 +8,9 @@ indented lines below, its description.
 import re
 import subprocess
 
+# Where the help of daxtool-cli (CLI11's layout) starts a description on the entry's line.
+DESCRIPTION_COLUMN = 30
+
 
 def help_text(program, *args):
     return subprocess.run([program, *args, "--help"], check=True, capture_output=True,
@@ -23,10 +26,10 @@ def sections(text):
             current = found.setdefault(heading.group(1).lower(), [])
         elif current is not None and re.match(r"^  \S", line):
             parts = re.split(r"\s{2,}", line.strip(), maxsplit=1)
-            if len(parts) == 1 and " REQUIRED " in parts[0]:
-                # A left column as wide as the column leaves one space before the text.
-                left, _, rest = parts[0].partition(" REQUIRED ")
-                parts = [left + " REQUIRED", rest]
+            if len(parts) == 1 and len(line) > DESCRIPTION_COLUMN and \
+                    line[DESCRIPTION_COLUMN - 1] == " ":
+                # A left column that just fits leaves one space before the description.
+                parts = [line[:DESCRIPTION_COLUMN].strip(), line[DESCRIPTION_COLUMN:].strip()]
             current.append([parts[0], parts[1] if len(parts) > 1 else ""])
         elif current is not None and current and re.match(r"^\s{3,}\S", line):
             # The description continues, or starts below a long left column.

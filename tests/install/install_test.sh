@@ -98,7 +98,8 @@ sim=$prefix/bin/daxsim
 keys=$("$sim" --help | sed -n 's/^  \([a-z_0-9.]*\)=.*/\1/p')
 [ "$(wc -l <<<"$keys")" -gt 40 ] || fail "daxsim --help lists too few --set keys: $keys"
 for key in $keys; do
-  grep -q "^$key=" <<<"$page" || fail "daxsim.1 has no entry of its own for --set $key"
+  grep -B1 "^$key=" <<<"$page" | head -1 | grep -qx '\.TP' ||
+    fail "daxsim.1 has no entry of its own for --set $key"
 done
 for profile in $("$sim" --list-profiles | awk '{print $1}'); do
   grep -q "^$profile\$" <<<"$page" || fail "daxsim.1 does not list the profile $profile"
