@@ -5,31 +5,13 @@ Usage: make_bash_completion.py DAXTOOL_CLI OUTPUT
 
 The commands come from `daxtool-cli --help`, each command's options, option values and file
 arguments from `daxtool-cli COMMAND --help`, so the completion offers what the program built
-with it takes.
+with it takes. The value of --port is completed with the COM ports `daxtool-cli ports` lists at
+the time.
 """
 import re
-import subprocess
 import sys
 
-
-def help_text(program, *args):
-    return subprocess.run([program, *args, "--help"], check=True, capture_output=True,
-                          text=True).stdout
-
-
-def sections(text):
-    """{"Options": [(left, description)], ...}: entries are lines indented by two spaces."""
-    found, current = {}, None
-    for line in text.splitlines():
-        heading = re.match(r"^(\w[\w ]*):\s*$", line)
-        if heading:
-            current = found.setdefault(heading.group(1).lower(), [])
-        elif current is not None and re.match(r"^  \S", line):
-            left = re.split(r"\s{2,}", line.strip(), maxsplit=1)[0]
-            current.append(left)
-        elif line and not line.startswith(" "):
-            current = None
-    return found
+from help_text import help_text, option, sections
 
 
 def value_kind(hint):
@@ -55,10 +37,10 @@ def value_kind(hint):
 def options(entries):
     """[(names, kind)] of one Options section."""
     out = []
-    for left in entries:
-        names, _, hint = left.partition(" ")
-        long_names = [n for n in names.split(",") if n.startswith("-")]
-        out.append((long_names, value_kind(hint.strip())))
+    for left, _ in entries:
+        names, hint, _ = option(left)
+        kind = ("ports",) if "--port" in names else value_kind(hint)
+        out.append((names, kind))
     return out
 
 
@@ -70,7 +52,7 @@ def main():
     program, output = sys.argv[1], sys.argv[2]
     top_text = help_text(program)
     top = sections(top_text)
-    commands = [left.split()[0] for left in top.get("subcommands", [])]
+    commands = [left.split()[0] for left, _ in top.get("subcommands", [])]
     if not commands:
         sys.exit("no commands found in the --help of " + program)
     global_options = options(top.get("options", []))
@@ -80,7 +62,7 @@ def main():
         found = sections(help_text(program, command))
         # The first argument that is not an option: a file, or one of named words.
         positional = None
-        for left in found.get("positionals", [])[:1]:
+        for left, _ in found.get("positionals", [])[:1]:
             name, _, hint = left.partition(" ")
             positional = ("files",) if name in ("FILE", "PATH") else value_kind(hint)
         per_command[command] = (options(found.get("options", [])), positional)
@@ -97,6 +79,8 @@ def main():
                 action = "_daxtool_cli_files"
             elif kind[0] == "dirs":
                 action = "_daxtool_cli_files -d"
+            elif kind[0] == "ports":
+                action = "_daxtool_cli_ports"
             else:
                 action = ":"  # free text: nothing to offer
             lines.append("    %s) %s; return ;;" % (pattern, action))
@@ -112,6 +96,22 @@ def main():
         "    local IFS=$'\\n'",
         "    compopt -o filenames 2>/dev/null",
         '    COMPREPLY=($(compgen ${1:--f} -- "$cur"))',
+        "}",
+        "",
+        "# The COM ports that exist, as `daxtool-cli ports` lists them (in the device directory",
+        "# the line names, if it names one): numbers, or COMn once a C is typed.",
+        "_daxtool_cli_ports() {",
+        "    local dir=() i ports",
+        "    for ((i = 1; i < COMP_CWORD; i++)); do",
+        "        case ${COMP_WORDS[i]} in",
+        "        --device-dir) dir=(--device-dir \"${COMP_WORDS[i + 1]}\") ;;",
+        "        --device-dir=*) dir=(\"${COMP_WORDS[i]}\") ;;",
+        "        esac",
+        "    done",
+        "    ports=$(\"${COMP_WORDS[0]}\" \"${dir[@]}\" ports 2>/dev/null |",
+        "        sed -n 's/^COM\\([0-9]*\\):.*/\\1/p')",
+        "    [[ $cur == [Cc]* ]] && ports=$(printf 'COM%s\\n' $ports)",
+        '    COMPREPLY=($(compgen -W "$ports" -- "${cur^^}"))',
         "}",
         "",
         "_daxtool_cli() {",

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package: a release build without the tests in build-deb/, then cpack, which
-# leaves daxtool_VERSION_ARCH.deb there. Its dependencies come from dpkg-shlibdeps.
+# Builds the Debian packages: a release build (hardened, see DAXTOOL_HARDENING) without the tests
+# in build-deb/, then one cpack run, which leaves daxtool-cli_VERSION_ARCH.deb,
+# daxtool_VERSION_ARCH.deb and daxsim_VERSION_ARCH.deb there. Their dependencies come from
+# dpkg-shlibdeps, their version and changelog from resources/debian/changelog.
 #   bash scripts/package.sh                  release build and package
 #   BUILD_DIR=build OUTPUT_DIR=out bash scripts/package.sh --no-build
 #                                            package an existing build into out/

@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+# lintian checks the Debian packages the package test makes.
+bash scripts/install-deps.sh lintian
 
 build=build
 extra=()

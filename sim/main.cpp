@@ -48,11 +48,13 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if (options.help) {
+        std::printf("%s\nSettings for --set:\n%s\nProfiles for --profile:\n", Usage(),
+                    SettingsHelp());
+        for (const auto& p : ProfileList())
+            std::printf("  %-20s %s\n", p.name, p.description);
         std::printf(
-            "%s\nSettings for --set:\n%s\n"
-            "Exit status: 0 stopped by a signal, 1 the pseudo-terminal, its link or the log\n"
-            "could not be made, 64 bad usage.\n",
-            Usage(), SettingsHelp());
+            "\nExit status: 0 stopped by a signal, 1 the pseudo-terminal, its link or the log\n"
+            "could not be made, 64 bad usage.\n");
         return 0;
     }
     if (options.version) {

@@ -158,12 +158,15 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
     auto* params = command("set-params", "Store the loader parameters");
     params->add_option("--name", o.displayName, "Display name (up to 16 characters)");
     params->add_option("--override", o.overrideName, "Show the display name (0 or 1)")
+        ->option_text("0|1")
         ->check(CLI::Range(0, 1));
     params->add_option("--shutdown", o.enableShutdown, "Enable the shutdown button (0 or 1)")
+        ->option_text("0|1")
         ->check(CLI::Range(0, 1));
     params->add_option("--computer-name", o.useComputerName, "Show the computer name (0 or 1)")
+        ->option_text("0|1")
         ->check(CLI::Range(0, 1));
-    params->add_option("--beeps", o.beeps, "Beeps on a fault (0-9)");
+    params->add_option("--beeps", o.beeps, "Beeps on a fault (0-9)")->option_text("N");
     command("flash-leds", "Flash the transporter's lights");
     auto* flash =
         command("flash", "Program transporter or printer firmware from a .bin flash file");
@@ -201,7 +204,7 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
         command("calibrate-pocket", "One Test round of the pocket disc calibration: the disc "
                                     "loaded with the offset for the angle it came to rest at");
     pocket->add_option("--size", o.sizeMm, "Pocket disc size in mm (58, 61 or 63)")
-        ->option_text("58|61|63")
+        ->option_text("58|61|63 REQUIRED")
         ->check(CLI::IsMember({58, 61, 63}))
         ->required();
     pocket
@@ -232,7 +235,7 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
         ->check(CLI::IsMember({"grid", "marks"}));
     pattern->add_option("--png", o.pngFile, "The picture to write")
         ->required()
-        ->option_text("FILE");
+        ->option_text("FILE REQUIRED");
 
     // The command is the first word that is neither an option nor an option's value; a word
     // that names none is answered before CLI11 would take it for a stray argument.

@@ -150,10 +150,13 @@ void DaxtoolWindow::SetControlText(int id, const std::string& text) {
         return;
     }
     m_strStatus = text;
-    ControlView::SetControlText(
-        id, m_strSettingNote.empty()
-                ? text
-                : (text.empty() ? m_strSettingNote : text + " - " + m_strSettingNote));
+    const std::string shown =
+        m_strSettingNote.empty()
+            ? text
+            : (text.empty() ? m_strSettingNote : text + " - " + m_strSettingNote);
+    ControlView::SetControlText(id, shown);
+    // A reason longer than the field shows its start; the whole of it is the tool tip.
+    Control(id)->setToolTip(ToQt(shown));
 }
 
 std::string DaxtoolWindow::GetControlText(int id) {
@@ -196,13 +199,6 @@ void DaxtoolWindow::SetBusyLook(bool busy) {
 void DaxtoolWindow::ShowProgress(int percent) {
     m_progress->setVisible(percent >= 0);
     m_progress->setValue(std::clamp(percent, 0, 100));
-}
-
-void DaxtoolWindow::SetControlText(int id, const std::string& text) {
-    ControlView::SetControlText(id, text);
-    // A reason longer than the field shows its start; the whole of it is the tool tip.
-    if (id == IDC_STATUS)
-        Control(id)->setToolTip(ToQt(text));
 }
 
 void DaxtoolWindow::Beep() {

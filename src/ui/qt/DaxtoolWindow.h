@@ -49,7 +49,6 @@ public:
     void PumpMessages() override;
     void SetBusyLook(bool busy) override;
     void ShowProgress(int percent) override;
-    void SetControlText(int id, const std::string& text) override;
     // The firmware download's bar beside the status.
     QProgressBar* Progress() const { return m_progress; }
     void Beep() override;
