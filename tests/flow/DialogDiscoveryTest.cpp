@@ -78,9 +78,7 @@ TEST(DialogDiscovery, RatesAreHuntedFromTheRememberedOneOnward) {
         {1200, -5, 38400, {9600, 38400}}, // a "COM Params" rate no transporter has: default
         // A remembered rate that no transporter has counts as none.
         {19200, 0, 38400, {9600, 38400}},
-        {12345, 0, 38400, {9600, 38400}},
         {0, 0, 38400, {9600, 38400}},
-        {-1, 0, 38400, {9600, 38400}},
         {2147483647, 38400, 38400, {38400}},
     };
     for (const Case& c : cases) {
