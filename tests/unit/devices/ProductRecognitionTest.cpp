@@ -35,13 +35,7 @@ TEST_F(ProductRecognition, EveryKnownProductIsRecognisedOverItsCompareLength) {
     }
 }
 
-TEST_F(ProductRecognition, PrefixAndBlanksMatter) {
-    EXPECT_TRUE(IsKnownTransporter(Answer("620x-T\x01zzzzzzzzz", 16).data(), 16));
-    EXPECT_FALSE(IsKnownTransporter(Answer("KORVIX 6400    x", 32).data(), 32));
-    EXPECT_FALSE(IsKnownTransporter(Answer("korvix 6400     ", 32).data(), 32));
-}
-
-TEST_F(ProductRecognition, StoresHeaderIdentificationAndZeroFill) {
+TEST_F(ProductRecognition, StoresHeaderIdentificationAndZeroFillUpTo103Bytes) {
     // Stale bytes after the announced identification are not taken over.
     auto answer = Answer(std::string("KORVIX 6800     ") + std::string(48, 'p'), 64);
     answer[80] = 0xEE;
@@ -53,10 +47,8 @@ TEST_F(ProductRecognition, StoresHeaderIdentificationAndZeroFill) {
     EXPECT_TRUE(
         std::all_of(shared.Data() + 71, shared.Data() + 103, [](uint8_t b) { return b == 0; }));
     EXPECT_TRUE(shared.View().HasPrinter());
-}
 
-TEST_F(ProductRecognition, OversizedCountIsStoredUpTo103Bytes) {
-    // The caller's buffer is larger than the store: only 103 bytes may be taken.
+    // A count beyond the store: of a larger buffer only 103 bytes are taken.
     std::vector<uint8_t> big(300, 'z');
     const auto head = Answer("DISC TRANSPORTER", 200);
     std::copy(head.begin(), head.begin() + 23, big.begin());
@@ -66,9 +58,13 @@ TEST_F(ProductRecognition, OversizedCountIsStoredUpTo103Bytes) {
     EXPECT_TRUE(std::equal(big.begin(), big.begin() + 103, SharedInquiry().Data()));
 }
 
-TEST_F(ProductRecognition, OtherFamilyIsRejectedAndBufferKept) {
+// Prefix and blanks matter; a rejected answer, of another family too, leaves the buffer as it was.
+TEST_F(ProductRecognition, AnythingButAKnownNameIsRejectedAndTheBufferKept) {
+    EXPECT_TRUE(IsKnownTransporter(Answer("620x-T\x01zzzzzzzzz", 16).data(), 16));
     ASSERT_TRUE(IsKnownTransporter(Answer("BENCHER 4       ", 32).data(), 32));
     const std::vector<uint8_t> before(SharedInquiry().Data(), SharedInquiry().Data() + 103);
+    EXPECT_FALSE(IsKnownTransporter(Answer("KORVIX 6400    x", 32).data(), 32));
+    EXPECT_FALSE(IsKnownTransporter(Answer("korvix 6400     ", 32).data(), 32));
     EXPECT_FALSE(IsKnownTransporter(Answer("QUENTAR CD XPTR ", 96).data(), 96));
     EXPECT_FALSE(IsKnownTransporter(Answer("CD-R Inkographer", 32).data(), 32));
     EXPECT_EQ(SharedInquiry().Count(), 32u);
