@@ -1,6 +1,6 @@
 #include "platform/win32/Win32SerialDevice.h"
 
-#include "platform/Idle.h"
+#include "platform/win32/OverlappedWait.h"
 
 #include <algorithm>
 #include <windows.h>
@@ -19,16 +19,6 @@ std::string DevicePath(const std::string& path) {
     if (auto com = DeviceNames::parseComPath(path))
         return "\\\\.\\COM" + std::to_string(*com);
     return path;
-}
-
-// Waits for an overlapped transfer to finish. The port's own time-outs end it, as before; with
-// an idle handler the wait goes in slices so the window keeps answering meanwhile.
-bool FinishTransfer(HANDLE port, OVERLAPPED& ov, DWORD& n) {
-    if (Idle::HasHandler()) {
-        while (::WaitForSingleObject(ov.hEvent, Idle::kSliceMs) == WAIT_TIMEOUT)
-            Idle::Run();
-    }
-    return ::GetOverlappedResult(port, &ov, &n, TRUE) != FALSE;
 }
 
 } // namespace
@@ -160,7 +150,7 @@ bool Win32SerialDevice::transfer(bool writing, void* data, uint32_t length, uint
                                  : ::ReadFile(Handle(m_hPort), data, length, &n, &ov);
     bool ok = true;
     if (!started) {
-        ok = ::GetLastError() == ERROR_IO_PENDING && FinishTransfer(Handle(m_hPort), ov, n);
+        ok = ::GetLastError() == ERROR_IO_PENDING && FinishOverlapped(Handle(m_hPort), ov, n);
         if (!ok)
             fail();
     } else {
