@@ -1,6 +1,6 @@
 // The Windows window under Wine, from its resource templates, over fake serial ports: the
-// start-up scan, the controls the device allows, field checks, keys, context help, closing, the busy look and the progress bar,
-// and a round in each calibration dialog.
+// start-up scan, the controls the device allows, field checks, keys, context help, closing, the
+// busy look and the progress bar, and a round in each calibration dialog.
 #include "app/CalibrationStrings.h"
 #include "app/ContextHelp.h"
 #include "winui/Win32WindowRig.h"
