@@ -45,6 +45,7 @@
 #define IDC_BEEPS_SPIN 1057
 #define IDC_USE_COMPUTER_NAME 1058
 #define IDC_DISABLE_CHECK 1059
+#define IDC_PROGRESS 1060 // the firmware download's progress, beside the status
 
 // The "Scanning..." box's message.
 #define IDC_WAIT_MESSAGE 1024

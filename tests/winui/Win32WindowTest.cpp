@@ -1,6 +1,6 @@
 // The Windows window under Wine, from its resource templates, over fake serial ports: the
-// start-up scan, the controls the device allows, field checks, keys, context help, closing,
-// and a round in each calibration dialog.
+// start-up scan, the controls the device allows, field checks, keys, context help, closing, the
+// busy look and the progress bar, and a round in each calibration dialog.
 #include "app/CalibrationStrings.h"
 #include "app/ContextHelp.h"
 #include "winui/Win32WindowRig.h"
@@ -140,6 +140,38 @@ TEST(Win32Window, ACloseRequestDuringAnOperationWaitsForItsEnd) {
     EXPECT_TRUE(rig.Sent(t, "!g1C"));
     EXPECT_EQ(w.Dialog().GetTransporter(), nullptr);
     EXPECT_TRUE(w.Dialog().IsEnded());
+}
+
+TEST(Win32Window, CommandsLookDisabledDuringAnOperationAndTheProgressBarShowsADownload) {
+    WindowRig rig;
+    ScriptedTransporter& t = rig.Attach(2, General());
+    DaxtoolWindow& w = rig.Start();
+    // Which of the command controls are enabled, and Exit.
+    auto states = [&] {
+        std::string s;
+        for (int id : kCommandControls)
+            s += rig.Enabled(id) ? '1' : '0';
+        return s + (rig.Enabled(IDC_EXIT) ? "+exit" : "");
+    };
+    const std::string before = states();
+    std::string during;
+    t.line->onWrite = [&, answer = t.line->onWrite](FakeSerialLine& l,
+                                                    const std::vector<uint8_t>& bytes) {
+        if (during.empty())
+            during = states();
+        answer(l, bytes);
+    };
+    rig.Click(IDC_UPDATE_SERIAL);
+    EXPECT_EQ(during, std::string(std::size(kCommandControls), '0') + "+exit");
+    EXPECT_EQ(states(), before);
+    EXPECT_NE(before.find('1'), std::string::npos);
+
+    EXPECT_FALSE(rig.Shown(IDC_PROGRESS));
+    w.ShowProgress(40);
+    EXPECT_TRUE(rig.Shown(IDC_PROGRESS));
+    EXPECT_EQ(::SendMessageW(rig.Get(IDC_PROGRESS), PBM_GETPOS, 0, 0), 40);
+    w.ShowProgress(-1);
+    EXPECT_FALSE(rig.Shown(IDC_PROGRESS));
 }
 
 TEST(Win32Window, RotationalDialogHasEveryControlAndRunsATestRound) {

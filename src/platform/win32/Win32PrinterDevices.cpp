@@ -1,6 +1,7 @@
 #include "platform/win32/Win32PrinterDevices.h"
 
 #include "platform/DeviceNames.h"
+#include "platform/win32/OverlappedWait.h"
 #include "platform/win32/UsbDeviceList.h"
 
 #include <windows.h>
@@ -22,14 +23,25 @@ public:
     bool Write(const uint8_t* data, uint32_t length, uint32_t& written, uint32_t& error) override {
         written = 0;
         error = 0;
-        DWORD n = 0;
-        const BOOL ok = ::WriteFile(m_hDevice, data, length, &n, nullptr);
-        written = n;
-        if (!ok) {
+        // Overlapped, so that a write the printer holds up (until the port's time-out) does not
+        // freeze the window.
+        OVERLAPPED ov{};
+        ov.hEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        if (ov.hEvent == nullptr) {
             error = ::GetLastError();
             return false;
         }
-        return true;
+        DWORD n = 0;
+        bool ok = ::WriteFile(m_hDevice, data, length, &n, &ov) != FALSE;
+        if (ok)
+            ::GetOverlappedResult(m_hDevice, &ov, &n, FALSE);
+        else if (::GetLastError() == ERROR_IO_PENDING)
+            ok = FinishOverlapped(m_hDevice, ov, n);
+        if (!ok)
+            error = ::GetLastError();
+        ::CloseHandle(ov.hEvent);
+        written = n;
+        return ok;
     }
 
     void SetWriteTimeout(uint32_t perByteMs, uint32_t constantMs) override {
@@ -72,7 +84,7 @@ std::unique_ptr<PrinterDevice> Win32PrinterDevices::Open(const std::string& name
     // for writing.
     const bool parallel = DeviceNames::parseLptPath(name).has_value();
     const DWORD access = parallel ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
-    const DWORD attributes = parallel ? FILE_ATTRIBUTE_NORMAL : 0;
+    const DWORD attributes = (parallel ? FILE_ATTRIBUTE_NORMAL : 0) | FILE_FLAG_OVERLAPPED;
     HANDLE h = ::CreateFileA(name.c_str(), access, 0, nullptr, OPEN_EXISTING, attributes, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         error = ::GetLastError();

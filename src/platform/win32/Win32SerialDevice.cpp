@@ -1,5 +1,7 @@
 #include "platform/win32/Win32SerialDevice.h"
 
+#include "platform/win32/OverlappedWait.h"
+
 #include <algorithm>
 #include <windows.h>
 
@@ -148,8 +150,7 @@ bool Win32SerialDevice::transfer(bool writing, void* data, uint32_t length, uint
                                  : ::ReadFile(Handle(m_hPort), data, length, &n, &ov);
     bool ok = true;
     if (!started) {
-        ok = ::GetLastError() == ERROR_IO_PENDING &&
-             ::GetOverlappedResult(Handle(m_hPort), &ov, &n, TRUE);
+        ok = ::GetLastError() == ERROR_IO_PENDING && FinishOverlapped(Handle(m_hPort), ov, n);
         if (!ok)
             fail();
     } else {

@@ -4,6 +4,7 @@
 #include "ui/win32/MessageLoop.h"
 #include "ui/win32/Win32Text.h"
 
+#include <algorithm>
 #include <map>
 
 namespace dax::win32 {
@@ -204,6 +205,21 @@ void DaxtoolWindow::SetWaitCursor(bool wait) {
 
 void DaxtoolWindow::PumpMessages() {
     win32::PumpMessages();
+}
+
+void DaxtoolWindow::SetBusyLook(bool busy) {
+    if (busy)
+        HoldDisabled(kCommandControls);
+    else
+        ReleaseHeld();
+}
+
+void DaxtoolWindow::ShowProgress(int percent) {
+    const HWND bar = Control(IDC_PROGRESS);
+    if (!bar)
+        return;
+    ::SendMessageW(bar, PBM_SETPOS, WPARAM(std::clamp(percent, 0, 100)), 0);
+    m_controls.Show(IDC_PROGRESS, percent >= 0);
 }
 
 void DaxtoolWindow::Beep() {

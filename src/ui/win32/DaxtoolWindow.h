@@ -2,6 +2,7 @@
 
 #include "app/CDaxtoolDlg.h"
 #include "app/DialogView.h"
+#include "platform/Idle.h"
 #include "ui/win32/CalibrationWindow.h"
 #include "ui/win32/ControlView.h"
 #include "ui/win32/HelpPopup.h"
@@ -46,6 +47,8 @@ public:
                         const std::string& pattern, std::string& path) override;
     void SetWaitCursor(bool wait) override;
     void PumpMessages() override;
+    void SetBusyLook(bool busy) override;
+    void ShowProgress(int percent) override;
     void Beep() override;
     void ShowWaitBox(const std::string& message) override;
     void SetWaitBoxMessage(const std::string& message) override;
@@ -78,6 +81,9 @@ private:
     HICON m_hSmallIcon = nullptr;
     std::unique_ptr<WaitBox> m_waitBox;
     std::unique_ptr<CDaxtoolDlg> m_dlg;
+    // Every wait of an operation lets the window (and a calibration window over it) repaint
+    // and take input.
+    IdleHandlerScope m_idle{[this] { PumpMessages(); }};
 };
 
 } // namespace dax::win32
