@@ -141,13 +141,14 @@ void CliReport::PrintJson(std::FILE* out) const {
         j["device"] = nullptr;
     }
     auto known = [this](int id) { return !m_dlg.IsFieldUnknown(id); };
-    j["serial"] = {{"transporter", OptionalText(s.transporterSerialRead && known(IDC_TRANSPORTER_SN),
-                                                m_dlg.m_strTransporterSn)},
-                   {"printer", OptionalText(s.serialRead && !m_dlg.m_strPrinterSn.empty() &&
-                                                known(IDC_PRINTER_SN),
-                                            m_dlg.m_strPrinterSn)},
-                   {"printer_b", OptionalText(s.printerBShown && known(IDC_PRINTER_B_SN),
-                                              m_dlg.m_strPrinterBSn)}};
+    j["serial"] = {
+        {"transporter", OptionalText(s.transporterSerialRead && known(IDC_TRANSPORTER_SN),
+                                     m_dlg.m_strTransporterSn)},
+        {"printer",
+         OptionalText(s.serialRead && !m_dlg.m_strPrinterSn.empty() && known(IDC_PRINTER_SN),
+                      m_dlg.m_strPrinterSn)},
+        {"printer_b",
+         OptionalText(s.printerBShown && known(IDC_PRINTER_B_SN), m_dlg.m_strPrinterBSn)}};
     j["counters"] = {{"print", Counter(m_dlg.m_strCountPrint)},
                      {"ribbon", Counter(m_dlg.m_strCountRibbon)},
                      {"image", Counter(m_dlg.m_strCountImage)}};

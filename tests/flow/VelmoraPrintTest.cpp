@@ -247,7 +247,8 @@ TEST_F(VelmoraPrint, MorraneOffsetMarksComeFromTheAlignmentFileBesideTheProgram)
 
     // Only a regular file of a print job's size is read: nothing waits on a FIFO, nothing reads
     // a device or a huge file into memory.
-    std::filesystem::resize_file(dir / "program" / "Mo3AlignCMY.prn", CVelmora::kMaxAlignmentFileBytes + 1);
+    std::filesystem::resize_file(dir / "program" / "Mo3AlignCMY.prn",
+                                 CVelmora::kMaxAlignmentFileBytes + 1);
     t.ElementValue(270, 21);
     EXPECT_EQ(v->GetPattern(3, &data), 0u);
     EXPECT_NE(v->GetErrorText().find("Mo3AlignCMY.prn is too large"), std::string::npos);
@@ -263,7 +264,6 @@ TEST_F(VelmoraPrint, MorraneOffsetMarksComeFromTheAlignmentFileBesideTheProgram)
     EXPECT_EQ(v->GetErrorText(), file.string() + " is a character device, not a regular file");
 #endif
 }
-
 
 // An installed program finds the files in the data directories after its own: the first that
 // has the file wins.
