@@ -13,6 +13,9 @@ for tool in Xvfb matchbox-window-manager xprop; do
   }
 done
 
+# Under the sanitizers, the desktop libraries' own leaks are not the program's.
+export LSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")" && pwd)/lsan-system-libraries.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+
 dir=$(mktemp -d)
 pids=()
 cleanup() {
