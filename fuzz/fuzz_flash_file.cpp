@@ -6,6 +6,7 @@
 #include "FlashRig.h"
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
+#include "devices/ImageIdentification.h"
 
 #include <cstring>
 #include <optional>
@@ -76,6 +77,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(chosen.has_value());
     if (!checking)
         FUZZ_CHECK(*chosen == 0);
-    FUZZ_CHECK(rig.Dialog().m_strStatus == "Flash update succeeded - now 3.25 A");
+    // A whole image is a success, unless it names a revision the restarted transporter does not
+    // run (the rig's transporter comes back as it was).
+    dax::ImageIdentification id;
+    const bool named =
+        dax::ReadImageIdentification(sent.data(), uint32_t(sent.size()), id) && !id.printerFirmware;
+    const std::string& status = rig.Dialog().m_strStatus;
+    FUZZ_CHECK(status == "Flash update succeeded - now 3.25 A" ||
+               (named && status.rfind("Flash update did not take - ", 0) == 0));
     return 0;
 }
