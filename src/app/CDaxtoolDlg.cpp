@@ -66,8 +66,8 @@ void CDaxtoolDlg::PumpMessages() {
     m_view.PumpMessages();
 }
 
-void CDaxtoolDlg::ShowMessage(const std::string& text) {
-    m_view.MessageBox(text, MessageBoxType::Ok);
+bool CDaxtoolDlg::ShowMessage(const std::string& text, Question question) {
+    return m_view.Ask(question, text, MessageBoxType::Ok) == MessageBoxResult::Ok;
 }
 
 bool CDaxtoolDlg::AskRetryCancel(const std::string& text) {

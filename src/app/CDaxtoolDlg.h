@@ -156,7 +156,7 @@ public:
 private:
     // Interaction, for the devices.
     void PumpMessages() override;
-    void ShowMessage(const std::string& text) override;
+    bool ShowMessage(const std::string& text, Question question) override;
     bool AskRetryCancel(const std::string& text) override;
     // The window being closed, or the front end's own request (a signal on a terminal).
     bool LoopStopRequested() override {

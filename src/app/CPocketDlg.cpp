@@ -98,8 +98,9 @@ void CPocketDlg::OnTest() {
     }
     m_round.reloaded = m_bDiscLoaded;
     if (!m_device.LoadPocketDisc(!m_bDiscLoaded)) {
-        const MessageBoxResult answer = m_pView->MessageBox(
-            Format(kPocketLoadFailed, m_device.GetErrorText().c_str()), MessageBoxType::YesNo);
+        const MessageBoxResult answer = m_pView->Ask(
+            Question::DiscOnPrinter, Format(kPocketLoadFailed, m_device.GetErrorText().c_str()),
+            MessageBoxType::YesNo);
         if (answer != MessageBoxResult::Yes) {
             m_bDiscLoaded = false;
             m_strStatus = kPocketNotLoaded;

@@ -12,8 +12,8 @@
 namespace dax {
 
 // A calibration dialog without a window: controls in memory, boxes recorded and answered from
-// a list of answers, else with the safe answer (No, Cancel). The command line and the tests
-// drive the dialogs through it.
+// a list of answers, else with the safe answer (No, Cancel), or all by `answerBox`. The command
+// line and the tests drive the dialogs through it.
 class CalibrationPanelView : public CalibrationView {
 public:
     void SetControlText(int id, const std::string& text) override { m_controls[id].text = text; }
@@ -31,7 +31,12 @@ public:
     void SetFocusId(int id) override { focus = id; }
 
     MessageBoxResult MessageBox(const std::string& text, MessageBoxType type) override {
+        return Ask(Question::None, text, type);
+    }
+    MessageBoxResult Ask(Question question, const std::string& text, MessageBoxType type) override {
         messages.push_back(text);
+        if (answerBox)
+            return answerBox(question, text, type);
         if (type == MessageBoxType::Ok)
             return MessageBoxResult::Ok;
         if (!answers.empty()) {
@@ -60,6 +65,8 @@ public:
 
     std::vector<std::string> messages;
     std::deque<MessageBoxResult> answers; // for the questions, in order
+    // Who answers every box instead, when set (the command line).
+    std::function<MessageBoxResult(Question, const std::string&, MessageBoxType)> answerBox;
     int focus = IDC_NONE;
     bool waitCursor = false;
     int waitCursors = 0;

@@ -25,6 +25,11 @@ public:
     virtual void SetFocusId(int id) = 0;
 
     virtual MessageBoxResult MessageBox(const std::string& text, MessageBoxType type) = 0;
+    // As DialogView::Ask: `question` for a front end that answers without a person.
+    virtual MessageBoxResult Ask(Question question, const std::string& text, MessageBoxType type) {
+        (void)question;
+        return MessageBox(text, type);
+    }
     virtual void SetWaitCursor(bool wait) = 0;
     virtual void PumpMessages() = 0;
     virtual void EndDialog(int result) = 0;

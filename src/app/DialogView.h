@@ -1,5 +1,7 @@
 #pragma once
 
+#include "devices/Interaction.h"
+
 #include <string>
 #include <vector>
 
@@ -36,6 +38,12 @@ public:
     virtual void SetFocusId(int id) = 0;
 
     virtual MessageBoxResult MessageBox(const std::string& text, MessageBoxType type) = 0;
+    // A box whose answer a front end without a person may give by `question` (the command
+    // line's options); a window shows it like any other.
+    virtual MessageBoxResult Ask(Question question, const std::string& text, MessageBoxType type) {
+        (void)question;
+        return MessageBox(text, type);
+    }
     // False when the user cancels; `path` receives the chosen file.
     virtual bool OpenFileDialog(const std::string& title, const std::string& filterName,
                                 const std::string& pattern, std::string& path) = 0;

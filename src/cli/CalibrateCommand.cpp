@@ -50,10 +50,11 @@ int SizeIndex(int millimetres) {
     return -1;
 }
 
-// The boxes of the dialog go to stderr, as the main dialog's do.
-void PrintBoxes(const CalibrationPanelView& panel) {
-    for (const std::string& text : panel.messages)
-        std::fprintf(stderr, "%s\n", text.c_str());
+// The boxes of the dialog are shown and answered as the main dialog's are.
+void AnswerBoxes(CalibrationPanelView& panel, CliView& view) {
+    panel.answerBox = [&view](Question question, const std::string& text, MessageBoxType type) {
+        return view.AnswerBox(question, text, type);
+    };
 }
 
 // The device's reason when Save Offset was pressed and the settings were not saved.
@@ -163,6 +164,7 @@ int RunCalibrateRotator(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
 
     CRotationalDlg::Round round;
     view.onRotational = [&](CRotationalDlg& d) {
+        AnswerBoxes(view.rotationalPanel, view);
         TypeRotational(o, d.View());
         if (o.printer == "A")
             d.OnPrinterA();
@@ -179,7 +181,6 @@ int RunCalibrateRotator(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
     };
     dlg.OnCalibrateRotator();
     view.onRotational = nullptr;
-    PrintBoxes(view.rotationalPanel);
 
     const std::string printer = round.printer < 0 ? "" : round.printer == 0 ? "A" : "B";
     summary.json = {{"kind", "rotator"},
@@ -238,10 +239,9 @@ int RunCalibratePocket(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
 
     CPocketDlg::Round round;
     view.onPocket = [&](CPocketDlg& d) {
+        AnswerBoxes(view.pocketPanel, view);
         type(d.View());
         d.OnSize(index);
-        if (o.assumeLoaded)
-            view.pocketPanel.answers = {MessageBoxResult::Yes};
         const std::string prompt = d.m_strStatus;
         const size_t boxes = view.pocketPanel.messages.size();
         if (o.restoreDefault)
@@ -258,7 +258,6 @@ int RunCalibratePocket(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
     };
     dlg.OnCalibratePocket();
     view.onPocket = nullptr;
-    PrintBoxes(view.pocketPanel);
     if (!summary.status)
         return kExitFailed; // the rate could not be lowered: the main status says why
 

@@ -172,7 +172,18 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
         command("flash", "Program transporter or printer firmware from a .bin flash file");
     flash->add_option("FILE", o.flashFile, "The flash file")->required();
     flash->add_flag("--no-check", o.noCheck, "Skip the device compatibility check for this update");
-    command("print-grid", "Print the calibration grid on a disc from bin 1");
+    // The answers to the boxes of a disc load, for runs with nobody at a terminal.
+    auto addLoadAnswers = [&](CLI::App* a) {
+        a->add_flag("--disc-placed", o.discPlaced,
+                    "The disc is on the tray: answers \"Place disc on printer tray\" (stand-alone "
+                    "printer without its disc handler)");
+        a->add_option("--retry", o.retries,
+                      "Answer Retry to a failed move's Retry/Cancel box up to N times, then "
+                      "Cancel")
+            ->option_text("N")
+            ->check(CLI::Range(0, 99));
+    };
+    addLoadAnswers(command("print-grid", "Print the calibration grid on a disc from bin 1"));
     auto* rotator = command("calibrate-rotator",
                             "One Test round of the rotational offset and margin calibration: "
                             "the offset marks printed on the calibration disc in bin 1");
@@ -200,6 +211,7 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
     rotator->add_flag("--restore-default", o.restoreDefault,
                       "Ask for the default rotational offset (--left and --right not needed)");
     rotator->add_flag("--save", o.save, "Save Offset after a good round");
+    addLoadAnswers(rotator);
     auto* pocket =
         command("calibrate-pocket", "One Test round of the pocket disc calibration: the disc "
                                     "loaded with the offset for the angle it came to rest at");
@@ -216,7 +228,8 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
                      "Ask for the default pocket offset instead of the angle's");
     pocket->add_flag("--save", o.save, "Save Offset after a good round");
     pocket->add_flag("--assume-loaded", o.assumeLoaded,
-                     "Answer Yes to \"Is the disc on the printer?\" when the load fails");
+                     "Answer Yes to \"Is the disc on the printer?\" when the load fails "
+                     "(asked on a terminal, else No)");
 #ifndef _WIN32
     auto* pin = command("pin", "Link the devices folder's COMn entry to a serial device's "
                                "stable /dev/serial/by-id name");

@@ -39,6 +39,9 @@ struct CliOptions {
     bool restoreDefault = false;
     bool save = false;
     bool assumeLoaded = false;
+    // print-grid and calibrate-rotator: the answers to their boxes off a terminal
+    bool discPlaced = false;
+    std::optional<int> retries;
     // pin
     std::string pinPort;
     std::string pinNode;

@@ -417,6 +417,7 @@ int RunCli(int argc, char** argv) {
     SystemSerialDevices serial(names);
     SystemSettings settings;
     CliView view;
+    view.Prompts().Configure(o);
     view.SetTrace(file.get());
     clock.SetStopCheck([&view] { return view.StopRequested(); });
     DialogContext context(serial, clock, settings);
@@ -491,10 +492,19 @@ int RunCli(int argc, char** argv) {
 
     int status = kExitNoTransporter;
     CalibrationSummary calibration;
-    if (dlg.GetTransporter())
+    const CliPrompts& prompts = view.Prompts();
+    if (dlg.GetTransporter() && prompts.StoppedBySignal() == 0)
         status = RunCommand(o, dlg, view, calibration);
-    else
+    else if (!dlg.GetTransporter())
         DescribeNotFound(o, dlg, names, record, report);
+    // A box that stopped the command says why, and names the option that answers it.
+    if (const int signal = prompts.StoppedBySignal())
+        status = kExitBySignal + signal;
+    if (!prompts.StopStatus().empty() && status != kExitDone && status != kExitNoTransporter) {
+        dlg.m_strStatus = prompts.StopStatus();
+        if (calibration.status)
+            calibration.status = prompts.StopStatus();
+    }
     if (!calibration.lines.empty())
         report.SetCalibration(&calibration);
     print();

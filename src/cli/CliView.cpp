@@ -11,7 +11,8 @@ namespace {
 constexpr char kDownloading[] = "Downloading - ";
 } // namespace
 
-CliView::CliView(std::FILE* err) : m_err(err), m_bTerminal(isatty(fileno(err)) == 1) {}
+CliView::CliView(std::FILE* err)
+    : m_err(err), m_bTerminal(isatty(fileno(err)) == 1), m_prompts(err, STDIN_FILENO) {}
 
 CliView::~CliView() {
     ClearProgress();
@@ -67,9 +68,18 @@ void CliView::ClearProgress() {
 }
 
 MessageBoxResult CliView::MessageBox(const std::string& text, MessageBoxType type) {
+    return Ask(Question::None, text, type);
+}
+
+MessageBoxResult CliView::Ask(Question question, const std::string& text, MessageBoxType type) {
+    messages.push_back(text);
+    return AnswerBox(question, text, type);
+}
+
+MessageBoxResult CliView::AnswerBox(Question question, const std::string& text,
+                                    MessageBoxType type) {
     ClearProgress();
-    std::fprintf(m_err, "%s\n", text.c_str());
-    return PanelView::MessageBox(text, type);
+    return m_prompts.Answer(question, text, type);
 }
 
 void CliView::SettingNotSaved(const std::string& text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/PanelView.h"
+#include "cli/CliPrompts.h"
 #include "cli/FileTrace.h"
 #include "cli/ProgrammingSignals.h"
 
@@ -10,8 +11,9 @@
 
 namespace dax {
 
-// The dialog's view on a terminal: boxes go to stderr, questions take the safe answer, and on a
-// terminal the progress of the scan and of long operations shows on one line that is rewritten.
+// The dialog's view on a terminal: boxes go to stderr and are answered as CliPrompts says, and
+// on a terminal the progress of the scan and of long operations shows on one line that is
+// rewritten.
 class CliView : public PanelView {
 public:
     explicit CliView(std::FILE* err = stderr);
@@ -23,6 +25,10 @@ public:
     bool OpenFileDialog(const std::string&, const std::string&, const std::string&,
                         std::string& path) override;
     MessageBoxResult MessageBox(const std::string& text, MessageBoxType type) override;
+    MessageBoxResult Ask(Question question, const std::string& text, MessageBoxType type) override;
+    // The boxes of the calibration dialogs come here too.
+    MessageBoxResult AnswerBox(Question question, const std::string& text, MessageBoxType type);
+    CliPrompts& Prompts() { return m_prompts; }
     void Beep() override;
     void ShowWaitBox(const std::string& message) override { Progress(message); }
     void SetWaitBoxMessage(const std::string& message) override { Progress(message); }
@@ -61,6 +67,7 @@ private:
     FileTrace* m_trace = nullptr;
     bool m_bStoring = false; // the hold is over a store, not a download
     std::function<std::string()> m_pumpProgress;
+    CliPrompts m_prompts;
 };
 
 } // namespace dax

@@ -35,6 +35,7 @@ public:
     static constexpr uint32_t kPrintPiece = 64;
 
     static constexpr char kPlaceDiscText[] = "Place disc on printer tray";
+    static constexpr char kDiscNotPlaced[] = "The disc was not placed on the printer tray";
     static constexpr char kOtpText[] = "OTP firmware is running";
 
     // The product name the printer answers the inquiry with.

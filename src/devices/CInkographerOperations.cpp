@@ -48,8 +48,10 @@ constexpr char kFlashModel1[] = "Inkographer1";
 
 bool CInkographer::LoadPrinter(int angle) {
     if (m_bManualLoading) {
-        m_interaction.ShowMessage(kPlaceDiscText);
-        return true;
+        if (m_interaction.ShowMessage(kPlaceDiscText, Question::DiscOnTray))
+            return true;
+        m_strError = kDiscNotPlaced;
+        return false;
     }
     m_pPort->SetCtsWait(kCtsShort);
     RequestSense(kDefaultTimeout, nullptr, nullptr);

@@ -92,12 +92,33 @@ TEST_F(HalcyraCli, PrintGridOnPrinterAThenACalibrationRoundOnPrinterB) {
         EXPECT_TRUE(Sent(cmd)) << cmd;
 }
 
-TEST_F(HalcyraCli, WithNoRecorderDrawerOpenTheQuestionIsAnsweredCancel) {
+// With no recorder drawer open the search is retried as often as --retry or the person at a
+// terminal says; a script that says nothing is told the option.
+TEST_F(HalcyraCli, WithNoRecorderDrawerOpenTheSearchIsRetriedAsToldThenCancelled) {
     StartSim("halcyra-1", "open_drive=none");
+    const std::string box = "Open one of the recorder drawers and hit Retry";
     RunResult r;
-    const Json j = CliJson({"print-grid"}, 1, &r);
-    EXPECT_NE(r.err.find("Open one of the recorder drawers and hit Retry"), std::string::npos);
-    EXPECT_EQ(j["status"], "No recorder tray is open");
+    Json j = CliJson({"print-grid"}, 1, &r);
+    EXPECT_NE(r.err.find(box), std::string::npos);
+    EXPECT_EQ(j["status"], box + ": answered Cancel off a terminal; pass --retry N to answer "
+                                 "Retry up to N times");
     EXPECT_EQ(j["device"]["printers"], 1);
     EXPECT_TRUE(j["serial"]["printer_b"].is_null());
+    EXPECT_EQ(Count(Commands(), "f12402C"), 1);
+    j = CliJson({"print-grid", "--retry", "2"}, 1);
+    EXPECT_EQ(j["status"], box + ": answered Cancel after 2 retries (--retry 2)");
+    EXPECT_EQ(Count(Commands(), "f12402C"), 4);
+
+    daxtest::Background cli(
+        {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "--port", "1", "print-grid"}, Env(),
+        false, true);
+    for (const char* answer : {"r\n", "c\n"}) {
+        ASSERT_TRUE(cli.WaitForScreen("Retry or Cancel? [r/c]: ", 20000)) << cli.screen;
+        cli.screen.clear();
+        cli.Type(answer);
+    }
+    std::string out;
+    EXPECT_EQ(cli.Wait(30000, out), 1) << out;
+    EXPECT_NE(out.find("status: No recorder tray is open"), std::string::npos) << out;
+    EXPECT_EQ(Count(Commands(), "f12402C"), 6);
 }

@@ -4,6 +4,7 @@
 #include "support/SimSession.h"
 
 #include <algorithm>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using daxtest::Json;
@@ -55,18 +56,50 @@ TEST_F(InkographerCli, InfoShowsTheStandAlonePrinterAndPrintGridGoesOverTheSeria
     EXPECT_NE(captured.find(std::string(grid.begin(), grid.end())), std::string::npos);
 }
 
-TEST_F(InkographerCli, WithoutItsDiscHandlerTheDiscIsPlacedByHand) {
+// Without its disc handler the disc is placed by hand: nothing prints until a script says it is
+// on the tray, or a person at a terminal presses Enter; Ctrl-C there stops with nothing printed.
+TEST_F(InkographerCli, WithoutItsDiscHandlerNothingPrintsUntilTheDiscIsPlaced) {
     StartSim("inkographer-manual");
     EXPECT_FALSE(Info()["device"]["flags"]["rotator"]);
+    // Grids begun: the first command of the grid's print data.
+    auto grids = [&] { return Count(LogValues("print", "cmd"), "!c2C"); };
+    using Args = std::vector<std::string>;
+    for (const Args& args : {Args{"print-grid"},
+                             Args{"calibrate-rotator", "--left-margin", "4", "--top-margin", "80"}})
+        EXPECT_EQ(CliJson(args, 1)["status"],
+                  "Place disc on printer tray: nobody to confirm it off a terminal, so nothing "
+                  "was printed or moved; pass --disc-placed when the disc is on the tray");
+    EXPECT_EQ(grids(), 0);
+    EXPECT_TRUE(Log("event", "print_job").empty());
 
-    const RunResult r = Cli({"print-grid"});
+    const RunResult r = Cli({"print-grid", "--disc-placed"});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_NE(r.err.find("Place disc on printer tray"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("status: Printing Completed"), std::string::npos) << r.out;
     // No print start, no disc move: only the grid and the drawer.
     const auto printed = LogValues("print", "cmd");
     EXPECT_EQ(Count(printed, "!t0C"), 0);
     EXPECT_EQ(Count(printed, "!d0C"), 1);
+
+    for (const bool enter : {true, false}) {
+        daxtest::Background cli(
+            {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "--port", "1", "print-grid"},
+            Env(), false, true);
+        ASSERT_TRUE(cli.WaitForScreen("Place disc on printer tray", 20000)) << cli.screen;
+        ASSERT_TRUE(cli.WaitForScreen("Press Enter when done, Ctrl-C to stop: ", 5000));
+        const int before = grids();
+        if (enter)
+            cli.Type("\n");
+        else
+            kill(cli.Pid(), SIGINT);
+        std::string out;
+        EXPECT_EQ(cli.Wait(30000, out), enter ? 0 : 130) << out;
+        EXPECT_NE(out.find(enter ? "status: Printing Completed"
+                                 : "status: Stopped by Ctrl-C at \"Place disc on printer tray\": "
+                                   "nothing was printed or moved"),
+                  std::string::npos)
+            << out;
+        EXPECT_EQ(grids(), before + (enter ? 1 : 0));
+    }
 }
 
 TEST_F(InkographerCli, SerialNumberGoesInAndComesBack) {

@@ -12,8 +12,13 @@ namespace {
 
 class BoxInteraction : public NoInteraction {
 public:
-    void ShowMessage(const std::string& text) override { boxes.push_back(text); }
+    bool ShowMessage(const std::string& text, Question question) override {
+        boxes.push_back(text);
+        EXPECT_EQ(question, Question::DiscOnTray);
+        return confirmed;
+    }
     std::vector<std::string> boxes;
+    bool confirmed = true;
 };
 
 const Inquiry kInkographer{.product = "CD-R Inkographer", .revision = "5.021"};
@@ -131,7 +136,11 @@ TEST_F(Inkographer, ManualLoadingAsksForTheDiscAndMovesNothing) {
     t.Sent();
     EXPECT_TRUE(ink->LoadPrinter(90));
     EXPECT_TRUE(ink->UnloadPrinter());
-    EXPECT_EQ(ui.boxes, std::vector<std::string>{"Place disc on printer tray"});
+    // Not confirmed: the load fails, still without a byte sent.
+    ui.confirmed = false;
+    EXPECT_FALSE(ink->LoadPrinter(-1));
+    EXPECT_EQ(ink->GetErrorText(), CInkographer::kDiscNotPlaced);
+    EXPECT_EQ(ui.boxes, std::vector<std::string>(2, "Place disc on printer tray"));
     EXPECT_TRUE(t.Sent().empty());
     // The drawer command goes out without waiting for an answer.
     t.overrides["!r0C"] = "\x1B!r00C";

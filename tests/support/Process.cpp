@@ -17,14 +17,13 @@ namespace daxtest {
 namespace {
 
 pid_t Spawn(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
-            int outFd, int errFd) {
+            int outFd, int errFd, int inFd = -1) {
     const pid_t pid = fork();
     if (pid == 0) {
         setpgid(0, 0);
         dup2(outFd, 1);
         dup2(errFd, 2);
-        const int devnull = open("/dev/null", O_RDONLY);
-        dup2(devnull, 0);
+        dup2(inFd >= 0 ? inFd : open("/dev/null", O_RDONLY), 0);
         for (const auto& [k, v] : env)
             setenv(k.c_str(), v.c_str(), 1);
         std::vector<char*> argv;
@@ -90,13 +89,21 @@ RunResult Run(const std::vector<std::string>& args, const std::map<std::string, 
 }
 
 Background::Background(const std::vector<std::string>& args,
-                       const std::map<std::string, std::string>& env, bool withStderr) {
+                       const std::map<std::string, std::string>& env, bool withStderr,
+                       bool onTerminal) {
     int out[2];
     if (pipe(out) != 0)
         return;
-    const int devnull = open("/dev/null", O_WRONLY);
-    m_pid = Spawn(args, env, out[1], withStderr ? out[1] : devnull);
-    close(devnull);
+    int err = open("/dev/null", O_WRONLY);
+    if (onTerminal) {
+        m_terminal = posix_openpt(O_RDWR | O_NOCTTY);
+        grantpt(m_terminal);
+        unlockpt(m_terminal);
+        close(err);
+        err = open(ptsname(m_terminal), O_RDWR | O_NOCTTY);
+    }
+    m_pid = Spawn(args, env, out[1], withStderr ? out[1] : err, onTerminal ? err : -1);
+    close(err);
     close(out[1]);
     m_out = out[0];
 }
@@ -114,6 +121,31 @@ Background::~Background() {
     }
     if (m_out >= 0)
         close(m_out);
+    if (m_terminal >= 0)
+        close(m_terminal);
+}
+
+bool Background::WaitForScreen(const std::string& text, int limitMs) {
+    const long long deadline = NowMs() + limitMs;
+    while (screen.find(text) == std::string::npos) {
+        const long long left = deadline - NowMs();
+        pollfd p{m_terminal, POLLIN, 0};
+        if (left <= 0)
+            return false;
+        if (poll(&p, 1, int(left)) <= 0)
+            continue;
+        char buf[512];
+        const ssize_t n = read(m_terminal, buf, sizeof buf);
+        if (n <= 0)
+            return false;
+        screen.append(buf, size_t(n));
+    }
+    return true;
+}
+
+void Background::Type(const std::string& text) {
+    const ssize_t n = write(m_terminal, text.data(), text.size());
+    (void)n;
 }
 
 std::string Background::ReadLine(int limitMs) {

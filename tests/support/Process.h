@@ -21,8 +21,9 @@ RunResult Run(const std::vector<std::string>& args, const std::map<std::string, 
 // readable line by line; ended with SIGTERM when the object goes.
 class Background {
 public:
+    // With `onTerminal`, stdin and stderr are a pseudo-terminal, as a person at one has them.
     Background(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
-               bool withStderr = false);
+               bool withStderr = false, bool onTerminal = false);
     ~Background();
     Background(const Background&) = delete;
     Background& operator=(const Background&) = delete;
@@ -32,10 +33,16 @@ public:
     // `limitMs`); what it wrote and was not read yet goes into `rest`.
     int Wait(int limitMs, std::string& rest);
     pid_t Pid() const { return m_pid; }
+    // On the terminal: what it shows, read until `text` appears (false when it does not
+    // within `limitMs`), and what is typed into it.
+    bool WaitForScreen(const std::string& text, int limitMs);
+    void Type(const std::string& text);
+    std::string screen;
 
 private:
     pid_t m_pid = -1;
     int m_out = -1;
+    int m_terminal = -1;
     std::string m_buffer;
 };
 
