@@ -508,6 +508,11 @@ int RunCli(int argc, char** argv) {
         status = RunCommand(o, dlg, view, calibration);
     else
         DescribeNotFound(o, dlg, names, record, report);
+    // A failure the device gave no words for still names what failed.
+    std::string& shown =
+        calibration.status && !calibration.lines.empty() ? *calibration.status : dlg.m_strStatus;
+    if (status != kExitDone && shown.empty())
+        shown = o.command + " failed; the transporter gave no reason";
     if (!calibration.lines.empty())
         report.SetCalibration(&calibration);
     print();
