@@ -133,6 +133,10 @@ public:
     // After Update Serial #s or Set Params: the stored values' fields hold what the device
     // read back, whether or not it is what was sent.
     bool StoredFieldsReadBack() const { return m_bStoredFieldsReadBack; }
+    // A scan's failure text, with the warning when a firmware update did not finish on a port.
+    std::string WithAnyUnfinishedUpdate(const std::string& reason) {
+        return WithUnfinishedUpdate(reason, UnfinishedUpdatePort());
+    }
 
     // Fields.
     std::string m_strInquiryId;

@@ -96,6 +96,13 @@ template <class Dlg> std::string CheckTyped(Dlg& check, CalibrationPanelView& pa
     return panel.messages.empty() ? std::string("invalid value") : panel.messages.front();
 }
 
+// A round refused before anything is sent: the reason on stderr, and as the report's status.
+int Refuse(CDaxtoolDlg& dlg, const std::string& why, int exit) {
+    dlg.m_strStatus = why;
+    std::fprintf(stderr, "%s\n", why.c_str());
+    return exit;
+}
+
 } // namespace
 
 std::string CheckCalibrationValues(const CliOptions& o) {
@@ -123,20 +130,14 @@ void CalibrationSummary::PrintHuman(std::FILE* out) const {
 int RunCalibrateRotator(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
                         CalibrationSummary& summary) {
     CTransporter& device = *dlg.GetTransporter();
-    if (!device.m_bCalibration) {
-        std::fprintf(stderr, "This transporter has no rotator or margin calibration\n");
-        return kExitFailed;
-    }
+    if (!device.m_bCalibration)
+        return Refuse(dlg, "This transporter has no rotator or margin calibration", kExitFailed);
     RealClock idle; // the check prints nothing
     const bool twoPrinters = device.m_nPrinters > 1;
-    if (twoPrinters && o.printer.empty()) {
-        std::fprintf(stderr, "%s (--printer A or B)\n", kPrinterNotSelected);
-        return kExitUsage;
-    }
-    if (!twoPrinters && o.printer == "B") {
-        std::fprintf(stderr, "This transporter has no printer B\n");
-        return kExitUsage;
-    }
+    if (twoPrinters && o.printer.empty())
+        return Refuse(dlg, std::string(kPrinterNotSelected) + " (--printer A or B)", kExitUsage);
+    if (!twoPrinters && o.printer == "B")
+        return Refuse(dlg, "This transporter has no printer B", kExitUsage);
     // The window's own enable rules, on a dialog nobody sees: a value for a field it disables
     // is refused before anything is sent, as the window cannot send one; a field it leaves to
     // the technician needs its value, unless Restore Default ignores it.
@@ -150,17 +151,13 @@ int RunCalibrateRotator(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
             dlg.m_strStatus = unavailable;
             return kExitFailed;
         }
-        if (!(o.*f.value) && unavailable.empty() && !(o.restoreDefault && f.ignoredByRestore)) {
-            dlg.m_strStatus = std::string(f.name) + " is required on this transporter";
-            std::fprintf(stderr, "%s\n", dlg.m_strStatus.c_str());
-            return kExitUsage;
-        }
+        if (!(o.*f.value) && unavailable.empty() && !(o.restoreDefault && f.ignoredByRestore))
+            return Refuse(dlg, std::string(f.name) + " is required on this transporter",
+                          kExitUsage);
     }
     TypeRotational(o, panel);
-    if (const std::string invalid = CheckTyped(check, panel); !invalid.empty()) {
-        std::fprintf(stderr, "%s\n", invalid.c_str());
-        return kExitUsage;
-    }
+    if (const std::string invalid = CheckTyped(check, panel); !invalid.empty())
+        return Refuse(dlg, invalid, kExitUsage);
 
     CRotationalDlg::Round round;
     view.onRotational = [&](CRotationalDlg& d) {
@@ -215,10 +212,8 @@ int RunCalibrateRotator(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
 int RunCalibratePocket(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
                        CalibrationSummary& summary) {
     CTransporter& device = *dlg.GetTransporter();
-    if (!device.m_bPocketCalibration) {
-        std::fprintf(stderr, "This transporter does not calibrate pocket discs\n");
-        return kExitFailed;
-    }
+    if (!device.m_bPocketCalibration)
+        return Refuse(dlg, "This transporter does not calibrate pocket discs", kExitFailed);
     const int index = SizeIndex(o.sizeMm);
     // Without --angle (Restore Default ignores it) the field keeps the 90 it shows.
     auto type = [&](CalibrationView& v) {
@@ -232,10 +227,8 @@ int RunCalibratePocket(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
     check.Attach(panel);
     check.OnInitDialog();
     type(panel);
-    if (const std::string invalid = CheckTyped(check, panel); !invalid.empty()) {
-        std::fprintf(stderr, "%s\n", invalid.c_str());
-        return kExitUsage;
-    }
+    if (const std::string invalid = CheckTyped(check, panel); !invalid.empty())
+        return Refuse(dlg, invalid, kExitUsage);
 
     CPocketDlg::Round round;
     view.onPocket = [&](CPocketDlg& d) {

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cstdio>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <vector>
 
 namespace dax {
@@ -65,9 +66,25 @@ std::string Nearest(const std::string& wrong, const std::vector<std::string>& va
     return best;
 }
 
+// Why the line was refused, kept for the report of a run with --json.
+std::string& Refusal() {
+    static std::string refusal;
+    return refusal;
+}
+
 int Usage(const std::string& message) {
     std::fprintf(stderr, "%s\nRun with --help for more information.\n", message.c_str());
+    Refusal() = message;
     return kExitUsage;
+}
+
+// --json is known before anything on the line is checked, so that a refused line gets its
+// report in JSON wherever the flag stands.
+bool AsksForJson(const std::vector<std::string>& args) {
+    for (size_t i = 1; i < args.size() && args[i] != "--"; ++i)
+        if (args[i] == "--json")
+            return true;
+    return false;
 }
 
 int UnknownOption(const std::string& arg, const std::vector<std::string>& valid,
@@ -95,10 +112,7 @@ std::optional<int> ParsePort(const std::string& text) {
     return DeviceNames::parseComPath(text);
 }
 
-} // namespace
-
-std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& versionText,
-                                   CliOptions& o) {
+std::optional<int> ParseLine(int argc, char** argv, const std::string& versionText, CliOptions& o) {
     std::vector<std::string> args;
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -108,6 +122,7 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
         if (i == 0 || !IsTestOption(arg))
             args.push_back(arg);
     }
+    o.json = AsksForJson(args);
 
     CLI::App app{"Service tool for the disc-publishing autoloader's transporter.\n"
                  "Finds the transporter on a serial port and works with it.",
@@ -282,10 +297,15 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForVersion& e) {
-        return app.exit(e);
+        // A script that asks for the version in JSON gets it as its one object.
+        if (!o.json)
+            return app.exit(e);
+        const nlohmann::ordered_json j = {{"version", versionText}};
+        std::printf("%s\n",
+                    j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+        return kExitDone;
     } catch (const CLI::ParseError& e) {
-        app.exit(e);
-        return kExitUsage;
+        return Usage(e.what());
     }
     CLI::App* sub = app.get_subcommands().front();
     o.command = sub->get_name();
@@ -313,6 +333,16 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
             return Usage("--port: '" + *portText + "' names no port; give 1-256 or COM1-COM256");
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& versionText,
+                                   CliOptions& o) {
+    Refusal().clear();
+    const std::optional<int> exit = ParseLine(argc, argv, versionText, o);
+    o.refusal = Refusal();
+    return exit;
 }
 
 } // namespace dax

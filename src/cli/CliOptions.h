@@ -13,6 +13,7 @@ struct CliOptions {
     std::optional<std::string> deviceDir;
     std::optional<std::string> traceFile;
     std::string commandLine; // the whole line, for the test-level option
+    std::string refusal;     // why the line was refused (exit 64), for the report
 
     // set-serial
     std::optional<std::string> transporterSn;
@@ -61,7 +62,8 @@ enum CliExit : int {
 };
 
 // Parses the arguments. Returns the exit status to end with at once (help, version, bad usage:
-// the text has been printed), or none to go on with `options`.
+// the text has been printed, and a refused line's reason is in `options.refusal`), or none to
+// go on with `options`. With --json anywhere on the line, `options.json` is set even then.
 std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& versionText,
                                    CliOptions& options);
 

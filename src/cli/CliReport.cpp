@@ -87,6 +87,11 @@ Snapshot Take(const CDaxtoolDlg& dlg, DialogView& view, const DeviceNames& names
 
 } // namespace
 
+void PrintStatusJson(std::FILE* out, const std::string& status) {
+    const Json j = {{"status", status}};
+    std::fprintf(out, "%s\n", j.dump(-1, ' ', false, Json::error_handler_t::replace).c_str());
+}
+
 std::string DeviceClassName(const CTransporter& device) {
     // The dual-printer transporter is a CVelmora too: it is asked first.
     if (dynamic_cast<const CHalcyra*>(&device))

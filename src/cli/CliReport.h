@@ -36,6 +36,9 @@ private:
     bool m_bNoPort = false;
 };
 
+// The report of a run that ended before it reached a device or a file: its status alone.
+void PrintStatusJson(std::FILE* out, const std::string& status);
+
 // The device class of a device object, by its most derived known class.
 std::string DeviceClassName(const CTransporter& device);
 // Text fit for a terminal line: bytes outside printable ASCII as \xNN.

@@ -41,6 +41,7 @@
 #include <cstring>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -260,7 +261,7 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
     TypeOptions(o, view);
     if (!dlg.UpdateData(true)) {
         read.PutBack(dlg);
-        dlg.m_strStatus = view.messages.back();
+        dlg.m_strStatus = view.messages.empty() ? "Bad option value" : view.messages.back();
         return kExitUsage;
     }
     if (o.command == "set-serial")
@@ -324,7 +325,9 @@ void DescribeNotFound(const CliOptions& o, CDaxtoolDlg& dlg, const DeviceNames& 
                  (names.directory().empty() ? std::string("no device directory")
                                             : names.directory() + " has no comN entries") +
                  (names.isolated() ? ")" : " and no /dev/ttyS, ttyUSB or ttyACM node)");
-    dlg.m_strStatus = "No transporter found" + status;
+    // An update that did not finish may be why none answers: the dialog said so, and so does
+    // the summary that replaces its text.
+    dlg.m_strStatus = dlg.WithAnyUnfinishedUpdate(kNoTransporterFound + status);
 }
 
 // The files a command reads (the flash file, the alignment files of the offset marks, the
@@ -387,8 +390,11 @@ int RunCli(int argc, char** argv) {
     CliOptions o;
     // The version text is needed before the options are checked (--version).
     app.ReadStartupOptions("", ReadVersionBlock());
-    if (auto exit = ParseCliOptions(argc, argv, app.VersionReport("daxtool-cli"), o))
+    if (auto exit = ParseCliOptions(argc, argv, app.VersionReport("daxtool-cli"), o)) {
+        if (o.json && !o.refusal.empty())
+            PrintStatusJson(stdout, o.refusal);
         return FinishRun(*exit, nullptr);
+    }
     app.ReadStartupOptions(o.commandLine, ReadVersionBlock());
     // Drawing a pattern touches no device, so it may run beside another copy.
     if (o.command == "pattern")
@@ -473,6 +479,9 @@ int RunCli(int argc, char** argv) {
     std::string refusal;
     if (!app.AcquireInstance(mutexes, refusal)) {
         std::fprintf(stderr, "%s\n", refusal.c_str());
+        dlg.m_strStatus = refusal;
+        report.SetNoPort();
+        print();
         return FinishRun(kExitRefused, file.get());
     }
     if (const std::string& warning = app.GetGuardWarning(); !warning.empty()) {
@@ -481,6 +490,9 @@ int RunCli(int argc, char** argv) {
             file->Note(warning);
     }
 
+    // Off a terminal, where no progress line is drawn, each port and rate tried is a line.
+    if (!isatty(fileno(stderr)))
+        record.ShowTries(stderr);
     if (o.port) {
         // As when the port is chosen in the Port box: only that port is probed.
         dlg.OnInitDialog(false);
@@ -489,6 +501,7 @@ int RunCli(int argc, char** argv) {
     } else {
         dlg.OnInitDialog(true);
     }
+    record.ShowTries(nullptr);
 
     int status = kExitNoTransporter;
     CalibrationSummary calibration;
@@ -505,6 +518,11 @@ int RunCli(int argc, char** argv) {
         if (calibration.status)
             calibration.status = prompts.StopStatus();
     }
+    // A failure the device gave no words for still names what failed.
+    std::string& shown =
+        calibration.status && !calibration.lines.empty() ? *calibration.status : dlg.m_strStatus;
+    if (status != kExitDone && shown.empty())
+        shown = o.command + " failed; the transporter gave no reason";
     if (!calibration.lines.empty())
         report.SetCalibration(&calibration);
     print();

@@ -18,7 +18,15 @@ int RunPatternCommand(const std::string& name, const std::string& pngFile, bool 
     std::string error;
     if (!DecodeRasterPicture(block, picture, error) ||
         !WriteMonoPng(pngFile, kRasterRowDots, picture.rows, picture.bits, error)) {
+        if (error.empty())
+            error = "Unable to write " + pngFile;
         std::fprintf(err, "%s\n", error.c_str());
+        if (json) {
+            const nlohmann::ordered_json j = {
+                {"pattern", name}, {"number", number}, {"png", pngFile}, {"status", error}};
+            std::fprintf(out, "%s\n",
+                         j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+        }
         return kExitFailed;
     }
     if (json) {

@@ -165,6 +165,11 @@ int PrintPorts(const DeviceNames& names, bool json, std::FILE* out, std::optiona
                 AddComJson(j, line);
             if (com.empty())
                 j["status"] = Format("COM%d: no such port", *only);
+#ifndef _WIN32
+            else if (!IsPort(com.front()))
+                j["status"] =
+                    Format("COM%d: not a port (%s)", *only, com.front().port.facts.what.c_str());
+#endif
             std::fprintf(out, "%s\n",
                          j.dump(-1, ' ', false, Json::error_handler_t::replace).c_str());
         } else if (com.empty()) {

@@ -38,6 +38,7 @@ void ScanRecord::opened(const std::string& path, uint32_t baud) {
     port.path = path;
     port.rates = {baud};
     m_ports.push_back(port);
+    ShowTry(path, baud);
     if (m_pNext)
         m_pNext->opened(path, baud);
 }
@@ -54,6 +55,7 @@ void ScanRecord::openFailed(const std::string& path, const std::string& why) {
 void ScanRecord::rateChanged(const std::string& path, uint32_t baud) {
     if (Port* p = Current())
         p->rates.push_back(baud);
+    ShowTry(path, baud);
     if (m_pNext)
         m_pNext->rateChanged(path, baud);
 }
@@ -61,6 +63,15 @@ void ScanRecord::rateChanged(const std::string& path, uint32_t baud) {
 void ScanRecord::closed(const std::string& path) {
     if (m_pNext)
         m_pNext->closed(path);
+}
+
+void ScanRecord::ShowTry(const std::string& path, uint32_t baud) {
+    if (!m_pTries)
+        return;
+    // "\\.\COM3" is COM3 to the technician, as on the progress line.
+    std::fprintf(m_pTries, "Looking for a transporter on %s at %u baud\n",
+                 path.c_str() + (path.rfind("\\\\.\\", 0) == 0 ? 4 : 0), unsigned(baud));
+    std::fflush(m_pTries);
 }
 
 const ScanRecord::Port* ScanRecord::Find(const std::string& path) const {

@@ -3,6 +3,7 @@
 #include "link/PortTrace.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ public:
     void rateChanged(const std::string& path, uint32_t baud) override;
     void closed(const std::string& path) override;
 
+    // Each port opened and each rate tried then goes on `out` as a line of its own (none: not).
+    void ShowTries(std::FILE* out) { m_pTries = out; }
+
     // The last record of a port, or none when it was never tried.
     const Port* Find(const std::string& path) const;
     // Why no transporter was found there: the open failure, "CTS is off", or the rates at which
@@ -37,8 +41,10 @@ public:
 
 private:
     Port* Current() { return m_ports.empty() ? nullptr : &m_ports.back(); }
+    void ShowTry(const std::string& path, uint32_t baud);
 
     PortTrace* m_pNext;
+    std::FILE* m_pTries = nullptr;
     std::vector<Port> m_ports;
 };
 
