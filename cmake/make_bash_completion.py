@@ -134,11 +134,12 @@ def main():
         '    local words="%s"' % quote(global_names),
         '    case "$command" in',
     ]
+    # After a command, the options its help lists: the global ones only where they mean something.
+    test_level = ["-Test1"] if "-Test1" in global_names else []
     for command in commands:
         opts, files = per_command[command]
-        names = sorted({n for names, _ in opts for n in names} - set(global_names))
-        if names:
-            out.append('    %s) words+=" %s" ;;' % (command, quote(names)))
+        names = sorted({n for names, _ in opts for n in names}) + test_level
+        out.append('    %s) words="%s" ;;' % (command, quote(names)))
     out += [
         "    esac",
         '    if [[ $cur == -* ]]; then',

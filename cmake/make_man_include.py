@@ -40,12 +40,14 @@ def main():
     top = sections(help_text(program))
     commands = [(left.split()[0], description) for left, description in top["subcommands"]]
     global_names = set()
+    globals_in_order = []
     synopsis = []
     for left, _ in top.get("options", []):
         names, hint, _ = option(left)
         global_names.update(names)
         if "--help" not in names and "--version" not in names:
             synopsis.append(usage_word(names, hint, False))
+            globals_in_order.append(names[-1])
 
     out = ["[synopsis]", ".B daxtool\\-cli",
            " ".join(synopsis + ["[\\fB\\-Test\\fIN\\fR]", "\\fICOMMAND\\fR",
@@ -53,7 +55,8 @@ def main():
            ".br", ".B daxtool\\-cli", "[\\fICOMMAND\\fR] \\fB\\-\\-help\\fR",
            ".br", ".B daxtool\\-cli", "\\fB\\-\\-version\\fR", "",
            "[COMMANDS]",
-           "Every command also takes the options above, before or after its name.",
+           "Every command also takes the options above, before or after its name, unless its "
+           "entry names the few it takes.",
            "The values are checked before any port is opened: a bad one ends the run with "
            "exit status 64 and nothing sent."]
     for name, description in commands:
@@ -65,9 +68,11 @@ def main():
             shown = hint_text(hint) if "{" in hint else argument
             words.append("\\fI%s\\fR" % roff(shown))
             items.append(("\\fI%s\\fR" % roff(shown), text))
+        taken = []
         for left, text in found.get("options", []):
             names, hint, required = option(left)
             if global_names.intersection(names):
+                taken += [n + (" (required)" if required else "") for n in names]
                 continue
             words.append(usage_word(names, hint, required))
             label = ", ".join("\\fB%s\\fR" % roff(n) for n in names)
@@ -76,6 +81,9 @@ def main():
             items.append((label, text + (" (required)" if required else "")))
         out.append(".SS \"%s\"" % " ".join(["\\fB%s\\fR" % roff(name)] + words).replace('"', ""))
         out.append(roff(description))
+        few = [t for n in globals_in_order for t in taken if t.split()[0] == n]
+        if len(few) != len(globals_in_order) or any(" " in t for t in few):
+            out.append(roff("Of the options above it takes only %s." % ", ".join(few)))
         for label, text in items:
             out += [".TP", label, roff(text)]
     with open(output, "w") as f:

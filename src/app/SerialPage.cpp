@@ -98,6 +98,10 @@ void CDaxtoolDlg::FillSerialPage() {
         }
         if (!t.m_bPrinterSerialEditable)
             v.EnableControl(IDC_PRINTER_SN, false);
+        // The stand-alone printer keeps its own serial only: a transporter serial typed here
+        // would never be stored.
+        if (t.m_bStandAlonePrinter)
+            v.EnableControl(IDC_TRANSPORTER_SN, false);
     } else {
         v.EnableControl(IDC_TRANSPORTER_SN, false);
         v.EnableControl(IDC_PRINTER_SN, false);

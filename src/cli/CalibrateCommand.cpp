@@ -111,14 +111,15 @@ std::string CheckCalibrationValues(const CliOptions& o) {
         if (!o.angle)
             return o.restoreDefault ? std::string()
                                     : std::string("--angle is required unless --restore-default");
-        return ReadIntegerField(*o.angle, 0, CPocketDlg::kMaxAngle, value);
+        const std::string message = ReadIntegerField(*o.angle, 0, CPocketDlg::kMaxAngle, value);
+        return message.empty() ? message : "--angle: " + message;
     }
     if (o.command != "calibrate-rotator")
         return {};
     for (const FieldOption& f : kRotationalOptions)
         if (const auto& text = o.*f.value)
             if (std::string message = ReadIntegerField(*text, 0, f.upper, value); !message.empty())
-                return message;
+                return f.name + (": " + message);
     return {};
 }
 

@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include "cli/HelpFormatter.h"
 #include "platform/DeviceNames.h"
 #ifndef _WIN32
 #include "platform/posix/SerialPortFacts.h"
@@ -104,6 +105,85 @@ std::vector<std::string> OptionNames(const CLI::App& app) {
     return names;
 }
 
+// The values an option takes: any other is refused with what to enter ("Please enter 0 or 1."),
+// after the option's name, as the field checks of the window word it.
+CLI::Validator OneOf(std::vector<std::string> values) {
+    std::string listed;
+    for (size_t i = 0; i < values.size(); ++i)
+        listed += (i == 0 ? "" : i + 1 == values.size() ? " or " : ", ") + values[i];
+    return CLI::Validator(
+        [values, listed](std::string& text) {
+            return Contains(values, text) ? std::string() : "Please enter " + listed + ".";
+        },
+        "");
+}
+
+// The global options a command takes: --json everywhere; --port, --device-dir and --trace
+// where they mean something. Commands not listed work with the transporter and take them all.
+struct CommandGlobals {
+    const char* command;
+    const char* port; // what --port does for the command; none when it takes none
+    bool portRequired, deviceDir, trace;
+};
+constexpr char kProbePort[] = "Probe only this port (1-256, COM1-COM256, or its node such as "
+                              "/dev/ttyUSB0) instead of scanning every port";
+constexpr CommandGlobals kCommandGlobals[] = {
+    {"ports", "List only this port (1-256, COM1-COM256, or its node such as /dev/ttyUSB0)", false,
+     true, false},
+    {"pin", nullptr, false, true, false}, // the port is its argument
+    {"udev-rule", "The port of the USB adapter (1-256, COM1-COM256, or its node)", true, true,
+     false},
+    {"pattern", nullptr, false, false, false}, // no device at all
+    {"flash-info", nullptr, false, false, false},
+};
+
+CommandGlobals GlobalsOf(const std::string& command) {
+    for (const CommandGlobals& g : kCommandGlobals)
+        if (command == g.command)
+            return g;
+    return {"", kProbePort, false, true, true};
+}
+
+bool TakesGlobal(const std::string& command, const std::string& option) {
+    const CommandGlobals g = GlobalsOf(command);
+    return option == "--port"         ? g.port != nullptr
+           : option == "--device-dir" ? g.deviceDir
+           : option == "--trace"      ? g.trace
+                                      : true;
+}
+
+// Whether CLI11's text names the option: the whole name, not the start of a longer one.
+bool Names(const std::string& text, const std::string& name) {
+    for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) {
+        const size_t end = at + name.size();
+        if ((at == 0 || text[at - 1] == ' ') &&
+            (end == text.size() || text[end] == ':' || text[end] == ',' || text[end] == ' '))
+            return true;
+    }
+    return false;
+}
+
+// CLI11's own refusals in the words of the others: the option's name, then what to enter.
+std::string ParseErrorMessage(const CLI::ParseError& e, const CLI::App& app) {
+    const std::string what = e.what();
+    if (dynamic_cast<const CLI::RequiredError*>(&e) && app.get_subcommands().empty())
+        return "A command is required; daxtool-cli --help lists them";
+    if (!dynamic_cast<const CLI::ArgumentMismatch*>(&e) &&
+        !dynamic_cast<const CLI::ConversionError*>(&e))
+        return what;
+    // A flag given a value, or an option left without its own.
+    std::vector<const CLI::App*> apps = {&app};
+    for (const CLI::App* sub : app.get_subcommands())
+        apps.push_back(sub);
+    for (const CLI::App* a : apps)
+        for (const CLI::Option* opt : a->get_options())
+            if (Names(what, opt->get_name()))
+                return opt->get_name() + (opt->get_expected_max() == 0
+                                              ? ": Please enter no value; it is a switch."
+                                              : ": Please enter a value after it.");
+    return what;
+}
+
 // "5", "COM5", "com5" or "\\.\COM5": the COM number, 1 to 256.
 std::optional<int> ParsePort(const std::string& text) {
     if (!text.empty() &&
@@ -127,6 +207,7 @@ std::optional<int> ParseLine(int argc, char** argv, const std::string& versionTe
     CLI::App app{"Service tool for the disc-publishing autoloader's transporter.\n"
                  "Finds the transporter on a serial port and works with it.",
                  "daxtool-cli"};
+    app.formatter(std::make_shared<HelpFormatter>());
     app.set_version_flag("--version", versionText);
     const std::string footer =
         "Options: -TestN sets the test level (mailbox-test needs -Test1).\n"
@@ -138,26 +219,29 @@ std::optional<int> ParseLine(int argc, char** argv, const std::string& versionTe
     app.require_subcommand(1);
     app.allow_extras();
     std::optional<std::string> portText;
-    // The global options are taken before the command and after it alike.
+    // The global options are taken before the command and after it alike; a command lists
+    // those that mean something for it, after its own.
     auto addGlobals = [&](CLI::App* a) {
-        a->add_option("--port", portText,
-                      "Probe only this port (1-256, COM1-COM256, or its node such as "
-                      "/dev/ttyUSB0) instead of scanning every port")
-            ->option_text("N");
+        const CommandGlobals g = GlobalsOf(a->get_name());
+        // A command that checks for --port itself, to answer in JSON, is marked as needing it.
+        if (g.port)
+            a->add_option("--port", portText, g.port)
+                ->option_text(g.portRequired ? "N REQUIRED" : "N");
         a->add_flag("--json", o.json, "Print one JSON object instead of key: value lines");
-        a->add_option("--device-dir", o.deviceDir,
-                      "Only the entries of DIR exist as devices (comN, lpt1, lpt2, usb/...)")
-            ->option_text("DIR");
-        a->add_option("--trace", o.traceFile,
-                      "Write the port's opening, rate changes, closing and every byte to FILE")
-            ->option_text("FILE");
+        if (g.deviceDir)
+            a->add_option("--device-dir", o.deviceDir,
+                          "Only the entries of DIR exist as devices (comN, lpt1, lpt2, usb/...)")
+                ->option_text("DIR");
+        if (g.trace)
+            a->add_option("--trace", o.traceFile,
+                          "Write the port's opening, rate changes, closing and every byte to FILE")
+                ->option_text("FILE");
     };
     addGlobals(&app);
     auto command = [&](const char* name, const char* description) {
         CLI::App* sub = app.add_subcommand(name, description);
         sub->allow_extras();
         sub->footer(footer);
-        addGlobals(sub);
         return sub;
     };
 
@@ -165,22 +249,30 @@ std::optional<int> ParseLine(int argc, char** argv, const std::string& versionTe
     command("scan", "Find the transporter and show where it answers");
     command("info", "Find the transporter and show everything it reports");
     auto* serial = command("set-serial", "Store serial numbers in the transporter");
-    serial->add_option("--transporter", o.transporterSn, "Transporter serial (8 characters)")
-        ->required();
-    serial->add_option("--printer", o.printerSn,
-                       "Printer serial (8 characters); without it the printer keeps its own");
-    serial->add_option("--printer-b", o.printerBSn, "Printer B serial (8 characters)");
+    // Which serials a device needs depends on the fields its window enables: checked once it
+    // is found (the stand-alone printer has only its own).
+    serial
+        ->add_option("--transporter", o.transporterSn,
+                     "Transporter serial (up to 8 characters); needed where the device keeps one")
+        ->option_text("SN");
+    serial
+        ->add_option("--printer", o.printerSn,
+                     "Printer serial (up to 8 characters); without it the printer keeps its own")
+        ->option_text("SN");
+    serial->add_option("--printer-b", o.printerBSn, "Printer B serial (up to 8 characters)")
+        ->option_text("SN");
     auto* params = command("set-params", "Store the loader parameters");
-    params->add_option("--name", o.displayName, "Display name (up to 16 characters)");
+    params->add_option("--name", o.displayName, "Display name (up to 16 characters)")
+        ->option_text("NAME");
     params->add_option("--override", o.overrideName, "Show the display name (0 or 1)")
         ->option_text("0|1")
-        ->check(CLI::Range(0, 1));
+        ->check(OneOf({"0", "1"}));
     params->add_option("--shutdown", o.enableShutdown, "Enable the shutdown button (0 or 1)")
         ->option_text("0|1")
-        ->check(CLI::Range(0, 1));
+        ->check(OneOf({"0", "1"}));
     params->add_option("--computer-name", o.useComputerName, "Show the computer name (0 or 1)")
         ->option_text("0|1")
-        ->check(CLI::Range(0, 1));
+        ->check(OneOf({"0", "1"}));
     params->add_option("--beeps", o.beeps, "Beeps on a fault (0-9)")->option_text("N");
     command("flash-leds", "Flash the transporter's lights");
     auto* flash =
@@ -204,7 +296,7 @@ std::optional<int> ParseLine(int argc, char** argv, const std::string& versionTe
                             "the offset marks printed on the calibration disc in bin 1");
     rotator->add_option("--printer", o.printer, "Printer A or B (two-printer transporters)")
         ->option_text("A|B")
-        ->check(CLI::IsMember({"A", "B"}));
+        ->check(OneOf({"A", "B"}));
     // Which of these a transporter needs depends on the fields its dialog enables: checked
     // once it is found.
     rotator
@@ -231,8 +323,8 @@ std::optional<int> ParseLine(int argc, char** argv, const std::string& versionTe
         command("calibrate-pocket", "One Test round of the pocket disc calibration: the disc "
                                     "loaded with the offset for the angle it came to rest at");
     pocket->add_option("--size", o.sizeMm, "Pocket disc size in mm (58, 61 or 63)")
-        ->option_text("58|61|63 REQUIRED")
-        ->check(CLI::IsMember({58, 61, 63}))
+        ->option_text("58|61|63")
+        ->check(OneOf({"58", "61", "63"}))
         ->required();
     pocket
         ->add_option("--angle", o.angle,
@@ -259,11 +351,15 @@ std::optional<int> ParseLine(int argc, char** argv, const std::string& versionTe
     auto* pattern = command("pattern", "Draw what a built-in pattern prints, as a PNG "
                                        "picture (no device is used)");
     pattern->add_option("NAME", o.patternName, "grid (calibration grid) or marks (offset marks)")
+        ->option_text("grid|marks")
         ->required()
-        ->check(CLI::IsMember({"grid", "marks"}));
+        ->check(OneOf({"grid", "marks"}));
     pattern->add_option("--png", o.pngFile, "The picture to write")
         ->required()
-        ->option_text("FILE REQUIRED");
+        ->option_text("FILE");
+
+    for (CLI::App* sub : app.get_subcommands({}))
+        addGlobals(sub);
 
     // The command is the first word that is neither an option nor an option's value; a word
     // that names none is answered before CLI11 would take it for a stray argument.
@@ -305,11 +401,20 @@ std::optional<int> ParseLine(int argc, char** argv, const std::string& versionTe
                     j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
         return kExitDone;
     } catch (const CLI::ParseError& e) {
-        return Usage(e.what());
+        return Usage(ParseErrorMessage(e, app));
     }
     CLI::App* sub = app.get_subcommands().front();
     o.command = sub->get_name();
+    // A global option the command does not take, before the command or after it. A device
+    // directory before it is taken as $DAXTOOL_DEVICE_DIR is: where no device is used it
+    // changes nothing.
+    for (const char* global : {"--port", "--trace"})
+        if (!TakesGlobal(o.command, global) && app.get_option(global)->count() > 0)
+            return Usage("'" + o.command + "' takes no " + global);
     for (const std::string& extra : sub->remaining()) {
+        const std::string name = extra.substr(0, extra.find('='));
+        if (Contains(globals, name))
+            return Usage("'" + o.command + "' takes no " + name);
         if (extra.size() > 1 && extra[0] == '-')
             return UnknownOption(extra, OptionNames(*sub), o.command);
         return Usage("unexpected argument '" + extra + "' for '" + o.command + "'");

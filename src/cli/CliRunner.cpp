@@ -5,6 +5,7 @@
 #include "app/CommandGate.h"
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
+#include "app/FieldValidation.h"
 #include "app/FlashLayout.h"
 #include "cli/CalibrateCommand.h"
 #include "cli/CliOptions.h"
@@ -105,6 +106,37 @@ void TypeOptions(const CliOptions& o, CliView& view) {
         view.SetControlText(IDC_BEEPS, *o.beeps);
 }
 
+std::string CheckSerialOption(const std::string& text) {
+    // An unset shell variable gives an empty value: it must not erase the stored number.
+    if (text.empty())
+        return "Please enter a serial number; an empty one would erase the stored one.";
+    return CheckDeviceText(text, kSerialNumberChars);
+}
+
+std::string CheckNameOption(const std::string& text) {
+    return CheckDeviceText(text, kDisplayNameChars);
+}
+
+std::string CheckBeepsOption(const std::string& text) {
+    int beeps = 0;
+    return CheckBeeps(text, beeps);
+}
+
+// The text options of set-serial and set-params, each with the check of the field it is typed
+// into.
+struct TextOption {
+    const std::optional<std::string> CliOptions::*value;
+    const char* name;
+    std::string (*check)(const std::string&);
+};
+constexpr TextOption kTextOptions[] = {
+    {&CliOptions::transporterSn, "--transporter", CheckSerialOption},
+    {&CliOptions::printerSn, "--printer", CheckSerialOption},
+    {&CliOptions::printerBSn, "--printer-b", CheckSerialOption},
+    {&CliOptions::displayName, "--name", CheckNameOption},
+    {&CliOptions::beeps, "--beeps", CheckBeepsOption},
+};
+
 // The fields a command may change, as the device gave them.
 struct DeviceFields {
     std::string transporterSn, printerSn, printerBSn, displayName;
@@ -129,7 +161,7 @@ struct DeviceFields {
 
 // Every option value checked as the window would check it, before any port is opened. Empty
 // when all are good; otherwise the message, already shown on stderr.
-std::string CheckOptions(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
+std::string CheckOptions(const CliOptions& o, CDaxtoolDlg& dlg) {
     std::string why;
     if (o.command == "mailbox-test" && dlg.GetTestLevel() != 1) {
         why = kNeedsTestLevel;
@@ -139,18 +171,12 @@ std::string CheckOptions(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view) {
         OpenFlashFile(file, o.flashFile, first, why);
     } else if (o.command == "calibrate-rotator" || o.command == "calibrate-pocket") {
         why = CheckCalibrationValues(o);
-    } else if (o.command == "set-serial" || o.command == "set-params") {
-        // The dialog's field exchange, on the empty page: its message box shows the reason.
-        // The page is left as it was, so nothing typed can pass later for the device's.
-        const DeviceFields before = DeviceFields::Of(dlg);
-        dlg.UpdateData(false);
-        TypeOptions(o, view);
-        const bool valid = dlg.UpdateData(true);
-        before.PutBack(dlg);
-        dlg.UpdateData(false);
-        if (!valid)
-            return view.messages.empty() ? "Bad option value" : view.messages.back();
-        return {};
+    } else {
+        // The checks of the window's fields, each message after the option's name.
+        for (const TextOption& t : kTextOptions)
+            if (const auto& text = o.*t.value; text && why.empty())
+                if (const std::string message = t.check(*text); !message.empty())
+                    why = std::string(t.name) + ": " + message;
     }
     if (!why.empty())
         std::fprintf(stderr, "%s\n", why.c_str());
@@ -186,6 +212,18 @@ std::string Unavailable(const CliOptions& o, CliView& view) {
     return why;
 }
 
+// The serial set-serial cannot do without on the device found: the transporter's where the
+// window lets it be changed, else the printer's (the stand-alone printer has only its own).
+std::string MissingSerial(const CliOptions& o, CliView& view) {
+    if (o.command != "set-serial")
+        return {};
+    if (ControlUnavailableReason(view, IDC_TRANSPORTER_SN).empty())
+        return o.transporterSn ? "" : "--transporter is required on this transporter";
+    if (ControlUnavailableReason(view, IDC_PRINTER_SN).empty())
+        return o.printerSn ? "" : "--printer is required on this transporter";
+    return {};
+}
+
 std::string PortName(const CDaxtoolDlg& dlg) {
     return dlg.m_strPortPath.size() > 4 ? dlg.m_strPortPath.substr(4) : dlg.m_strPortPath;
 }
@@ -205,6 +243,11 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
     if (const std::string why = Unavailable(o, view); !why.empty()) {
         dlg.m_strStatus = why;
         return kExitFailed;
+    }
+    if (const std::string why = MissingSerial(o, view); !why.empty()) {
+        std::fprintf(stderr, "%s\n", why.c_str());
+        dlg.m_strStatus = why;
+        return kExitUsage;
     }
     if (o.command == "calibrate-rotator")
         return RunCalibrateRotator(o, dlg, view, calibration);
@@ -454,7 +497,7 @@ int RunCli(int argc, char** argv) {
     };
 
     // Bad values end the run before any port is opened or setting written.
-    if (const std::string why = CheckOptions(o, dlg, view); !why.empty())
+    if (const std::string why = CheckOptions(o, dlg); !why.empty())
         return refuse(why, kExitUsage);
     if (const std::string why = CheckTracePath(o); !why.empty()) {
         std::fprintf(stderr, "%s\n", why.c_str());

@@ -18,9 +18,11 @@ TEST_F(CalibrateAgainstSim, OutOfRangeValuesSendNothingThenARotatorRoundPrintsAn
     CliJson({"calibrate-rotator", "--left", "65", "--right", "32", "--left-margin", "5",
              "--top-margin", "75"},
             64, &r);
-    EXPECT_NE(r.err.find("Please enter an integer between 0 and 64."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--left: Please enter an integer between 0 and 64."), std::string::npos)
+        << r.err;
     CliJson({"calibrate-pocket", "--size", "63", "--angle", "181"}, 64, &r);
-    EXPECT_NE(r.err.find("Please enter an integer between 0 and 180."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--angle: Please enter an integer between 0 and 180."), std::string::npos)
+        << r.err;
     // The values are refused before any port is opened: not even discovery reaches the device.
     EXPECT_TRUE(Commands().empty());
 

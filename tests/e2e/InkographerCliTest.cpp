@@ -104,7 +104,17 @@ TEST_F(InkographerCli, WithoutItsDiscHandlerNothingPrintsUntilTheDiscIsPlaced) {
 
 TEST_F(InkographerCli, SerialNumberGoesInAndComesBack) {
     StartSim("inkographer");
-    RunResult r = Cli({"set-serial", "--transporter", "TS1", "--printer", "PS777"});
+    // The printer keeps no transporter serial: it is neither needed nor taken.
+    RunResult r = Cli({"set-serial"});
+    EXPECT_EQ(r.exitCode, 64);
+    EXPECT_NE(r.err.find("--printer is required on this transporter"), std::string::npos) << r.err;
+    r = Cli({"set-serial", "--transporter", "TS1", "--printer", "PS777"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("status: Transporter SN cannot be changed on this transporter"),
+              std::string::npos)
+        << r.out;
+    EXPECT_TRUE(LogValues("rx", "data").empty());
+    r = Cli({"set-serial", "--printer", "PS777"});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("status: Parameter update succeeded"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("printer sn: PS777"), std::string::npos) << r.out;

@@ -19,7 +19,7 @@ complete_line() {
   [ ${#COMPREPLY[@]} -eq 0 ] || printf "%s\n" "${COMPREPLY[@]}" | sort | tr "\n" " "
 }
 
-commands=$("$cli" --help | sed -n '/^Subcommands:/,/^$/s/^  \([a-z-]*\).*/\1/p' | sort | tr '\n' ' ')
+commands=$("$cli" --help | sed -n '/^Subcommands:/,/^$/s/^  \([a-z][a-z-]*\).*/\1/p' | sort | tr '\n' ' ')
 [ -n "$commands" ] || fail "no commands in daxtool-cli --help"
 got=$(complete_line daxtool-cli "")
 [ "$got" = "$commands" ] || fail "commands: got '$got', --help lists '$commands'"
@@ -32,6 +32,8 @@ got=$(complete_line daxtool-cli -T)
 [ "$got" = "-Test1 " ] || fail "the test level: got '$got'"
 got=$(complete_line daxtool-cli info --j)
 [ "$got" = "--json " ] || fail "a global option after the command: got '$got'"
+got=$(complete_line daxtool-cli pattern --p)
+[ "$got" = "--png " ] || fail "pattern takes no --port: got '$got'"
 
 cd "$work"
 mkdir firmware

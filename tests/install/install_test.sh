@@ -79,7 +79,7 @@ page=$(page_text daxtool-cli)
 for section in COMMANDS '"JSON OUTPUT"' '"DEVICE NAMES"' EXAMPLES; do
   grep -q "^\.SH $section" <<<"$page" || fail "daxtool-cli.1 has no $section section"
 done
-commands=$("$cli" --help | sed -n '/^Subcommands:/,/^$/s/^  \([a-z-]*\).*/\1/p')
+commands=$("$cli" --help | sed -n '/^Subcommands:/,/^$/s/^  \([a-z][a-z-]*\).*/\1/p')
 [ -n "$commands" ] || fail "no commands in daxtool-cli --help"
 for c in $commands; do
   entry=$(sed -n "/^\.SS \"${c}[ \"]/,/^\.S[SH]/p" <<<"$page")
