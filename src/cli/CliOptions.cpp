@@ -171,7 +171,17 @@ std::optional<int> ParseCliOptions(int argc, char** argv, const std::string& ver
     auto* flash =
         command("flash", "Program transporter or printer firmware from a .bin flash file");
     flash->add_option("FILE", o.flashFile, "The flash file")->required();
-    flash->add_flag("--no-check", o.noCheck, "Skip the device compatibility check for this update");
+    auto* noCheck = flash->add_flag("--no-check", o.noCheck,
+                                    "Skip the device compatibility check for this update");
+    flash
+        ->add_flag("--check", o.flashCheckOnly,
+                   "Only check the file against the transporter: say which image would be "
+                   "programmed and why, program nothing")
+        ->excludes(noCheck);
+    command("flash-info", "List the images of a .bin flash file and what each is for (no device "
+                          "is used)")
+        ->add_option("FILE", o.flashFile, "The flash file")
+        ->required();
     command("print-grid", "Print the calibration grid on a disc from bin 1");
     auto* rotator = command("calibrate-rotator",
                             "One Test round of the rotational offset and margin calibration: "

@@ -72,6 +72,19 @@ MessageBoxResult CliView::MessageBox(const std::string& text, MessageBoxType typ
     return PanelView::MessageBox(text, type);
 }
 
+bool CliView::ConfirmUncheckedFlash(const std::string& question) {
+    ClearProgress();
+    std::fprintf(m_err, "%s\nYes (--no-check)\n", question.c_str());
+    std::fflush(m_err);
+    return true;
+}
+
+void CliView::AnnounceFlash(const std::string& plan) {
+    ClearProgress();
+    std::fprintf(m_err, "Programming %s\n", plan.c_str());
+    std::fflush(m_err);
+}
+
 void CliView::SettingNotSaved(const std::string& text) {
     ClearProgress();
     std::fprintf(m_err, "Warning: %s\n", text.c_str());

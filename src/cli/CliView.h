@@ -24,6 +24,9 @@ public:
                         std::string& path) override;
     MessageBoxResult MessageBox(const std::string& text, MessageBoxType type) override;
     void Beep() override;
+    // --no-check answers the question Yes; it is shown on stderr all the same.
+    bool ConfirmUncheckedFlash(const std::string& question) override;
+    void AnnounceFlash(const std::string& plan) override;
     void ShowWaitBox(const std::string& message) override { Progress(message); }
     void SetWaitBoxMessage(const std::string& message) override { Progress(message); }
     void CloseWaitBox() override { ClearProgress(); }
