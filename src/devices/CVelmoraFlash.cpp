@@ -113,7 +113,7 @@ bool CVelmora::PrinterImageFits(const uint8_t* image, uint32_t readable, uint32_
                                 bool familyToo) {
     const ImageHeader header(image, readable);
     const Identification id = m_inquiry.View();
-    if (!id.HasPrinter() || !id.Matches(Identification::kPrinterOffset, kPrinterProductName)) {
+    if (!id.Matches(Identification::kPrinterOffset, kPrinterProductName)) {
         std::string printer = id.HasPrinter() ? id.Bytes(Identification::kPrinterOffset,
                                                          Identification::kProductNameLength)
                                               : std::string();

@@ -74,8 +74,6 @@ FlashImageDescription DescribeFlashImage(const uint8_t* image, uint32_t readable
         if (!header.Has(known.offset, known.id, known.ignoreCase))
             continue;
         d.known = true;
-        d.printerFirmware = known.id == kPrinterImageId;
-        d.identificationOffset = int(known.offset);
         d.product =
             TrimmedId(PrintableIdAt(header, known.offset, Identification::kProductNameLength));
         const size_t revisionAt = known.offset + Identification::kRevisionOffset;

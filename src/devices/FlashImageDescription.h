@@ -11,13 +11,11 @@ namespace dax {
 struct FlashImageDescription {
     // The image carries the identification of a product this program knows.
     bool known = false;
-    bool printerFirmware = false;
-    int identificationOffset = -1; // in the image; -1 when there is none
-    std::string identification;    // as the image carries it, padding removed
-    std::string kindText;          // "general transporter firmware", "printer firmware", ...
-    std::string product;           // what it is for: "DISC TRANSPORTER", "CD-R Inkographer", ...
-    std::string family;            // the firmware family at 193 as it stands, empty when unknown
-    std::string version;           // "3.40 C"; empty when the image gives none
+    std::string identification; // as the image carries it, padding removed
+    std::string kindText;       // "general transporter firmware", "printer firmware", ...
+    std::string product;        // what it is for: "DISC TRANSPORTER", "CD-R Inkographer", ...
+    std::string family;         // the firmware family at 193 as it stands, empty when unknown
+    std::string version;        // "3.40 C"; empty when the image gives none
 };
 
 // `readable` bytes of the image from its start (its header block).
