@@ -50,6 +50,20 @@ enum class CommandOutcome {
     Cancelled, // the user cancelled before anything was sent (the file dialog)
 };
 
+class FlashFile;
+struct FlashImagePlace;
+
+// What a firmware update chose to program, and where: "DISC TRANSPORTER 3.25 A on COM3 <- image
+// 2 of 2, 60000 bytes, ...". Empty until an image is chosen.
+struct FlashPlan {
+    int image = 0; // from 1
+    int images = 0;
+    uint32_t bytes = 0;
+    std::string text;
+    // Why the images before it were passed over, "image 1 of 2: ..."; empty when none was.
+    std::string passedOver;
+};
+
 // The main dialog's logic: its fields, the state of its controls and every command handler. It
 // draws nothing; the view shows it.
 class CDaxtoolDlg : private Interaction {
@@ -87,6 +101,11 @@ public:
     void OnSetParams();
     void OnCounterToSerial();
     void OnUpdateFlash();
+    // The compatibility check of Update Flash Firmware alone, on the file `path`: the status says
+    // which image would be programmed and why, or why none fits. Nothing is programmed.
+    void OnCheckFlashFile(const std::string& path);
+    // What the last firmware update or check chose.
+    const FlashPlan& GetFlashPlan() const { return m_flashPlan; }
     void OnCalibrateRotator();
     void OnCalibratePocket();
     void OnClose();      // WM_CLOSE and Exit
@@ -201,6 +220,13 @@ private:
     // Firmware update: finds the image the device takes, then programs it.
     bool ChooseFlashImage(class FlashFile& file, const std::string& path, bool checkingDisabled,
                           std::vector<uint8_t>& image);
+    // The plan of programming `place`, image `index` of `count`, on this device.
+    void PlanFlash(const FlashImagePlace& place, size_t index, size_t count);
+    // Old firmware is told 65534 bytes: a larger image does not fit it (the status says so).
+    bool FitsOldFirmware(uint32_t size);
+    bool ReadFlashImage(FlashFile& file, const std::string& path, const FlashImagePlace& place,
+                        std::vector<uint8_t>& image);
+    static constexpr uint32_t kOldFirmwareImageLimit = 65532; // then the two checksum bytes
     bool ProgramFlashImage(const std::vector<uint8_t>& image);
     // After the re-probe: what the restarted transporter says about its firmware, and whether
     // it runs the revision the image holds, decide the outcome.
@@ -241,6 +267,7 @@ private:
     bool m_bPageReadFailed = false;
     bool m_bParamsRead = false;
     CommandOutcome m_outcome = CommandOutcome::None;
+    FlashPlan m_flashPlan;
     std::vector<int> m_unknownFields;
     bool m_bStoredFieldsReadBack = false;
     // Why the last probe found nothing, naming its port, for the summary of a scan.

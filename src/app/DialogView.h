@@ -58,6 +58,16 @@ public:
     virtual void ShowProgress(int /*percent*/) {}
     virtual void Beep() = 0;
 
+    // Programming with the compatibility check disabled: `question` names what is skipped and
+    // what would go where. True: program it. The window asks Yes/No; on the command line
+    // --no-check has answered Yes.
+    virtual bool ConfirmUncheckedFlash(const std::string& question) {
+        return MessageBox(question, MessageBoxType::YesNo) == MessageBoxResult::Yes;
+    }
+    // Which image goes where, said once it is chosen and before anything is programmed. The
+    // window has it in its status already; the command line says it on stderr.
+    virtual void AnnounceFlash(const std::string& plan) { (void)plan; }
+
     // A firmware download is under way (true) until the transporter is found again or given up
     // (false). A front end that can be interrupted holds its ordinary interrupt back meanwhile.
     virtual void SetProgrammingUnderway(bool) {}

@@ -5,6 +5,7 @@
 #include "app/FlashFile.h"
 #include "app/FlashLayout.h"
 #include "devices/Answers.h"
+#include "devices/FlashImageDescription.h"
 #include "devices/ImageIdentification.h"
 #include "devices/SenseText.h"
 #include "platform/Format.h"
@@ -17,7 +18,6 @@ namespace {
 
 constexpr uint32_t kFlashBlock = 4096;
 constexpr uint32_t kOldFirmwareTotal = 65534;
-constexpr uint32_t kOldFirmwareImageLimit = 65532; // then the two checksum bytes
 constexpr uint32_t kOldFirmwareFillPercentBase = 65536;
 constexpr uint32_t kDownloadReadTimeoutMs = 30000;
 constexpr uint32_t kAfterDownloadWaitMs = 5000;
@@ -51,6 +51,7 @@ void CDaxtoolDlg::OnUpdateFlash() {
         return;
     }
     BusyScope busy(*this, false);
+    m_flashPlan = {};
     std::string path;
     if (!m_view.OpenFileDialog(kFlashDialogTitle, kFlashFilterName, kFlashFilterPattern, path)) {
         m_outcome = CommandOutcome::Cancelled;
@@ -66,10 +67,16 @@ void CDaxtoolDlg::OnUpdateFlash() {
         bool flashed = false;
         if (ChooseFlashImage(file, path, checkingDisabled, image)) {
             file.Close();
+            // What goes where, said before a byte of it is sent.
+            SetStatus(m_flashPlan.text);
+            UpdateData(false);
+            if (!checkingDisabled)
+                m_view.AnnounceFlash(m_flashPlan.text);
             flashed = ProgramFlashImage(image);
         }
         // The re-probe has recorded its own outcome; the update's is the one that holds.
-        m_outcome = flashed ? CommandOutcome::Succeeded : CommandOutcome::Failed;
+        if (m_outcome != CommandOutcome::Cancelled)
+            m_outcome = flashed ? CommandOutcome::Succeeded : CommandOutcome::Failed;
     }
     m_view.ShowProgress(-1);
     UpdateData(false);
@@ -77,32 +84,131 @@ void CDaxtoolDlg::OnUpdateFlash() {
     ClearDisableCheck();
 }
 
+void CDaxtoolDlg::OnCheckFlashFile(const std::string& path) {
+    if (!CanRunCommand() || !m_pPort)
+        return;
+    BusyScope busy(*this);
+    m_flashPlan = {};
+    FlashFile file;
+    std::vector<uint8_t> image;
+    if (ChooseFlashImage(file, path, false, image)) {
+        std::string status =
+            Format("Flash file fits: the compatibility check of this transporter "
+                   "takes image %d of %d, which would be programmed: %s",
+                   m_flashPlan.image, m_flashPlan.images, m_flashPlan.text.c_str());
+        if (!m_flashPlan.passedOver.empty())
+            status += "; passed over: " + m_flashPlan.passedOver;
+        SetSucceeded(status + "; nothing was programmed");
+    }
+    UpdateData(false);
+    ClearDisableCheck();
+}
+
+void CDaxtoolDlg::PlanFlash(const FlashImagePlace& place, size_t index, size_t count) {
+    const CTransporter& t = *m_pTransporter;
+    auto product = [](std::string id) {
+        id.erase(0, id.find_first_not_of(' '));
+        id = id.substr(0, Identification::kProductNameLength);
+        id.erase(id.find_last_not_of(' ') + 1);
+        return id;
+    };
+    std::string target = product(t.m_strTransporterId) + " " +
+                         RevisionText(t.m_nTransporterRevision, t.m_nRevisionSuffix);
+    if (t.m_bPrinterFirmwareFile)
+        target = "the printer " + product(t.m_strPrinterId) + " " +
+                 RevisionText(t.m_nPrinterRevision, 0) + " of " + target;
+    const std::string port =
+        m_strPortPath.size() > 4 ? m_strPortPath.substr(4) : m_strPortPath; // without "\\.\"
+    const FlashImageDescription d = DescribeFlashImage(
+        place.header.data(), std::min<uint32_t>(place.size, FlashFile::kHeaderBlock));
+    m_flashPlan.image = int(index + 1);
+    m_flashPlan.images = int(count);
+    m_flashPlan.bytes = place.size;
+    m_flashPlan.text =
+        Format("%s on %s <- image %zu of %zu, %u bytes, %s", target.c_str(), port.c_str(),
+               index + 1, count, place.size, FlashImageSummary(d).c_str());
+}
+
 bool CDaxtoolDlg::ChooseFlashImage(FlashFile& file, const std::string& path, bool checkingDisabled,
                                    std::vector<uint8_t>& image) {
-    FlashImagePlace place;
-    std::string status;
-    if (!OpenFlashFile(file, path, place, status)) {
-        SetStatus(status);
+    std::vector<FlashImagePlace> images;
+    std::string damage;
+    const bool whole = ListFlashImages(file, path, images, damage);
+    if (images.empty()) {
+        SetStatus(damage);
         return false;
     }
-    // The check and the programming are for the transporter on the line now, which must be
-    // the one the device object describes.
+    const size_t count = images.size();
+    auto name = [count](size_t i) { return Format("image %zu of %zu", i + 1, count); };
+    CTransporter& t = *m_pTransporter;
+    size_t chosen = 0;
+    if (checkingDisabled) {
+        // The check box lets an image cross printer families, never load bytes that are no
+        // firmware of any product: such a file is refused before anything is sent.
+        const FlashImagePlace& first = images.front();
+        if (!DescribeFlashImage(first.header.data(),
+                                std::min<uint32_t>(first.size, FlashFile::kHeaderBlock))
+                 .known) {
+            SetStatus("Flash file is incompatible - " + name(0) +
+                      " carries no identification of a product this program knows, so it is "
+                      "refused even with the compatibility check disabled; nothing was "
+                      "programmed");
+            return false;
+        }
+        t.m_bPrinterFirmwareFile = false;
+        PlanFlash(first, 0, count);
+        if (!FitsOldFirmware(first.size))
+            return false;
+        const std::string question =
+            "The compatibility check is disabled: whether this image is for this transporter "
+            "(its identification, firmware family, printer and size) is not checked.\n\n" +
+            m_flashPlan.text +
+            "\n\nAn image for another transporter can leave it unusable. Program it?";
+        if (!m_view.ConfirmUncheckedFlash(question)) {
+            SetStatus("Flash update cancelled: nothing was programmed");
+            m_outcome = CommandOutcome::Cancelled;
+            return false;
+        }
+        // The check and the programming are for the transporter on the line now, which must be
+        // the one the device object describes.
+        return SameTransporterOnLine() && ReadFlashImage(file, path, first, image);
+    }
     if (!SameTransporterOnLine())
         return false;
-    CTransporter& t = *m_pTransporter;
-    if (checkingDisabled) {
-        t.m_bPrinterFirmwareFile = false;
-    } else {
-        // Each image is judged by its own length: the file's would hide every small-image
-        // rule inside a multi-image file.
-        while (!t.CheckFlashFile(place.header.data(), place.size)) {
-            if (!NextFlashRecord(file, path, place, status)) {
-                SetStatus(status);
-                return false;
-            }
-        }
+    // Each image is judged by its own length: the file's would hide every small-image rule
+    // inside a multi-image file.
+    std::string refusals;
+    for (; chosen < count; ++chosen) {
+        const FlashImagePlace& place = images[chosen];
+        if (t.CheckFlashFile(place.header.data(), place.size))
+            break;
+        const std::string why = t.m_strFlashMismatch.empty() ? std::string("not for this device")
+                                                             : t.m_strFlashMismatch;
+        refusals += (refusals.empty() ? "" : "; ") + (count > 1 ? name(chosen) + ": " : "") + why;
     }
+    if (chosen == count) {
+        // A damaged record ends the search: what lies past it cannot be judged.
+        SetStatus(whole ? "Flash file is incompatible - " + refusals : damage);
+        return false;
+    }
+    PlanFlash(images[chosen], chosen, count);
+    m_flashPlan.passedOver = refusals;
+    return FitsOldFirmware(images[chosen].size) &&
+           ReadFlashImage(file, path, images[chosen], image);
+}
 
+bool CDaxtoolDlg::FitsOldFirmware(uint32_t size) {
+    if (!m_pTransporter->m_bOldFirmware || size <= kOldFirmwareImageLimit)
+        return true;
+    // The transporter is told 65534 bytes; more would reach it as commands.
+    SetStatus(Format("Flash image of %u bytes is too large for this transporter's firmware "
+                     "(at most %u)",
+                     size, kOldFirmwareImageLimit));
+    return false;
+}
+
+bool CDaxtoolDlg::ReadFlashImage(FlashFile& file, const std::string& path,
+                                 const FlashImagePlace& place, std::vector<uint8_t>& image) {
     // The whole image is in memory before programming begins: a file that cannot be read must
     // never leave the device half-programmed.
     image.resize(place.size);
@@ -117,13 +223,6 @@ bool CDaxtoolDlg::ChooseFlashImage(FlashFile& file, const std::string& path, boo
 bool CDaxtoolDlg::ProgramFlashImage(const std::vector<uint8_t>& image) {
     CTransporter& t = *m_pTransporter;
     const uint32_t size = uint32_t(image.size());
-    if (t.m_bOldFirmware && size > kOldFirmwareImageLimit) {
-        // The transporter is told 65534 bytes; more would reach it as commands.
-        SetStatus(Format("Flash image of %u bytes is too large for this transporter's firmware "
-                         "(at most %u)",
-                         size, kOldFirmwareImageLimit));
-        return false;
-    }
     SetStatus("Erasing...");
     UpdateData(false);
     m_view.SetWaitCursor(true); // shown again: the download and the restart wait are long
@@ -283,14 +382,7 @@ bool CDaxtoolDlg::CheckFlashedTransporter(const std::vector<uint8_t>& image) {
         UpdateData(false);
         return false;
     }
-    auto revisionText = [](int r, int suffix) {
-        std::string text = r % 10 == 0 ? Format("%d.%02d", r / 1000, r % 1000 / 10)
-                                       : Format("%d.%03d", r / 1000, r % 1000);
-        if (suffix > ' ' && suffix < 0x7F)
-            text += Format(" %c", char(suffix));
-        return text;
-    };
-    const std::string now = revisionText(t.m_nTransporterRevision, t.m_nRevisionSuffix);
+    const std::string now = RevisionText(t.m_nTransporterRevision, t.m_nRevisionSuffix);
     ImageIdentification id;
     // Printer firmware sent with the check disabled says nothing of the transporter's revision.
     if (ReadImageIdentification(image.data(), uint32_t(image.size()), id) &&
@@ -298,7 +390,7 @@ bool CDaxtoolDlg::CheckFlashedTransporter(const std::vector<uint8_t>& image) {
         (id.revision != t.m_nTransporterRevision || id.suffix != t.m_nRevisionSuffix)) {
         SetStatus(Format("Flash update did not take - the transporter runs %s after its restart, "
                          "the image holds %s",
-                         now.c_str(), revisionText(id.revision, id.suffix).c_str()));
+                         now.c_str(), RevisionText(id.revision, id.suffix).c_str()));
         UpdateData(false);
         return false;
     }

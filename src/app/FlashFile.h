@@ -32,6 +32,9 @@ public:
     // The size of what was read; false when it exceeds kMaxFileSize or the file could not be
     // read.
     bool GetSize(uint32_t& size);
+    // The file opened but reading it failed (an I/O error), as against a file that is not there,
+    // not a regular file or not a flash file.
+    bool ReadFailed() const { return m_bOpen && m_bReadFailed; }
     // The firmware update's status text for the last failed Open or GetSize.
     const std::string& GetFailure() const { return m_strFailure; }
     // Copies up to `length` bytes at `offset`; `got` says how many came. False when the file

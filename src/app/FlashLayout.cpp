@@ -44,6 +44,10 @@ bool ReadHeader(FlashFile& file, const std::string& path, FlashImagePlace& place
     return false;
 }
 
+bool HasNextRecord(const FlashImagePlace& place) {
+    return place.multi && place.offset + place.size + 4 < place.fileSize;
+}
+
 } // namespace
 
 bool OpenFlashFile(FlashFile& file, const std::string& path, FlashImagePlace& first,
@@ -72,11 +76,26 @@ bool OpenFlashFile(FlashFile& file, const std::string& path, FlashImagePlace& fi
 bool NextFlashRecord(FlashFile& file, const std::string& path, FlashImagePlace& place,
                      std::string& status) {
     const uint64_t next = place.offset + place.size;
-    if (!place.multi || next + 4 >= place.fileSize) {
+    if (!HasNextRecord(place)) {
         status = "Flash file is incompatible";
         return false;
     }
     return ReadRecordSize(file, path, place, next, status) && ReadHeader(file, path, place, status);
+}
+
+bool ListFlashImages(FlashFile& file, const std::string& path, std::vector<FlashImagePlace>& images,
+                     std::string& status) {
+    images.clear();
+    FlashImagePlace place;
+    if (!OpenFlashFile(file, path, place, status))
+        return false;
+    for (;;) {
+        images.push_back(place);
+        if (!HasNextRecord(place))
+            return true;
+        if (!NextFlashRecord(file, path, place, status))
+            return false;
+    }
 }
 
 } // namespace dax

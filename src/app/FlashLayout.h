@@ -27,4 +27,10 @@ bool OpenFlashFile(FlashFile& file, const std::string& path, FlashImagePlace& fi
 bool NextFlashRecord(FlashFile& file, const std::string& path, FlashImagePlace& place,
                      std::string& status);
 
+// Every image of the file in order, each with its place and header block. False with the status
+// when the file cannot be used or a record is damaged; the images before the damage are listed
+// all the same.
+bool ListFlashImages(FlashFile& file, const std::string& path, std::vector<FlashImagePlace>& images,
+                     std::string& status);
+
 } // namespace dax

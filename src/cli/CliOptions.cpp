@@ -278,7 +278,17 @@ std::optional<int> ParseLine(int argc, char** argv, const std::string& versionTe
     auto* flash =
         command("flash", "Program transporter or printer firmware from a .bin flash file");
     flash->add_option("FILE", o.flashFile, "The flash file")->required();
-    flash->add_flag("--no-check", o.noCheck, "Skip the device compatibility check for this update");
+    auto* noCheck = flash->add_flag("--no-check", o.noCheck,
+                                    "Skip the device compatibility check for this update");
+    flash
+        ->add_flag("--check", o.flashCheckOnly,
+                   "Only check the file against the transporter: say which image would be "
+                   "programmed and why, program nothing")
+        ->excludes(noCheck);
+    command("flash-info", "List the images of a .bin flash file and what each is for (no device "
+                          "is used)")
+        ->add_option("FILE", o.flashFile, "The flash file")
+        ->required();
     // The answers to the boxes of a disc load, for runs with nobody at a terminal.
     auto addLoadAnswers = [&](CLI::App* a) {
         a->add_flag("--disc-placed", o.discPlaced,

@@ -25,9 +25,10 @@ struct CliOptions {
     std::optional<int> enableShutdown;
     std::optional<int> useComputerName;
     std::optional<std::string> beeps;
-    // flash
+    // flash and flash-info
     std::string flashFile;
     bool noCheck = false;
+    bool flashCheckOnly = false; // flash --check
     // calibrate-rotator and calibrate-pocket: values as typed into the dialog's fields; a field
     // without one keeps what the dialog shows
     std::string printer; // "A", "B" or empty

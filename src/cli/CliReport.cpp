@@ -172,6 +172,12 @@ void CliReport::PrintJson(std::FILE* out) const {
                        {"use_computer_name", nullptr},
                        {"beeps", nullptr}};
     }
+    // The image a firmware update or its check chose, and where it goes.
+    if (const FlashPlan& plan = m_dlg.GetFlashPlan(); !plan.text.empty())
+        j["flash"] = {{"image", plan.image},
+                      {"images", plan.images},
+                      {"bytes", plan.bytes},
+                      {"plan", plan.text}};
     if (m_pCalibration) {
         j["calibration"] = m_pCalibration->json;
         if (m_pCalibration->status)

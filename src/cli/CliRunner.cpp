@@ -12,6 +12,7 @@
 #include "cli/CliReport.h"
 #include "cli/CliView.h"
 #include "cli/FileTrace.h"
+#include "cli/FlashInfoCommand.h"
 #include "cli/PatternCommand.h"
 #include "cli/PinCommand.h"
 #include "cli/PortsCommand.h"
@@ -260,6 +261,10 @@ int RunCommand(const CliOptions& o, CDaxtoolDlg& dlg, CliView& view,
         dlg.m_strStatus = Format("The transporter on %s flashes its lights", PortName(dlg).c_str());
         return kExitDone;
     }
+    if (o.command == "flash" && o.flashCheckOnly) {
+        dlg.OnCheckFlashFile(o.flashFile);
+        return dlg.LastOutcome() == CommandOutcome::Succeeded ? kExitDone : kExitFailed;
+    }
     if (o.command == "flash") {
         view.SetFileToOpen(o.flashFile);
         view.SetCheck(IDC_DISABLE_CHECK, o.noCheck);
@@ -443,6 +448,9 @@ int RunCli(int argc, char** argv) {
     if (o.command == "pattern")
         return FinishRun(RunPatternCommand(o.patternName, o.pngFile, o.json, stdout, stderr),
                          nullptr);
+    // Reading a flash file touches no device either.
+    if (o.command == "flash-info")
+        return FinishRun(RunFlashInfoCommand(o.flashFile, o.json, stdout, stderr), nullptr);
 
     DeviceNames names(DeviceEnvironment::fromProcess(), o.deviceDir);
     // Listing and naming ports open no device, so they run beside a copy that holds them.

@@ -82,6 +82,19 @@ MessageBoxResult CliView::AnswerBox(Question question, const std::string& text,
     return m_prompts.Answer(question, text, type);
 }
 
+bool CliView::ConfirmUncheckedFlash(const std::string& question) {
+    ClearProgress();
+    std::fprintf(m_err, "%s\nYes (--no-check)\n", question.c_str());
+    std::fflush(m_err);
+    return true;
+}
+
+void CliView::AnnounceFlash(const std::string& plan) {
+    ClearProgress();
+    std::fprintf(m_err, "Programming %s\n", plan.c_str());
+    std::fflush(m_err);
+}
+
 void CliView::SettingNotSaved(const std::string& text) {
     ClearProgress();
     std::fprintf(m_err, "Warning: %s\n", text.c_str());

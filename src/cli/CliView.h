@@ -30,6 +30,9 @@ public:
     MessageBoxResult AnswerBox(Question question, const std::string& text, MessageBoxType type);
     CliPrompts& Prompts() { return m_prompts; }
     void Beep() override;
+    // --no-check answers the question Yes; it is shown on stderr all the same.
+    bool ConfirmUncheckedFlash(const std::string& question) override;
+    void AnnounceFlash(const std::string& plan) override;
     void ShowWaitBox(const std::string& message) override { Progress(message); }
     void SetWaitBoxMessage(const std::string& message) override { Progress(message); }
     void CloseWaitBox() override { ClearProgress(); }

@@ -1,6 +1,8 @@
 #include "devices/CHalcyra.h"
 #include "devices/Commands.h"
+#include "devices/FlashImageDescription.h"
 #include "devices/FlashImageHeader.h"
+#include "platform/Format.h"
 #include "printers/CParallelPort.h"
 #include "printers/CUsbPrinterPort.h"
 
@@ -75,22 +77,37 @@ bool CHalcyra::SendPrePrint() {
 // `image` holds at least min(length, kFlashHeaderSize) bytes; nothing beyond that is read.
 bool CHalcyra::CheckFlashFile(const uint8_t* image, uint32_t length) {
     m_bPrinterFirmwareFile = false;
-    const ImageHeader header(image, image == nullptr ? 0 : std::min(length, kFlashHeaderSize));
+    m_strFlashMismatch.clear();
+    const uint32_t readable = image == nullptr ? 0 : std::min(length, kFlashHeaderSize);
+    const ImageHeader header(image, readable);
     // This family's printer files begin with the identification; images of the printer that
     // other transporters take keep it at the usual place, with the printer family after it,
     // which must be this printer's as on those transporters.
     const bool atStart = header.Has(0, kPrinterImageId, true);
     if (atStart || header.Has(kImageIdOffset, kPrinterImageId, true)) {
-        if (m_nPrinters == 0 ||
-            !Inquiry().View().Matches(Identification::kPrinterOffset, kPrinterProductName) ||
-            length != kPrinterImageSize ||
-            (!atStart && !header.HasFamily(PrinterImageFamily(m_nPrinterRevision)))) {
+        if (m_nPrinters == 0) {
+            return RefuseFlashImage("the image is printer firmware, this transporter reports no "
+                                    "printer");
+        }
+        if (!PrinterImageFits(image, readable, length, !atStart)) {
             return false;
         }
         m_bPrinterFirmwareFile = true;
         return true;
     }
-    return header.Has(kImageIdOffset, kTransporterImageId) && header.HasFamily(kTransporterFamily);
+    const FlashImageDescription described = DescribeFlashImage(image, readable);
+    if (!header.Has(kImageIdOffset, kTransporterImageId)) {
+        return RefuseFlashImage(described.known
+                                    ? "the image is " + FlashImageSummary(described) +
+                                          ", this transporter is " + FlashProductName()
+                                    : FlashImageSummary(described) + " found in the image");
+    }
+    if (!header.HasFamily(kTransporterFamily)) {
+        return RefuseFlashImage(Format("the image is for %s, this transporter takes %s",
+                                       FamilyText(described.family).c_str(),
+                                       FamilyText(std::string(kTransporterFamily)).c_str()));
+    }
+    return true;
 }
 
 // Printer firmware goes to each printer through its own port; transporter firmware over the

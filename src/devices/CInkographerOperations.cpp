@@ -1,8 +1,10 @@
 #include "devices/Answers.h"
 #include "devices/CInkographer.h"
 #include "devices/Commands.h"
+#include "devices/FlashImageDescription.h"
 #include "link/CTransporterPort.h"
 #include "patterns/BuiltInPatterns.h"
+#include "platform/Format.h"
 
 #include <algorithm>
 #include <cstring>
@@ -43,6 +45,7 @@ constexpr char kFlashId[] = "CD-R InkographerVERSION";
 constexpr uint32_t kFlashModelOffset = 193;
 constexpr char kFlashModel0[] = "Inkographer ";
 constexpr char kFlashModel1[] = "Inkographer1";
+constexpr uint32_t kFlashHeaderBlock = 4096;
 
 } // namespace
 
@@ -142,14 +145,30 @@ bool CInkographer::SetSerialNumbers(const std::string&, const std::string& print
 
 bool CInkographer::CheckFlashFile(const uint8_t* image, uint32_t length) {
     m_bPrinterFirmwareFile = false;
+    m_strFlashMismatch.clear();
     // The size first: a shorter file does not reach the identification at all.
-    if (image == nullptr || length != kFlashImageSize ||
-        strncasecmp(reinterpret_cast<const char*>(image) + kFlashIdOffset, kFlashId,
+    if (image == nullptr || length != kFlashImageSize) {
+        return RefuseFlashImage(Format("this printer takes images of exactly %u bytes, the image "
+                                       "has %u",
+                                       kFlashImageSize, image == nullptr ? 0 : length));
+    }
+    // Nothing past the header block the caller passes is read.
+    const FlashImageDescription described = DescribeFlashImage(image, kFlashHeaderBlock);
+    if (strncasecmp(reinterpret_cast<const char*>(image) + kFlashIdOffset, kFlashId,
                     sizeof(kFlashId) - 1) != 0) {
-        return false;
+        return RefuseFlashImage(described.known
+                                    ? "the image is " + FlashImageSummary(described) +
+                                          ", this is the stand-alone CD-R Inkographer"
+                                    : FlashImageSummary(described) + " found in the image");
     }
     const char* model = m_nTransporterRevision < kRevisionFlashModel1 ? kFlashModel0 : kFlashModel1;
-    return std::memcmp(image + kFlashModelOffset, model, std::strlen(model)) == 0;
+    if (std::memcmp(image + kFlashModelOffset, model, std::strlen(model)) == 0) {
+        return true;
+    }
+    return RefuseFlashImage(Format("the image is for %s, this printer (revision %s) takes %s",
+                                   FamilyText(described.family).c_str(),
+                                   RevisionText(m_nTransporterRevision, 0).c_str(),
+                                   FamilyText(model).c_str()));
 }
 
 bool CInkographer::BeginFlash(uint32_t length) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace dax {
 
@@ -114,6 +115,9 @@ public:
     // A failed BeginFlash whose command may have been taken: its answer was lost or unreadable
     // and nothing answered after it, so the device may be waiting for image data.
     bool m_bProgrammingStateUnknown = false;
+    // Why the last CheckFlashFile refused its image ("the image is for ..., this transporter
+    // is ..."); empty when it accepted it.
+    std::string m_strFlashMismatch;
     // The last GetSerialNumbers was refused without asking: this firmware keeps no serial
     // numbers (OTP, too old), which is no failed read.
     bool m_bNoSerialNumbersKept = false;
@@ -125,6 +129,12 @@ public:
     int m_nMailboxCycles = 0;
 
 protected:
+    // CheckFlashFile's refusal, with its reason.
+    bool RefuseFlashImage(std::string why) {
+        m_strFlashMismatch = std::move(why);
+        return false;
+    }
+
     Clock& m_clock;
     Interaction& m_interaction;
 };

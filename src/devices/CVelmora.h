@@ -202,6 +202,13 @@ public:
     bool m_bMorraneDKPR22 = false;
 
 protected:
+    // A printer image (identification at 160, or at 0 for `familyToo` false) fits the printer
+    // behind this transporter; the refusal's reason is kept.
+    bool PrinterImageFits(const uint8_t* image, uint32_t readable, uint32_t length,
+                          bool familyToo = true);
+    // The transporter's product name, as refusals of an image name it.
+    std::string FlashProductName() const;
+
     // Where Initialize finds which USB printer belongs to this transporter: every USB printer
     // port that opens and takes the close-drawer command is probed in pool order until one
     // matches; the printer count then becomes 1.
@@ -246,7 +253,7 @@ private:
 
     // Flash-file rules: images for loaders and Moltrian models (decided: true, result in
     // `fits`), and the general transporter image.
-    bool CheckLoaderImage(const uint8_t* image, uint32_t readable, bool& fits) const;
+    bool CheckLoaderImage(const uint8_t* image, uint32_t readable, bool& fits);
     bool CheckGeneralImage(const uint8_t* image, uint32_t readable, uint32_t length);
     bool OnMorranePath() const;
 

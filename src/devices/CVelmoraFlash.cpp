@@ -2,8 +2,10 @@
 #include "devices/CVelmora.h"
 #include "devices/Commands.h"
 #include "devices/ElementMap.h"
+#include "devices/FlashImageDescription.h"
 #include "devices/FlashImageHeader.h"
 #include "link/CTransporterPort.h"
+#include "platform/Format.h"
 
 #include <algorithm>
 #include <climits>
@@ -81,16 +83,12 @@ bool CVelmora::OnMorranePath() const {
 // `image` holds at least min(length, kFlashHeaderSize) bytes; nothing beyond that is read.
 bool CVelmora::CheckFlashFile(const uint8_t* image, uint32_t length) {
     m_bPrinterFirmwareFile = false;
+    m_strFlashMismatch.clear();
     const uint32_t readable = image == nullptr ? 0 : std::min(length, kFlashHeaderSize);
     const ImageHeader header(image, readable);
 
     if (header.Has(kImageIdOffset, kPrinterImageId, true)) {
-        const Identification id = m_inquiry.View();
-        if (!id.Matches(Identification::kPrinterOffset, kPrinterProductName) ||
-            length != kPrinterImageSize) {
-            return false;
-        }
-        if (!header.HasFamily(PrinterImageFamily(m_nPrinterRevision))) {
+        if (!PrinterImageFits(image, readable, length)) {
             return false;
         }
         m_bOldFirmware = false;
@@ -105,7 +103,41 @@ bool CVelmora::CheckFlashFile(const uint8_t* image, uint32_t length) {
     return CheckGeneralImage(image, readable, length);
 }
 
-bool CVelmora::CheckLoaderImage(const uint8_t* image, uint32_t readable, bool& fits) const {
+std::string CVelmora::FlashProductName() const {
+    std::string name = m_inquiry.View().ProductName();
+    name.erase(name.find_last_not_of(' ') + 1);
+    return name;
+}
+
+bool CVelmora::PrinterImageFits(const uint8_t* image, uint32_t readable, uint32_t length,
+                                bool familyToo) {
+    const ImageHeader header(image, readable);
+    const Identification id = m_inquiry.View();
+    if (!id.Matches(Identification::kPrinterOffset, kPrinterProductName)) {
+        std::string printer = id.HasPrinter() ? id.Bytes(Identification::kPrinterOffset,
+                                                         Identification::kProductNameLength)
+                                              : std::string();
+        printer.erase(printer.find_last_not_of(' ') + 1);
+        return RefuseFlashImage(
+            Format("the image is printer firmware for a %s, this transporter's printer is %s",
+                   std::string(kPrinterProductName).c_str(),
+                   printer.empty() ? "none" : ("a " + printer).c_str()));
+    }
+    if (length != kPrinterImageSize) {
+        return RefuseFlashImage(Format("printer firmware is exactly %u bytes, the image has %u",
+                                       kPrinterImageSize, length));
+    }
+    const std::string_view wanted = PrinterImageFamily(m_nPrinterRevision);
+    if (familyToo && !header.HasFamily(wanted)) {
+        return RefuseFlashImage(Format(
+            "the image is for %s, this printer (revision %s) takes %s",
+            FamilyText(DescribeFlashImage(image, readable).family).c_str(),
+            RevisionText(m_nPrinterRevision, 0).c_str(), FamilyText(std::string(wanted)).c_str()));
+    }
+    return true;
+}
+
+bool CVelmora::CheckLoaderImage(const uint8_t* image, uint32_t readable, bool& fits) {
     const ImageHeader header(image, readable);
     const Identification id = m_inquiry.View();
     for (const LoaderImage& row : kLoaderImages) {
@@ -139,8 +171,17 @@ bool CVelmora::CheckLoaderImage(const uint8_t* image, uint32_t readable, bool& f
         if (!applies) {
             continue;
         }
-        fits = row.family.empty() ||
-               header.HasFamily(OnMorranePath() ? row.morraneFamily : row.family);
+        const bool morrane = OnMorranePath();
+        const std::string_view wanted = morrane ? row.morraneFamily : row.family;
+        fits = row.family.empty() || header.HasFamily(wanted);
+        if (!fits) {
+            RefuseFlashImage(Format("the image is for %s, this %s takes %s %s",
+                                    FamilyText(DescribeFlashImage(image, readable).family).c_str(),
+                                    FlashProductName().c_str(),
+                                    FamilyText(std::string(wanted)).c_str(),
+                                    morrane ? "at 9600 baud or with a Morrane printer"
+                                            : "without a Morrane printer, off 9600 baud"));
+        }
         return true;
     }
     return false;
@@ -148,9 +189,23 @@ bool CVelmora::CheckLoaderImage(const uint8_t* image, uint32_t readable, bool& f
 
 bool CVelmora::CheckGeneralImage(const uint8_t* image, uint32_t readable, uint32_t length) {
     const ImageHeader header(image, readable);
-    if (!m_inquiry.View().Matches(0, kGeneralId) || !header.Has(kImageIdOffset, kGeneralId)) {
-        return false;
+    const FlashImageDescription described = DescribeFlashImage(image, readable);
+    if (!described.known) {
+        return RefuseFlashImage(FlashImageSummary(described) + " found in the image");
     }
+    if (!m_inquiry.View().Matches(0, kGeneralId) || !header.Has(kImageIdOffset, kGeneralId)) {
+        return RefuseFlashImage("the image is " + FlashImageSummary(described) +
+                                ", this transporter is " + FlashProductName());
+    }
+    // The family this transporter's configuration takes, and the configuration's name.
+    auto family = [&](std::string_view wanted, const char* configuration) {
+        if (header.HasFamily(wanted)) {
+            return true;
+        }
+        return RefuseFlashImage(Format("the image is for %s, this transporter (%s) takes %s",
+                                       FamilyText(described.family).c_str(), configuration,
+                                       FamilyText(std::string(wanted)).c_str()));
+    };
 
     int state = 0;
     if (m_bOldFirmwareModel) {
@@ -161,50 +216,81 @@ bool CVelmora::CheckGeneralImage(const uint8_t* image, uint32_t readable, uint32
         m_strError = error;
         m_bOldFirmware = true;
         const int digit = header.At(kImageRevisionDigitOffset);
-        return digit >= 0 && digit < kOldFirmwareDigitLimit;
+        if (digit >= 0 && digit < kOldFirmwareDigitLimit) {
+            return true;
+        }
+        return RefuseFlashImage(Format("the image is of major revision %c, this transporter's old "
+                                       "firmware takes only images below %c",
+                                       digit >= 0x20 && digit < 0x7F ? char(digit) : '?',
+                                       kOldFirmwareDigitLimit));
     }
     if (m_bOtpFirmware) {
         return true; // start-up firmware takes any general image
     }
     if (m_bBasicConfig) {
-        return header.HasFamily(kFamilyBasic);
+        return family(kFamilyBasic, "basic configuration");
     }
     if (m_bDrive3Config) {
-        return header.HasFamily(kFamilyDrive3);
+        return family(kFamilyDrive3, "DRIVE3 configuration");
     }
     if (m_bDrive1Config) {
         const bool slow = m_pPort->GetBaudRate() == kMorraneBaud;
-        return header.HasFamily(slow ? kFamilyDrive1Slow : kFamilyDrive1);
+        return slow ? family(kFamilyDrive1Slow, "DRIVE1 configuration at 9600 baud")
+                    : family(kFamilyDrive1, "DRIVE1 configuration off 9600 baud");
     }
     if (m_bShortStatus) {
         if (!ReadElementStatus(kElementBin4, state)) {
-            return false;
+            return RefuseFlashImage("the state of BIN4, which decides the family, could not be "
+                                    "read: " +
+                                    m_strError);
         }
-        return header.HasFamily(state == kStateAbsent ? kFamilyShortAbsent : kFamilyShort);
+        return state == kStateAbsent ? family(kFamilyShortAbsent, "short status, no BIN4")
+                                     : family(kFamilyShort, "short status, with BIN4");
     }
     if (!m_bBin4Config) {
-        return false;
+        return RefuseFlashImage("this transporter reports no configuration that takes a general "
+                                "transporter image");
     }
 
     const bool morrane = OnMorranePath();
     const bool earlySuffix = m_nRevisionSuffix < kSuffixLargeImages;
     const bool small = length <= kFamilySizeBoundary;
+    const std::string suffix = m_nRevisionSuffix > ' ' && m_nRevisionSuffix < 0x7F
+                                   ? std::string(1, char(m_nRevisionSuffix))
+                                   : std::string("none");
+    // A family whose large images need the suffix on one side of F.
+    auto large = [&](std::string_view name, bool fits, const char* needs) {
+        if (fits) {
+            return true;
+        }
+        return RefuseFlashImage(Format("a %s image above %u bytes (this one has %u) needs %s; this "
+                                       "transporter's revision suffix is %s",
+                                       FamilyText(std::string(name)).c_str(), kFamilySizeBoundary,
+                                       length, needs, suffix.c_str()));
+    };
     if (!morrane && header.HasFamily(kFamilyTessan)) {
-        return earlySuffix || small;
+        return large(kFamilyTessan, earlySuffix || small, "a revision suffix below F");
     }
     if (!morrane && header.HasFamily(kFamilyTessan0)) {
-        return !earlySuffix || small;
+        return large(kFamilyTessan0, !earlySuffix || small, "revision suffix F or later");
     }
     if (!morrane && !small) {
-        return false;
+        return RefuseFlashImage(Format("the image is for %s and has %u bytes: above %u bytes this "
+                                       "transporter (BIN4 configuration) takes only Tessan images",
+                                       FamilyText(described.family).c_str(), length,
+                                       kFamilySizeBoundary));
     }
     if (header.HasFamily(kFamilyMorrane)) {
-        return earlySuffix || small;
+        return large(kFamilyMorrane, earlySuffix || small, "a revision suffix below F");
     }
     if (header.HasFamily(kFamilyMorrane0)) {
-        return !earlySuffix || small;
+        return large(kFamilyMorrane0, !earlySuffix || small, "revision suffix F or later");
     }
-    return false;
+    return RefuseFlashImage(Format(
+        "the image is for %s, this transporter (BIN4 configuration%s) takes %s",
+        FamilyText(described.family).c_str(),
+        morrane ? ", at 9600 baud or with a Morrane printer" : "",
+        morrane ? "family Morrane or Morrane0" : "family Tessan, Tessan0, Morrane or Morrane0"));
 }
 
 bool CVelmora::FitsProgrammingSize(uint32_t imageLength) {

@@ -468,10 +468,57 @@ TEST_F(CliAgainstSim, FlashesTheImageOfAMultiImageFileThatFitsAndFindsTheTranspo
         file += image;
     }
     const std::string path = WriteFile("fw.bin", file);
+    auto programmed = [&] {
+        const auto c = Commands();
+        return std::count_if(c.begin(), c.end(), [](const std::string& x) {
+            return x.rfind("g0", 0) == 0 || x.rfind("h0", 0) == 0;
+        });
+    };
 
-    RunResult r;
+    // Read without a device: each image and what it is for.
+    RunResult r = Cli({"flash-info", path});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("image 1: offset 4, 70000 bytes, \"DISC TRANSPORTERVERSION 3.40 C\", "
+                         "general transporter firmware for DISC TRANSPORTER 3.40 C, family "
+                         "Quentar\nimage 2: offset 70008, 9000 bytes, "),
+              std::string::npos)
+        << r.out;
+    Json info = CliJson({"flash-info", path});
+    EXPECT_EQ(info["images"][1]["family"], "Velmora");
+    EXPECT_EQ(info["images"][1]["version"], "3.31 B");
+    EXPECT_EQ(info["images"][1]["for"], "DISC TRANSPORTER");
+    const std::string text = WriteFile("notes.bin", "hello\n");
+    EXPECT_EQ(CliJson({"flash-info", text}, 64)["status"],
+              text + " is not a flash file: it carries no identification of a product this "
+                     "program knows");
+    EXPECT_EQ(Cli({"flash-info", dir.Path() + "/none.bin"}).exitCode, 64);
+    EXPECT_TRUE(Commands().empty());
+
+    // Checked against the transporter: which image and why, nothing programmed.
+    Json check = CliJson({"flash", path, "--check"}, 0);
+    EXPECT_EQ(check["flash"]["image"], 2);
+    EXPECT_NE(check["status"].get<std::string>().find(
+                  "passed over: image 1 of 2: the image is for family Quentar, this transporter "
+                  "(basic configuration) takes family Velmora"),
+              std::string::npos)
+        << check["status"];
+    EXPECT_EQ(Cli({"flash", "--check", "--no-check", path}).exitCode, 64);
+    // Unknown bytes are refused even with the check disabled, before anything is programmed.
+    r = Cli({"flash", "--no-check", text});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("status: Flash file is incompatible - image 1 of 1 carries no "
+                         "identification"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(programmed(), 0);
+
     Json j = CliJson({"flash", path}, 0, &r);
     EXPECT_EQ(j["status"], "Flash update succeeded - now 3.31 B");
+    EXPECT_NE(r.err.find("Programming DISC TRANSPORTER 3.25 A on COM1 <- image 2 of 2, 9000 bytes, "
+                         "general transporter firmware for DISC TRANSPORTER 3.31 B, family "
+                         "Velmora\n"),
+              std::string::npos)
+        << r.err;
     EXPECT_EQ(j["device"]["transporter_revision"], 3310);
     EXPECT_EQ(j["device"]["revision_suffix"], "B");
     EXPECT_EQ(Count(Commands(), "g09000C"), 1);
@@ -482,7 +529,9 @@ TEST_F(CliAgainstSim, FlashesTheImageOfAMultiImageFileThatFitsAndFindsTheTranspo
     const std::string other = WriteFile("other.bin", TransporterImage(5000, "3.40 C", "Quentar"));
     r = Cli({"flash", other});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.out.find("status: Flash file is incompatible"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("status: Flash file is incompatible - the image is for family Quentar"),
+              std::string::npos)
+        << r.out;
     EXPECT_EQ(Count(Commands(), "g05000C"), 0);
 }
 
@@ -535,7 +584,10 @@ TEST_F(CliAgainstSim, SignalsDuringADownloadWarnFirstThenStopAtABlock) {
         StartSim("basic", {"pace=1"}); // about 4 KB a second
         Background cli({DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "flash", path},
                        Env(), true);
-        ASSERT_EQ(LineAfterScan(cli).rfind("Downloading - ", 0), 0u);
+        // What goes where, said before the download.
+        ASSERT_EQ(LineAfterScan(cli).rfind("Programming DISC TRANSPORTER 3.25 A on COM1 <- ", 0),
+                  0u);
+        ASSERT_EQ(cli.ReadLine(20000).rfind("Downloading - ", 0), 0u);
         kill(cli.Pid(), signal);
         if (signal == SIGINT) {
             // A loaded machine (the sanitizers, tests side by side) may take seconds a block.
@@ -564,7 +616,8 @@ TEST_F(CliAgainstSim, ALostReaderOrATerminalStopDoesNotCutADownload) {
     const std::string path = WriteFile("fw.bin", TransporterImage(20000));
     Background cli({DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "flash", path}, Env(),
                    true);
-    ASSERT_EQ(LineAfterScan(cli).rfind("Downloading - ", 0), 0u);
+    ASSERT_EQ(LineAfterScan(cli).rfind("Programming ", 0), 0u);
+    ASSERT_EQ(cli.ReadLine(20000).rfind("Downloading - ", 0), 0u);
     kill(cli.Pid(), SIGPIPE);
     kill(cli.Pid(), SIGTSTP);
     EXPECT_EQ(cli.ReadLine(20000).rfind("Downloading - ", 0), 0u);
@@ -646,7 +699,8 @@ TEST_F(CliAgainstSim, ATransporterKilledDuringTheDownloadFailsTheUpdate) {
     const std::string path = WriteFile("fw.bin", TransporterImage(12000));
     Background cli({DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "flash", path}, Env(),
                    true);
-    std::string line = LineAfterScan(cli);
+    ASSERT_EQ(LineAfterScan(cli).rfind("Programming ", 0), 0u);
+    std::string line = cli.ReadLine(20000);
     while (line == "Downloading - 34%")
         line = cli.ReadLine(20000);
     ASSERT_EQ(line, "Downloading - 68%");

@@ -34,6 +34,11 @@ std::vector<uint8_t> Image(size_t n, const std::string& id, const std::string& f
     return image;
 }
 
+// Firmware for this transporter, as the files of its maker carry it.
+std::vector<uint8_t> Firmware(size_t n, uint8_t seed = 1) {
+    return Image(n, "DISC TRANSPORTERVERSION 3.25 A", "Velmora", seed);
+}
+
 // A file of records (size, image), marked as multi-image at offset 164.
 std::vector<uint8_t> MultiImage(const std::vector<std::vector<uint8_t>>& images) {
     std::vector<uint8_t> file;
@@ -62,7 +67,9 @@ struct FlashRig : DialogRig {
         view.cursorOffAt.clear();
         view.fileToOpen = File(bytes);
         view.SetCheck(IDC_DISABLE_CHECK, disableCheck);
+        view.answerYes = disableCheck; // the question the disabled check asks
         view.statuses.clear();
+        view.messages.clear();
         Dialog().OnUpdateFlash();
     }
     // The first command after the inquiry that asks what is on the line.
@@ -86,7 +93,7 @@ struct FlashRig : DialogRig {
 
 TEST(DialogFlash, AnImageGoesInBlocksWithProgressAndTheTransporterIsFoundAgain) {
     FlashRig rig;
-    const auto image = Pattern(8192 + 100);
+    const auto image = Firmware(8192 + 100);
     rig.Flash(image);
     EXPECT_EQ(rig.view.fileDialogs.front(),
               "Select file to load flash from|Flash Files(*.bin)|*.bin");
@@ -95,7 +102,14 @@ TEST(DialogFlash, AnImageGoesInBlocksWithProgressAndTheTransporterIsFoundAgain) 
     EXPECT_EQ(rig.t.flashData, image);
     EXPECT_EQ(rig.Progress(), (std::vector<std::string>{"Downloading - 49%", "Downloading - 98%",
                                                         "Downloading - completed"}));
-    EXPECT_EQ(rig.view.statuses.front(), "Erasing...");
+    // What goes where is said before anything is programmed: asked, as the check is disabled.
+    const std::string plan = "DISC TRANSPORTER 3.25 A on COM2 <- image 1 of 1, 8292 bytes, general "
+                             "transporter firmware for DISC TRANSPORTER 3.25 A, family Velmora";
+    ASSERT_EQ(rig.view.messages.size(), 1u);
+    EXPECT_NE(rig.view.messages[0].find("compatibility check is disabled"), std::string::npos);
+    EXPECT_NE(rig.view.messages[0].find("\n" + plan + "\n"), std::string::npos);
+    EXPECT_EQ(rig.view.statuses[0], plan);
+    EXPECT_EQ(rig.view.statuses[1], "Erasing...");
     EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
     EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Succeeded);
     // The wait cursor stays on through the download and the restart wait.
@@ -108,7 +122,7 @@ TEST(DialogFlash, AnImageGoesInBlocksWithProgressAndTheTransporterIsFoundAgain) 
     EXPECT_NE(std::search(sleeps.begin(), sleeps.end(), std::begin(waits), std::end(waits)),
               sleeps.end());
 
-    rig.Flash(Pattern(8192)); // two full blocks: one progress message, 50
+    rig.Flash(Firmware(8192)); // two full blocks: one progress message, 50
     EXPECT_EQ(rig.Progress(),
               (std::vector<std::string>{"Downloading - 50%", "Downloading - completed"}));
 }
@@ -116,7 +130,7 @@ TEST(DialogFlash, AnImageGoesInBlocksWithProgressAndTheTransporterIsFoundAgain) 
 TEST(DialogFlash, AnImageTheTransporterRejectedIsAFailureWithItsSense) {
     FlashRig rig;
     rig.t.senseAfterImage = 16; // it restarts with its old firmware and says why
-    rig.Flash(Pattern(5000));
+    rig.Flash(Firmware(5000));
     EXPECT_EQ(rig.t.flashData.size(), 5000u);
     EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update failed - Transporter: Prog Flash Failure");
     ASSERT_NE(rig.Dialog().GetTransporter(), nullptr);             // found again: exit 1, not 2
@@ -125,13 +139,13 @@ TEST(DialogFlash, AnImageTheTransporterRejectedIsAFailureWithItsSense) {
 
     rig.t.transporterSense = 0;
     rig.t.senseAfterImage = 15; // the download itself was not taken
-    rig.Flash(Pattern(5000));
+    rig.Flash(Firmware(5000));
     EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update failed - Transporter: Host Comm Failure");
 
     // A condition that says nothing about the firmware: a success that names it.
     rig.t.transporterSense = 6;
     rig.t.senseAfterImage = 0;
-    rig.Flash(Pattern(5000));
+    rig.Flash(Firmware(5000));
     EXPECT_EQ(rig.Dialog().m_strStatus,
               "Flash update succeeded - now 3.25 A; the transporter reports Unit Attention(door)");
 
@@ -143,13 +157,13 @@ TEST(DialogFlash, AnImageTheTransporterRejectedIsAFailureWithItsSense) {
             rig.t.transporterSense = 0;
     };
     rig.clock.sleeps.clear();
-    rig.Flash(Pattern(5000));
+    rig.Flash(Firmware(5000));
     EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update succeeded - now 3.25 A");
     EXPECT_GE(std::count(rig.clock.sleeps.begin(), rig.clock.sleeps.end(), 1000u), 2);
     // One that never changes is given up on after a bound, and named.
     rig.t.onCommand = nullptr;
     rig.t.transporterSense = 2;
-    rig.Flash(Pattern(5000));
+    rig.Flash(Firmware(5000));
     EXPECT_EQ(rig.Dialog().m_strStatus,
               "Flash update succeeded - now 3.25 A; the transporter reports Not Ready");
 }
@@ -175,7 +189,7 @@ TEST(DialogFlash, TheRestartedTransporterMustRunTheImagesRevision) {
 // read once from the file.
 TEST(DialogFlash, TheTransporterAndTheFileAreTakenAsTheyAreAtTheUpdate) {
     FlashRig rig;
-    const auto image = Pattern(6000);
+    const auto image = Firmware(6000);
     rig.t.inquiry->product = "KORVIX QT6400"; // the cable moved to another unit
     rig.Flash(image);
     EXPECT_EQ(rig.Dialog().m_strStatus,
@@ -189,7 +203,7 @@ TEST(DialogFlash, TheTransporterAndTheFileAreTakenAsTheyAreAtTheUpdate) {
     const std::string path = rig.File(image);
     rig.t.onCommand = [&](const std::string& c) {
         if (c == "!e0C" && rig.t.flashData.empty()) {
-            const auto other = Pattern(7000, 9);
+            const auto other = Firmware(7000, 9);
             std::ofstream(path, std::ios::binary)
                 .write(reinterpret_cast<const char*>(other.data()), std::streamsize(other.size()));
         }
@@ -208,7 +222,7 @@ TEST(DialogFlash, AProgrammingStateNobodyKnowsIsSaidAndRememberedAndGetsNoImage)
     for (const std::string answer : {"", "\x1B!g0?C"}) {
         FlashRig rig;
         rig.t.programmingAnswer = answer;
-        const auto image = Pattern(6000, 0x55);
+        const auto image = Firmware(6000, 0x55);
         rig.Flash(image);
         // A lost answer names its command; after a garbled one the sense went unanswered.
         EXPECT_EQ(rig.Dialog().m_strStatus,
@@ -245,7 +259,7 @@ TEST(DialogFlash, AProgrammingStateNobodyKnowsIsSaidAndRememberedAndGetsNoImage)
     // A clean refusal leaves the device as it was: no warning, nothing remembered.
     FlashRig rig;
     rig.t.refusals["!g06000C"] = {5, 0};
-    rig.Flash(Pattern(6000));
+    rig.Flash(Firmware(6000));
     EXPECT_EQ(rig.Dialog().m_strStatus,
               "Failed to send Update Flash command - Transporter: Illegal Request");
     EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, -1), 0);
@@ -258,7 +272,7 @@ TEST(DialogFlash, AStopAskedForDuringProgrammingEndsAtABlockAndSaysWhatToDo) {
                                "and on, then run the update again";
     FlashRig rig;
     rig.view.stopWhen = [&] { return !rig.Progress().empty(); }; // after the first block
-    rig.Flash(Pattern(3 * 4096 + 10));
+    rig.Flash(Firmware(3 * 4096 + 10));
     EXPECT_EQ(rig.t.flashData.size(), 4096u);
     EXPECT_EQ(rig.Dialog().m_strStatus,
               "Firmware download stopped after 4096 of 12298 bytes; " + advice);
@@ -267,7 +281,7 @@ TEST(DialogFlash, AStopAskedForDuringProgrammingEndsAtABlockAndSaysWhatToDo) {
     EXPECT_FALSE(rig.Dialog().IsBusy());
 
     FlashRig late;
-    const auto image = Pattern(5000);
+    const auto image = Firmware(5000);
     late.view.stopWhen = [&] { return late.t.flashData.size() == image.size(); };
     late.Flash(image);
     EXPECT_EQ(late.t.flashData, image);
@@ -281,7 +295,7 @@ TEST(DialogFlash, AStopAskedForDuringProgrammingEndsAtABlockAndSaysWhatToDo) {
 TEST(DialogFlash, OldFirmwareGetsTheFillAndTheChecksum) {
     FlashRig rig({.revision = "2.50 "});
     ASSERT_TRUE(rig.Dialog().GetTransporter()->m_bOldFirmware);
-    const auto image = Pattern(10000);
+    const auto image = Firmware(10000);
     rig.Flash(image);
     EXPECT_EQ(rig.Programming(), "!g065534C");
     ASSERT_EQ(rig.t.flashData.size(), 65534u);
@@ -298,8 +312,8 @@ TEST(DialogFlash, OldFirmwareGetsTheFillAndTheChecksum) {
     EXPECT_EQ(rig.Progress()[2], "Downloading - 21%");
 
     // More than 65532 bytes cannot follow an announced 65534: refused before programming.
-    rig.Flash(Pattern(65533));
-    EXPECT_EQ(rig.t.Sequence(), "!e0C");
+    rig.Flash(Firmware(65533));
+    EXPECT_TRUE(rig.t.commands.empty());
     EXPECT_NE(rig.Dialog().m_strStatus.find("too large"), std::string::npos);
 }
 
@@ -356,6 +370,72 @@ TEST(DialogFlash, HugeAndSpecialFilesAreRefusedBeforeAnyRead) {
     EXPECT_FALSE(rig.Dialog().IsBusy());
 }
 
+// The check box lets an image cross printer families; it never loads bytes that are no firmware
+// of any product, and it asks first, naming what is skipped and what would go where.
+TEST(DialogFlash, WithTheCheckDisabledUnknownBytesAreRefusedAndAnyImageIsAskedFor) {
+    FlashRig rig;
+    const int marker = rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, -1);
+    const std::string text = "hello\n";
+    rig.Flash(std::vector<uint8_t>(text.begin(), text.end()));
+    EXPECT_EQ(rig.Dialog().m_strStatus,
+              "Flash file is incompatible - image 1 of 1 carries no identification of a product "
+              "this program knows, so it is refused even with the compatibility check disabled; "
+              "nothing was programmed");
+    EXPECT_TRUE(rig.view.messages.empty());
+    EXPECT_TRUE(rig.t.commands.empty());
+
+    rig.view.fileToOpen = rig.File(Image(6000, "KORVIX QT6400   VERSION 3.40 A", "pyrel4"));
+    rig.view.SetCheck(IDC_DISABLE_CHECK, true);
+    rig.view.answerYes = false;
+    rig.Dialog().OnUpdateFlash();
+    ASSERT_EQ(rig.view.messages.size(), 1u);
+    EXPECT_NE(rig.view.messages[0].find("DISC TRANSPORTER 3.25 A on COM2 <- image 1 of 1, 6000 "
+                                        "bytes, loader firmware for KORVIX QT6400 3.40 A, "
+                                        "family pyrel4"),
+              std::string::npos)
+        << rig.view.messages[0];
+    EXPECT_EQ(rig.Dialog().m_strStatus, "Flash update cancelled: nothing was programmed");
+    EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Cancelled);
+    EXPECT_TRUE(rig.t.commands.empty());
+    EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, -1), marker);
+}
+
+// The check alone says which image would be programmed and why, or why none fits, as the
+// update itself does; nothing is programmed and no unfinished update is remembered.
+TEST(DialogFlash, TheCheckAloneNamesTheImageThatFitsOrWhyNoneDoes) {
+    FlashRig rig; // the basic configuration
+    const int marker = rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, -1);
+    const auto quentar = Image(70000, "DISC TRANSPORTERVERSION 3.40 C", "Quentar", 3);
+    rig.Dialog().OnCheckFlashFile(rig.File(MultiImage({quentar, Firmware(9000, 5)})));
+    const std::string quentarWhy =
+        "image 1 of 2: the image is for family Quentar, this transporter (basic configuration) "
+        "takes family Velmora";
+    EXPECT_EQ(rig.Dialog().m_strStatus,
+              "Flash file fits: the compatibility check of this transporter takes image 2 of 2, "
+              "which would be programmed: DISC TRANSPORTER 3.25 A on COM2 <- image 2 of 2, 9000 "
+              "bytes, general transporter firmware for DISC TRANSPORTER 3.25 A, family Velmora; "
+              "passed over: " +
+                  quentarWhy + "; nothing was programmed");
+    EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Succeeded);
+    EXPECT_EQ(rig.Dialog().GetFlashPlan().image, 2);
+    EXPECT_EQ(rig.t.Sequence(), "!e0C"); // only asked what it is
+
+    const auto none =
+        MultiImage({quentar, Image(9000, "KORVIX QT6400   VERSION 3.40 A", "pyrel4")});
+    const std::string incompatible =
+        "Flash file is incompatible - " + quentarWhy +
+        "; image 2 of 2: the image is loader firmware for KORVIX QT6400 3.40 A, family pyrel4, "
+        "this transporter is DISC TRANSPORTER";
+    rig.t.commands.clear();
+    rig.Dialog().OnCheckFlashFile(rig.File(none));
+    EXPECT_EQ(rig.Dialog().m_strStatus, incompatible);
+    EXPECT_EQ(rig.Dialog().LastOutcome(), CommandOutcome::Failed);
+    rig.Flash(none, false);
+    EXPECT_EQ(rig.Dialog().m_strStatus, incompatible);
+    EXPECT_EQ(rig.t.Sequence(), "!e0C");
+    EXPECT_EQ(rig.settings.GetInt(kSectionFirmwareUpdate, kValueUnfinishedPort, -1), marker);
+}
+
 TEST(DialogFlash, CancellingTheFileDialogChangesNothing) {
     FlashRig rig;
     rig.Dialog().m_strStatus = "before";
@@ -375,8 +455,8 @@ const auto kRefusedFirstImage = Image(70000, "DISC TRANSPORTER-------", "", 3);
 TEST(DialogFlash, EachImageOfAMultiImageFileIsJudgedByItsOwnLength) {
     FlashRig rig;
     // With checking off the first image is taken as it is.
-    const auto first = Image(70000, "DISC TRANSPORTER", "", 3);
-    rig.Flash(MultiImage({first, Pattern(5000, 9)}));
+    const auto first = Image(70000, "DISC TRANSPORTERVERSION", "", 3);
+    rig.Flash(MultiImage({first, Firmware(5000, 9)}));
     EXPECT_EQ(rig.Programming(), "!g070000C");
     EXPECT_EQ(rig.t.flashData, first);
 

@@ -46,6 +46,10 @@ public:
     void SetProgrammingUnderway(bool underway) override { programming.push_back(underway); }
     void SetStoringUnderway(bool underway) override { storing.push_back(underway); }
     bool StopRequested() override { return stopWhen && stopWhen(); }
+    MessageBoxResult MessageBox(const std::string& text, MessageBoxType type) override {
+        const MessageBoxResult safe = PanelView::MessageBox(text, type);
+        return type == MessageBoxType::YesNo && answerYes ? MessageBoxResult::Yes : safe;
+    }
     std::vector<std::string> statuses; // every status the window showed, in order
     bool waitCursor = false;
     std::vector<std::string> cursorOffAt; // the status shown each time the wait cursor went off
@@ -57,6 +61,7 @@ public:
     std::vector<bool> programming;  // each start and end of a firmware download
     std::vector<bool> storing;      // each start and end of a store of values
     std::function<bool()> stopWhen; // when the user insists on stopping
+    bool answerYes = false;         // a Yes/No box is answered Yes, not the safe No
 };
 
 struct DialogRig {

@@ -140,6 +140,8 @@ TEST_P(VelmoraFlashCheck, FitsOnlyItsDevice) {
     const bool is240x = std::string_view(c.id).starts_with("Korvix 240x");
     const auto block = Header(c.id, c.family, c.digit, is240x ? 2150 : 160);
     EXPECT_EQ(d.v->CheckFlashFile(block.data(), c.length), c.fits);
+    // Every refusal says why.
+    EXPECT_EQ(d.v->m_strFlashMismatch.empty(), c.fits) << d.v->m_strFlashMismatch;
     EXPECT_EQ(d.t.Sequence(), c.config & kOldModel ? "!f0280C"
                               : c.config & kShort  ? "!f0203C"
                                                    : "");
@@ -170,6 +172,38 @@ TEST(VelmoraFlash, CheckLeavesTheFlagsBeginFlashReads) {
     brief.t.refusals["!f0203C"] = {4, 0};
     EXPECT_FALSE(brief.v->CheckFlashFile(Header(kG, "morrane2").data(), 65536));
     EXPECT_EQ(brief.t.Sequence(), "!f0203C !f0C");
+}
+
+// A refusal names what the image is for and what this device takes: no identification, the
+// family, the printer, the size rule.
+TEST(VelmoraFlash, ARefusalSaysWhy) {
+    const std::tuple<Inquiry, unsigned, char, const char*, const char*, uint32_t, std::string>
+        cases[] = {
+            {kGeneral, kBasic, 'A', "NOTHING KNOWN   VERSION", "Velmora", 65536,
+             "no identification of a product this program knows found in the image"},
+            {kGeneral, kDrive1, 'A', kG, "Tirra2", 65536,
+             "the image is for family Tirra2, this transporter (DRIVE1 configuration off 9600 "
+             "baud) takes family Tirra"},
+            {kGeneral, kBasic, 'A', kP, "Inkographer ", 65536,
+             "the image is printer firmware for a CD-R Inkographer, this transporter's printer "
+             "is none"},
+            {kInk, kBasic, 'A', kP, "Inkographer ", 65535,
+             "printer firmware is exactly 65536 bytes, the image has 65535"},
+            {kInk5001, kBasic, 'A', kP, "Inkographer ", 65536,
+             "the image is for family Inkographer, this printer (revision 5.001) takes family "
+             "Inkographer1"},
+            {kGeneral, kBin4, 'F', kG, "Tessan ", 70000,
+             "a family Tessan image above 65536 bytes (this one has 70000) needs a revision "
+             "suffix below F; this transporter's revision suffix is F"},
+            {kGeneral, kOldModel, 'A', kG, "Velmora", 65536,
+             "the image is of major revision 3, this transporter's old firmware takes only "
+             "images below 3"},
+        };
+    for (const auto& [inquiry, config, suffix, id, family, length, why] : cases) {
+        Device d(inquiry, config, 38400, suffix);
+        EXPECT_FALSE(d.v->CheckFlashFile(Header(id, family).data(), length));
+        EXPECT_EQ(d.v->m_strFlashMismatch, why);
+    }
 }
 
 // Old firmware is announced its fixed frame; a printer image has a command of its own.

@@ -31,7 +31,16 @@ run --port 2 calibrate-rotator --left 32 --right 32 --left-margin 5 --top-margin
 run --port 2 calibrate-pocket --size 61 --angle 90
 run ports
 run pattern grid --png "$work/grid.png"
-[ "$(wc -l <"$work/objects")" = 5 ] || fail "expected five objects, got: $(cat "$work/objects")"
+# A general transporter image for the simulator's basic transporter.
+python3 -c '
+import sys
+image = bytearray(i * 31 % 256 for i in range(9000))
+image[160:190] = b"DISC TRANSPORTERVERSION 3.40 C"
+image[193:200] = b"Velmora"
+open(sys.argv[1], "wb").write(image)' "$work/fw.bin"
+run flash-info "$work/fw.bin"
+run --port 2 flash "$work/fw.bin" --check
+[ "$(wc -l <"$work/objects")" = 7 ] || fail "expected seven objects, got: $(cat "$work/objects")"
 
 # Every key, at any depth.
 keys=$(python3 -c '
@@ -50,6 +59,8 @@ for line in open(sys.argv[1]):
 print("\n".join(sorted(keys)))' "$work/objects")
 grep -q '^rotational_offset$' <<<"$keys" || fail "no calibration round in: $(cat "$work/objects")"
 grep -q '^pocket_offset$' <<<"$keys" || fail "no pocket round in: $(cat "$work/objects")"
+grep -q '^plan$' <<<"$keys" || fail "no flash check in: $(cat "$work/objects")"
+grep -q '^identification$' <<<"$keys" || fail "no flash-info in: $(cat "$work/objects")"
 
 readme=$(sed -n '/^## JSON output/,/^## /p' "$source/README.md")
 page=$(gzip -dc "$build/man/daxtool-cli.1.gz" | sed -n '/^\.SH "JSON OUTPUT"/,/^\.SH/p' |
