@@ -45,7 +45,7 @@ TEST(PortsCommand, ListsUsbPrintersWithTheirPortNamesAndParallelPorts) {
 }
 
 // Entries of no serial device are flagged, not listed as ports; a node is named as its COM
-// number; `pin` makes an entry only for a serial device and never replaces a file.
+// number; `pin` succeeds only for a serial device.
 TEST(PortsCommand, FlagsEntriesOfNoSerialDeviceAndPinsOnlySerialDevices) {
     daxtest::TempDir dir;
     const std::string dev = dir.Path() + "/dev";
@@ -82,12 +82,10 @@ TEST(PortsCommand, FlagsEntriesOfNoSerialDeviceAndPinsOnlySerialDevices) {
     EXPECT_EQ(r.out, "COM2: " + pts + " (pseudo-terminal)\n");
     EXPECT_EQ(cli({"--port", "/dev/full", "ports"}).exitCode, 64);
 
+    // What pin does to the entries is DeviceNames' (unit tests); here its exit statuses.
     EXPECT_EQ(cli({"pin", "COM5", "/dev/null"}).exitCode, 64);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(dev + "/com5")));
     EXPECT_EQ(cli({"pin", "COM4", pts}).exitCode, 1); // a file is there
-    EXPECT_EQ(daxtest::ReadFile(dev + "/com4"), "notes");
     r = cli({"pin", "5", pts});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(fs::read_symlink(dev + "/com5"), pts);
     ::close(master);
 }

@@ -104,18 +104,6 @@ TEST(DaxsimPrinter, AJobOnTheUsbPortIsDecodedCountedAndSeenBusyByTheWait) {
     sim.Talk({{"!f;1C", "!f;1=001236"}});
 }
 
-TEST(DaxsimPrinter, TheUsbPortsDrawerIsTheOneTheTransporterChecks) {
-    Sim sim("printer", {}, B38400, {"--usb-printer"});
-    // Action 3 at the printer succeeds only while the drawer is open; no drawer command is a job.
-    sim.Talk({{"!f12600C", "!f11C"}, {"!f12603C", "!f10C"}, {"!e1C", "!e1003000C"}});
-    WritePort(sim, Esc("!d0C"));
-    sim.Talk({{"!f12603C", "!f11C"}});
-    WritePort(sim, Esc("!d1C"));
-    sim.Talk({{"!f12603C", "!f10C"}, {"!e1C", "!e1003000C"}, {"!e1C", "!e1000000C"}});
-    EXPECT_TRUE(sim.Logged(R"("dir":"print","source":"usb","cmd":"!d0C"})"));
-    EXPECT_FALSE(sim.Logged("print_job"));
-}
-
 TEST(DaxsimPrinter, AMorranePrintersWaitReadsItsCodeSequence) {
     Sim sim("morrane", {"morrane_codes=3,3,21", "pocket_value=12"}, B38400, {"--usb-printer"});
     sim.Talk({{"!f0270C", "!f01000012C"}, {"!f22600C", "!f21C"}});

@@ -135,16 +135,6 @@ TEST(Daxsim, PrinterProbeCountersAndDiscMoves) {
     // clang-format on
 }
 
-TEST(Daxsim, LoaderParametersAreCheckedAndKept) {
-    Sim sim("qt6400");
-    // clang-format off
-    sim.Talk({{"!f:099C", "!f:1911030000"}, {"!f9099C1017x000", "!f90C"},
-              {"!f9099C01171000", "!f91C"}, {"!f9101CLINE 4  ", "!f91C"},
-              {"!f:099C", "!f:1901171000"}, {"!f:100C", "!f:10QT6400 L"},
-              {"!f:101C", "!f:11LINE 4  "}});
-    // clang-format on
-}
-
 TEST(Daxsim, ProfilesIdentifyThemselvesByTheirOwnBytes) {
     // Answer length and count, product name, revision; and the printer's name and model.
     for (const auto& [profile, expected] :
@@ -243,21 +233,6 @@ TEST(Daxsim, StartUpFirmwareProgrammedWithA240xImageComesBackAsThe240x) {
     EXPECT_EQ(a.substr(7, 30) + "|" + a.substr(7 + 32, 16),
               "Korvix 240x     VERSION 6.20 A|240x PRINTER    ");
     sim.Talk({{"!f:000C", "!f:10TS100001"}, {"!f0300C", "!f01000000C"}}); // normal, mailbox
-}
-
-TEST(Daxsim, PacedReadingTakesTheLineTime) {
-    const std::string bytes = std::string(3072, 'x') + Esc("!e1C");
-    const double lineSeconds = bytes.size() * 10 / 38400.0;
-    for (const bool pace : {false, true}) {
-        Sim sim("basic", {pace ? "pace=1" : "pace=0"});
-        const auto start = Clock::now();
-        EXPECT_EQ(sim.Ask(bytes, 11, 5000), Esc("!e1000000C"));
-        const std::chrono::duration<double> took = Clock::now() - start;
-        if (pace)
-            EXPECT_GE(took.count(), 0.9 * lineSeconds);
-        else
-            EXPECT_LT(took.count(), 0.5 * lineSeconds);
-    }
 }
 
 } // namespace

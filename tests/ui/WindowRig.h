@@ -2,7 +2,6 @@
 // The real main window over fake serial ports, settings and clock, its boxes scripted.
 #include "app/ControlIds.h"
 #include "flow/ScriptedTransporter.h"
-#include "platform/fake/MemorySettingsStore.h"
 #include "ui/ScriptedPrompter.h"
 #include "ui/WindowScenarios.h"
 #include "ui/qt/DaxtoolWindow.h"
@@ -21,23 +20,9 @@ namespace dax::ui {
 
 using scenarios::General;
 
-struct WindowRig {
-    explicit WindowRig(int testLevel = 0) : devices(clock) { context.testLevel = testLevel; }
+struct WindowRig : scenarios::DeviceSide {
+    explicit WindowRig(int testLevel = 0) : DeviceSide(testLevel) {}
 
-    // A transporter answering at `rate` on COMn, the port the scan starts with.
-    flow::ScriptedTransporter& Attach(int port, const flow::Inquiry& inquiry,
-                                      uint32_t rate = 38400) {
-        transporters.push_back(flow::ScriptedTransporter::OnPort(devices, port, inquiry, rate));
-        flow::ScriptedTransporter& t = *transporters.back();
-        t.stored[0] = "TS000001";
-        t.stored[260] = "PS000002";
-        t.counters['1'] = 4321;
-        t.elementStates[240] = 0;
-        t.elementStates[241] = 0;
-        settings.WriteInt(kSectionLastGood, kValueFirstPort, port);
-        settings.WriteInt(kSectionLastGood, kValueBaudRate, int(rate));
-        return t;
-    }
     DaxtoolWindow& Start() {
         window = std::make_unique<DaxtoolWindow>(context, &prompter);
         window->Dialog().OnInitDialog();
@@ -94,12 +79,7 @@ struct WindowRig {
         QApplication::sendEvent(w, &e);
     }
 
-    FakeClock clock;
-    FakeSerialDeviceFactory devices;
-    MemorySettingsStore settings;
     ScriptedPrompter prompter;
-    DialogContext context{devices, clock, settings};
-    std::vector<std::unique_ptr<flow::ScriptedTransporter>> transporters;
     std::unique_ptr<DaxtoolWindow> window;
 };
 

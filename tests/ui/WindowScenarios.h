@@ -2,13 +2,15 @@
 // What a technician does at the main window, written once for both windows: the Qt window
 // offscreen (tests/ui) and the Windows one under Wine (tests/winui). Each runs them through its
 // own rig, which offers the same small driver:
-//   Rig(testLevel), Attach(port, inquiry) -> ScriptedTransporter&, Start(),
+//   Rig(testLevel), Attach(port, inquiry) -> ScriptedTransporter& (DeviceSide), Start(),
 //   TextOf(id), Enabled(id), Shown(id), Click(id), Type(id, text), Focus(id), FocusId(),
 //   PressCtrlP(), PressEnterAndEscape(), IsEnded(), Visible(), prompter.messages,
 //   prompter.abouts, settings, context
+#include "app/CDaxtoolDlg.h"
 #include "app/ControlIds.h"
 #include "app/DialogStrings.h"
 #include "flow/ScriptedTransporter.h"
+#include "platform/fake/MemorySettingsStore.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -23,6 +25,33 @@ inline flow::Inquiry General() {
     q.count = 64;
     return q;
 }
+
+// What both rigs put behind their window: fake ports, settings and clock, and the
+// transporters on those ports.
+struct DeviceSide {
+    explicit DeviceSide(int testLevel) : devices(clock) { context.testLevel = testLevel; }
+
+    // A transporter answering at `rate` on COMn, the port the scan starts with.
+    flow::ScriptedTransporter& Attach(int port, const flow::Inquiry& inquiry,
+                                      uint32_t rate = 38400) {
+        transporters.push_back(flow::ScriptedTransporter::OnPort(devices, port, inquiry, rate));
+        flow::ScriptedTransporter& t = *transporters.back();
+        t.stored[0] = "TS000001";
+        t.stored[260] = "PS000002";
+        t.counters['1'] = 4321;
+        t.elementStates[240] = 0;
+        t.elementStates[241] = 0;
+        settings.WriteInt(kSectionLastGood, kValueFirstPort, port);
+        settings.WriteInt(kSectionLastGood, kValueBaudRate, int(rate));
+        return t;
+    }
+
+    FakeClock clock;
+    FakeSerialDeviceFactory devices;
+    MemorySettingsStore settings;
+    DialogContext context{devices, clock, settings};
+    std::vector<std::unique_ptr<flow::ScriptedTransporter>> transporters;
+};
 
 template <class Rig> void ControlsFollowWhatTheDeviceOffers() {
     { // A general transporter without a rotator calibrates margins; no loader parameters.

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/HeldControls.h"
 #include "ui/qt/ControlTable.h"
 
-#include <map>
 #include <string>
 
 namespace dax {
@@ -20,16 +20,8 @@ public:
     std::string GetControlText(int id) override { return m_controls.Text(id); }
     void SetCheck(int id, bool checked) override { m_controls.SetChecked(id, checked); }
     bool GetCheck(int id) override { return m_controls.IsChecked(id); }
-    void EnableControl(int id, bool enabled) override {
-        if (auto held = m_held.find(id); held != m_held.end())
-            held->second = enabled;
-        else
-            m_controls.Enable(id, enabled);
-    }
-    bool IsControlEnabled(int id) override {
-        const auto held = m_held.find(id);
-        return held != m_held.end() ? held->second : m_controls.IsEnabled(id);
-    }
+    void EnableControl(int id, bool enabled) override { m_held.Enable(m_controls, id, enabled); }
+    bool IsControlEnabled(int id) override { return m_held.IsEnabled(m_controls, id); }
     void ShowControl(int id, bool visible) override { m_controls.Show(id, visible); }
     bool IsControlVisible(int id) override { return m_controls.IsShown(id); }
     void SetSpinRange(int id, int lower, int upper) override {
@@ -38,29 +30,14 @@ public:
     void SetFocusId(int id) override { m_controls.Focus(id); }
 
 protected:
-    // While a command runs its controls `ids` look disabled; each keeps the state the dialog
-    // gives it meanwhile, shown when they are released.
-    template <class Ids> void HoldDisabled(const Ids& ids) {
-        if (!m_held.empty())
-            return;
-        for (int id : ids) {
-            if (!Control(id))
-                continue;
-            m_held[id] = m_controls.IsEnabled(id);
-            m_controls.Enable(id, false);
-        }
-    }
-    void ReleaseHeld() {
-        const std::map<int, bool> held = std::move(m_held);
-        m_held.clear();
-        for (const auto& [id, enabled] : held)
-            m_controls.Enable(id, enabled);
-    }
+    // While a command runs its controls `ids` look disabled (see HeldControls).
+    template <class Ids> void HoldDisabled(const Ids& ids) { m_held.Hold(m_controls, ids); }
+    void ReleaseHeld() { m_held.Release(m_controls); }
 
     ControlTable m_controls;
 
 private:
-    std::map<int, bool> m_held;
+    HeldControls m_held;
 };
 
 } // namespace dax

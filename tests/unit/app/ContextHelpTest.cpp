@@ -36,34 +36,6 @@ public:
     }
 };
 
-TEST(ContextHelp, TheCommandsAndFieldsHaveASentenceAndOtherControlsNone) {
-    for (int id : {IDC_INQUIRY_ID,
-                   IDC_STATUS,
-                   IDC_UPDATE_FLASH,
-                   IDC_ABOUT,
-                   IDC_PRINT_GRID,
-                   IDC_CALIBRATE_ROTATOR,
-                   IDC_CALIBRATE_POCKET,
-                   IDC_PORT,
-                   IDC_FLASH_LEDS,
-                   IDC_UPDATE_SERIAL,
-                   IDC_BAUD_TEXT,
-                   IDC_TRANSPORTER_SN,
-                   IDC_PRINTER_SN,
-                   IDC_EXIT,
-                   IDC_DISABLE_CHECK,
-                   IDC_DISPLAY_NAME,
-                   IDC_OVERRIDE_NAME,
-                   IDC_ENABLE_SHUTDOWN,
-                   IDC_USE_COMPUTER_NAME,
-                   IDC_SET_PARAMS,
-                   IDC_BEEPS})
-        EXPECT_NE(GetHelpText(id), "") << id;
-    for (int id : {IDC_TEST, IDC_EXERCISER, IDC_PRINTER_B_SN, IDC_COUNT_PRINT, IDC_BEEPS_SPIN,
-                   IDC_PRINTER_SN_LABEL, IDC_NONE})
-        EXPECT_EQ(GetHelpText(id), "") << id;
-}
-
 TEST(ContextHelp, PopupSitsCentredJustAboveThePointAndNeverLeftOfTheScreen) {
     HelpView view;
     view.boxes = {{IDC_STATUS, 100, 100, 400, 20}, {IDC_EXIT, 0, 300, 80, 24}};

@@ -20,8 +20,6 @@ TEST(Commands, GoldenBytes) {
         {Command(kCmdLoadPrinter, 0), "!f31100000C"},
         {Command(kCmdStoreParams, '1', '0', '0', '9', '1'), "!f9099C10091000"},
         {Command(kCmdHalcyraRotate, kElementPrinterB, 954), "!f32611100954C"},
-        {Command(kCmdStoreTransporterSerial, "ABCDEFGHIJK"), "!f9000CABCDEFGH"}, // cut at 8
-        {Command(kCmdStorePrinterSerial, "12"), "!f9260C12      "},              // padded to 8
         {BaudCommand(115200), "!b11520C"},
         {BaudCommand(38400), "!b38400C"},
         {BaudCommand(9600), "!b9600C"},
