@@ -2,6 +2,7 @@
 #include "devices/Commands.h"
 #include "devices/FlashImageDescription.h"
 #include "devices/FlashImageHeader.h"
+#include "devices/KnownFlashImages.h"
 #include "platform/Format.h"
 #include "printers/CParallelPort.h"
 #include "printers/CUsbPrinterPort.h"
@@ -12,9 +13,6 @@
 namespace dax {
 
 namespace {
-
-constexpr std::string_view kTransporterImageId = "QUENTAR CD XPTR VERSION";
-constexpr std::string_view kTransporterFamily = "Halcyra";
 
 constexpr char kDrawerSuffix[] = "- error opening printer drawer";
 constexpr char kPrePrintSuffix[] = "- error sending pre-print data";
@@ -96,16 +94,16 @@ bool CHalcyra::CheckFlashFile(const uint8_t* image, uint32_t length) {
         return true;
     }
     const FlashImageDescription described = DescribeFlashImage(image, readable);
-    if (!header.Has(kImageIdOffset, kTransporterImageId)) {
+    if (!header.Has(kImageIdOffset, kHalcyraImageId)) {
         return RefuseFlashImage(described.known
                                     ? "the image is " + FlashImageSummary(described) +
                                           ", this transporter is " + FlashProductName()
                                     : FlashImageSummary(described) + " found in the image");
     }
-    if (!header.HasFamily(kTransporterFamily)) {
+    if (!header.HasFamily(kFamilyHalcyra)) {
         return RefuseFlashImage(Format("the image is for %s, this transporter takes %s",
                                        FamilyText(described.family).c_str(),
-                                       FamilyText(std::string(kTransporterFamily)).c_str()));
+                                       FamilyText(std::string(kFamilyHalcyra)).c_str()));
     }
     return true;
 }

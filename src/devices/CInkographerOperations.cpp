@@ -2,13 +2,13 @@
 #include "devices/CInkographer.h"
 #include "devices/Commands.h"
 #include "devices/FlashImageDescription.h"
+#include "devices/FlashImageHeader.h"
 #include "link/CTransporterPort.h"
 #include "patterns/BuiltInPatterns.h"
 #include "platform/Format.h"
 
 #include <algorithm>
 #include <cstring>
-#include <strings.h>
 
 namespace dax {
 
@@ -40,11 +40,6 @@ constexpr uint32_t kFlashSeconds = 30;
 constexpr uint32_t kPrintWriteConstantMs = 180000;
 constexpr uint32_t kPrintWritePerByteMs = 100;
 
-constexpr uint32_t kFlashIdOffset = 160;
-constexpr char kFlashId[] = "CD-R InkographerVERSION";
-constexpr uint32_t kFlashModelOffset = 193;
-constexpr char kFlashModel0[] = "Inkographer ";
-constexpr char kFlashModel1[] = "Inkographer1";
 constexpr uint32_t kFlashHeaderBlock = 4096;
 
 } // namespace
@@ -154,21 +149,22 @@ bool CInkographer::CheckFlashFile(const uint8_t* image, uint32_t length) {
     }
     // Nothing past the header block the caller passes is read.
     const FlashImageDescription described = DescribeFlashImage(image, kFlashHeaderBlock);
-    if (strncasecmp(reinterpret_cast<const char*>(image) + kFlashIdOffset, kFlashId,
-                    sizeof(kFlashId) - 1) != 0) {
+    const ImageHeader header(image, kFlashHeaderBlock);
+    if (!header.Has(kImageIdOffset, kPrinterImageId, true)) {
         return RefuseFlashImage(described.known
                                     ? "the image is " + FlashImageSummary(described) +
                                           ", this is the stand-alone CD-R Inkographer"
                                     : FlashImageSummary(described) + " found in the image");
     }
-    const char* model = m_nTransporterRevision < kRevisionFlashModel1 ? kFlashModel0 : kFlashModel1;
-    if (std::memcmp(image + kFlashModelOffset, model, std::strlen(model)) == 0) {
+    const std::string_view model =
+        m_nTransporterRevision < kRevisionFlashModel1 ? kFamilyInkographer0 : kFamilyInkographer1;
+    if (header.HasFamily(model)) {
         return true;
     }
     return RefuseFlashImage(Format("the image is for %s, this printer (revision %s) takes %s",
                                    FamilyText(described.family).c_str(),
                                    RevisionText(m_nTransporterRevision, 0).c_str(),
-                                   FamilyText(model).c_str()));
+                                   FamilyText(std::string(model)).c_str()));
 }
 
 bool CInkographer::BeginFlash(uint32_t length) {

@@ -4,6 +4,7 @@
 #include "devices/ElementMap.h"
 #include "devices/FlashImageDescription.h"
 #include "devices/FlashImageHeader.h"
+#include "devices/KnownFlashImages.h"
 #include "link/CTransporterPort.h"
 #include "platform/Format.h"
 
@@ -19,19 +20,7 @@ namespace {
 constexpr size_t kImageRevisionDigitOffset = 184;
 static_assert(kImage240xIdOffset + kImageIdLength <= CVelmora::kFlashHeaderSize);
 
-// The general transporter: identification of both the transporter and its images.
-constexpr std::string_view kGeneralId = "DISC TRANSPORTERVERSION";
 constexpr char kOldFirmwareDigitLimit = '3'; // old firmware takes images below 3.x
-constexpr std::string_view kFamilyBasic = "Velmora";
-constexpr std::string_view kFamilyDrive3 = "Quentar";
-constexpr std::string_view kFamilyDrive1Slow = "Tirra2";
-constexpr std::string_view kFamilyDrive1 = "Tirra ";
-constexpr std::string_view kFamilyShortAbsent = "morrane1";
-constexpr std::string_view kFamilyShort = "morrane2";
-constexpr std::string_view kFamilyTessan = "Tessan ";
-constexpr std::string_view kFamilyTessan0 = "Tessan0";
-constexpr std::string_view kFamilyMorrane = "Morrane ";
-constexpr std::string_view kFamilyMorrane0 = "Morrane0";
 // BIN4 families split at this image size and at this revision suffix.
 constexpr uint32_t kFamilySizeBoundary = 65536;
 constexpr int kSuffixLargeImages = 'F';
@@ -42,37 +31,6 @@ constexpr uint32_t kMorraneBaud = 9600;
 // What is left in the receive queue before programming starts is thrown away.
 constexpr uint32_t kFlashDrainMs = 500;
 constexpr uint32_t kFlashDrainBytes = 8;
-
-enum class Needs { QT6400, K6400, K6800, BuiltInPrinter, PlainLoader, BootCapable, Moltrian };
-
-struct LoaderImage {
-    size_t offset;
-    std::string_view id;
-    Needs needs;
-    // The family a fitting image must have, on and off the Morrane path; empty: any.
-    std::string_view morraneFamily;
-    std::string_view family;
-    // Moltrian: another transporter identification that also takes the image.
-    std::string_view alsoFor;
-};
-
-// Tried in this order; an image whose identification matches but whose device does not goes on
-// to the next row.
-constexpr LoaderImage kLoaderImages[] = {
-    {kImageIdOffset, "KORVIX QT6400   VERSION", Needs::QT6400, "morrane4", "pyrel4", {}},
-    {kImageIdOffset, "KORVIX 6400     VERSION", Needs::K6400, "morrane4", "pyrel4", {}},
-    {kImageIdOffset, "KORVIX 6800     VERSION", Needs::K6800, "morrane5", "pyrel5", {}},
-    {kImageIdOffset, "KORVIX 1400x    VERSION", Needs::BuiltInPrinter, {}, {}, {}},
-    {kImageIdOffset, "BENCHER 2       VERSION", Needs::PlainLoader, {}, {}, {}},
-    {kImage240xIdOffset, "Korvix 240x     VERSION", Needs::BootCapable, {}, {}, {}},
-    {kImage240xIdOffset, "Hue Master 240x VERSION", Needs::BootCapable, {}, {}, {}},
-    {kImageIdOffset, "Moltrian II E05 ", Needs::Moltrian, {}, {}, {}},
-    {kImageIdOffset, "Moltrian II P05 ", Needs::Moltrian, {}, {}, {}},
-    {kImageIdOffset, "Moltrian II E06 ", Needs::Moltrian, {}, {}, {}},
-    {kImageIdOffset, "Moltrian II P06 ", Needs::Moltrian, {}, {}, {}},
-    {kImageIdOffset, "Moltrian III E06", Needs::Moltrian, {}, {}, "Moltrian II E06 "},
-    {kImageIdOffset, "Moltrian III P06", Needs::Moltrian, {}, {}, "Moltrian II P06 "},
-};
 
 } // namespace
 
@@ -146,25 +104,25 @@ bool CVelmora::CheckLoaderImage(const uint8_t* image, uint32_t readable, bool& f
         }
         bool applies = false;
         switch (row.needs) {
-        case Needs::QT6400:
+        case LoaderNeeds::QT6400:
             applies = m_bQT6400Model;
             break;
-        case Needs::K6400:
+        case LoaderNeeds::K6400:
             applies = m_bK6400Model;
             break;
-        case Needs::K6800:
+        case LoaderNeeds::K6800:
             applies = m_bK6800Model;
             break;
-        case Needs::BuiltInPrinter:
+        case LoaderNeeds::BuiltInPrinter:
             applies = m_bBuiltInPrinterModel;
             break;
-        case Needs::PlainLoader:
+        case LoaderNeeds::PlainLoader:
             applies = m_bLoaderModel && !m_bQT6400Model && !m_bK6400Model && !m_bK6800Model;
             break;
-        case Needs::BootCapable:
+        case LoaderNeeds::BootCapable:
             applies = m_bBootCapableModel;
             break;
-        case Needs::Moltrian:
+        case LoaderNeeds::Moltrian:
             applies = id.Matches(0, row.id) || (!row.alsoFor.empty() && id.Matches(0, row.alsoFor));
             break;
         }
@@ -193,7 +151,8 @@ bool CVelmora::CheckGeneralImage(const uint8_t* image, uint32_t readable, uint32
     if (!described.known) {
         return RefuseFlashImage(FlashImageSummary(described) + " found in the image");
     }
-    if (!m_inquiry.View().Matches(0, kGeneralId) || !header.Has(kImageIdOffset, kGeneralId)) {
+    if (!m_inquiry.View().Matches(0, kGeneralImageId) ||
+        !header.Has(kImageIdOffset, kGeneralImageId)) {
         return RefuseFlashImage("the image is " + FlashImageSummary(described) +
                                 ", this transporter is " + FlashProductName());
     }

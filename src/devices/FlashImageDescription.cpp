@@ -2,9 +2,12 @@
 
 #include "devices/Answers.h"
 #include "devices/FlashImageHeader.h"
+#include "devices/KnownFlashImages.h"
 #include "platform/Format.h"
 
+#include <iterator>
 #include <string_view>
+#include <vector>
 
 namespace dax {
 
@@ -19,33 +22,13 @@ struct KnownImageId {
     bool ignoreCase = false;
 };
 
-// Every identification that a device of this program takes an image by.
+// The identifications a device of this program takes an image by, besides the loaders' own.
 constexpr KnownImageId kKnownImages[] = {
     {kImageIdOffset, kPrinterImageId, "printer firmware", true},
     // The dual-printer transporter's own printer files begin with it.
     {0, kPrinterImageId, "printer firmware", true},
-    {kImageIdOffset, "DISC TRANSPORTERVERSION", "general transporter firmware"},
-    {kImageIdOffset, "QUENTAR CD XPTR VERSION", "dual-printer transporter firmware"},
-    {kImageIdOffset, "KORVIX QT6400   VERSION", "loader firmware"},
-    {kImageIdOffset, "KORVIX 6400     VERSION", "loader firmware"},
-    {kImageIdOffset, "KORVIX 6800     VERSION", "loader firmware"},
-    {kImageIdOffset, "KORVIX 1400x    VERSION", "loader firmware"},
-    {kImageIdOffset, "BENCHER 2       VERSION", "loader firmware"},
-    {kImage240xIdOffset, "Korvix 240x     VERSION", "loader firmware"},
-    {kImage240xIdOffset, "Hue Master 240x VERSION", "loader firmware"},
-    {kImageIdOffset, "Moltrian II E05 ", "loader firmware"},
-    {kImageIdOffset, "Moltrian II P05 ", "loader firmware"},
-    {kImageIdOffset, "Moltrian II E06 ", "loader firmware"},
-    {kImageIdOffset, "Moltrian II P06 ", "loader firmware"},
-    {kImageIdOffset, "Moltrian III E06", "loader firmware"},
-    {kImageIdOffset, "Moltrian III P06", "loader firmware"},
-};
-
-// Every family a device compares at kImageFamilyOffset.
-constexpr std::string_view kKnownFamilies[] = {
-    "Velmora",  "Quentar",  "Tirra2",   "Tirra ",       "Tessan ",      "Tessan0",
-    "Morrane ", "Morrane0", "morrane1", "morrane2",     "morrane4",     "morrane5",
-    "pyrel4",   "pyrel5",   "Halcyra",  "Inkographer ", "Inkographer1",
+    {kImageIdOffset, kGeneralImageId, "general transporter firmware"},
+    {kImageIdOffset, kHalcyraImageId, "dual-printer transporter firmware"},
 };
 
 std::string TrimmedId(std::string text) {
@@ -70,7 +53,10 @@ std::string PrintableIdAt(const ImageHeader& header, size_t at, size_t length) {
 FlashImageDescription DescribeFlashImage(const uint8_t* image, uint32_t readable) {
     FlashImageDescription d;
     const ImageHeader header(image, readable);
-    for (const KnownImageId& known : kKnownImages) {
+    std::vector<KnownImageId> knownIds(std::begin(kKnownImages), std::end(kKnownImages));
+    for (const LoaderImage& loader : kLoaderImages)
+        knownIds.push_back({loader.offset, loader.id, "loader firmware"});
+    for (const KnownImageId& known : knownIds) {
         if (!header.Has(known.offset, known.id, known.ignoreCase))
             continue;
         d.known = true;

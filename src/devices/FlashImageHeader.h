@@ -20,8 +20,10 @@ inline constexpr std::string_view kPrinterProductName = "CD-R Inkographer";
 inline constexpr uint32_t kPrinterImageSize = 65536;
 // The printer family an image is for (at kImageFamilyOffset) changed with printer revision 5001.
 inline constexpr int kRevisionPrinterFamily1 = 5001;
+inline constexpr std::string_view kFamilyInkographer0 = "Inkographer ";
+inline constexpr std::string_view kFamilyInkographer1 = "Inkographer1";
 inline constexpr std::string_view PrinterImageFamily(int printerRevision) {
-    return printerRevision < kRevisionPrinterFamily1 ? "Inkographer " : "Inkographer1";
+    return printerRevision < kRevisionPrinterFamily1 ? kFamilyInkographer0 : kFamilyInkographer1;
 }
 
 // The readable part of an image header: bytes beyond it count as absent, so a text that would
