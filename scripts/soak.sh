@@ -28,6 +28,7 @@ proxy=$PWD/$build/tests/daxlineproxy
 for program in "$sim" "$cli" "$proxy"; do
   [ -x "$program" ] || { echo "soak: $program is missing; build first" >&2; exit 64; }
 done
+ulimit -c 0 # SIGQUIT ends a run without a core file
 work=$(mktemp -d "${TMPDIR:-/tmp}/daxsoak.XXXXXX")
 # A transporter image for the downloads: revision 3.40 C of the general transporter.
 python3 -c '
