@@ -243,11 +243,11 @@ const LineCase kLineCases[] = {
      {"refuse=f9101C:5"}, nullptr, kFailed, "Transporter: Illegal Request", 20000},
     // A confirmation changed into something else: the store is in doubt.
     {"set_serial_confirmation_changed", "basic", kSetSerial, {"change-answer=4@f9000C"}, {},
-     nullptr, kFailed, "", 20000},
+     nullptr, kFailed, "ESC !f9000C was not confirmed, and no fault is reported" + kUnknown, 20000},
     {"info_printer_serial_held_back", "basic", {"info"}, {"hold=8000@f:260C"}, {}, nullptr,
      kFailed, "Get Printer SN - Receive timeout", 20000},
     {"info_stray_after_inquiry", "basic", {"info"}, {"stray=\\x1b!e0@e0C"}, {}, nullptr, kDone,
-     "", 20000},
+     "Transporter found on COM1", 20000},
     {"scan_inquiry_changed", "basic", {"scan"}, {"change-answer=4@e0C"}, {}, nullptr, kDone,
      "Transporter found", 30000},
     // Another unit on the line before programming: nothing is programmed into either.
@@ -255,21 +255,24 @@ const LineCase kLineCases[] = {
      kFailed, "The transporter on \\\\.\\COM1 has changed since it was found", 60000,
      kProgrammed},
     {"flash_inquiry_changed_before_programming", "basic", kFlash, {"change-answer=20@e0C#2"}, {},
-     nullptr, kFailed, "", 60000, kProgrammed},
+     nullptr, kFailed, "The transporter on \\\\.\\COM1 has changed since it was found", 60000,
+     kProgrammed},
     // Another unit found after the restart: the update did not take on the unit now there.
-    {"flash_unit_swapped_at_reprobe", "basic", kFlash, {"swap@e0C#3"}, {}, "basic", kFailed, "",
-     90000},
-    {"set_serial_unit_swapped_before_store", "basic", kSetSerial, {"swap@f9000C"}, {},
-     "moltrian3", kFailed, "", 20000},
+    {"flash_unit_swapped_at_reprobe", "basic", kFlash, {"swap@e0C#3"}, {}, "basic", kFailed,
+     "Flash update did not take - the transporter runs 3.25 A after its restart, the image holds "
+     "3.40 C", 90000},
+    // One store on one unit, the other on another: what is read back is not what was sent.
+    {"set_serial_unit_swapped_between_stores", "basic", kSetSerial, {"swap@f9260C"}, {}, "basic",
+     kFailed, kDiffers + "the transporter serial number reads back as \"TS999999\"", 60000},
     // A status poll whose outcome changed is asked again.
     {"print_grid_status_poll_changed", "basic", kPrintGrid, {"change-answer=3@e1C#4"}, {},
      nullptr, kDone, "Printing Completed", 20000},
     {"print_grid_unit_swapped_at_load", "basic", kPrintGrid, {"swap@f12002C"}, {}, "moltrian3",
-     kFailed, "", 20000},
-    {"calibrate_rotator_store_held_back", "basic", kRotator, {"drop@h1C"}, {}, nullptr,
-     kFailed, "", 30000},
+     kFailed, "Transporter: Illegal Request", 20000},
+    {"calibrate_rotator_store_answer_lost", "basic", kRotator, {"drop@h1C"}, {}, nullptr,
+     kFailed, "Save Offset failed - Settings not stored - Receive timeout (ESC !h1C)", 60000},
     {"calibrate_pocket_offset_stray", "basic", kPocket, {"stray=\\x1b!f4@f4000C"}, {}, nullptr,
-     kDone, "", 30000},
+     kDone, "Enter the angle of the bottom right edge", 30000},
 };
 // clang-format on
 
