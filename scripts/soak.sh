@@ -12,7 +12,8 @@
 # Prints the figures and exits 1 if any is not 0.
 #
 #   bash scripts/soak.sh N [SEED]     (SEED repeats a run; JOBS=6 side by side, BUILD=build,
-#                                      BOUND=300 seconds, KEEP=1 keeps every run's directory)
+#                                      BOUND=300 seconds, KEEP=1 keeps every run's directory,
+#                                      OPS="set-params flash" runs only the draws of those)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -51,8 +52,10 @@ run_one() {
   # The operation, the commands that are its own steps (a fault there must fail it; STEP@N:
   # only its Nth command: the pocket's media size sent again after saving restores the dialog's
   # state for a next Test, which the command line never runs), the stores among them and the
-  # reads that bring their values back (the Nth such command), with where the values lie in
-  # each ("FIRST-LAST" bytes, ESC being 0).
+  # reads that bring their values back (the Nth such command), with the bytes of each that
+  # carry a value the program compares (ESC being 0). The flags' third character repeats the
+  # override flag: the device's reading of it is its own and it is never read back, so a change
+  # there says nothing about what the program can trust.
   local profile=basic op own args stores="" readbacks=""
   case $((RANDOM % 9)) in
   0) op=info; own="e0C"; args=(info) ;;
@@ -61,8 +64,8 @@ run_one() {
      stores="f9000C=8-15 f9260C=8-15"; readbacks="f:000C#2=6-13 f:260C#2=6-13"
      args=(set-serial --transporter "T$RANDOM" --printer "P$RANDOM") ;;
   3) op=set-params; profile=qt6400; own="f9099C f9100C f9101C h1C"
-     stores="f9099C=8-12 f9100C=8-15 f9101C=8-15"
-     readbacks="f:099C#2=6-10 f:100C#2=6-13 f:101C#2=6-13"
+     stores="f9099C=8,9,11,12 f9100C=8-15 f9101C=8-15"
+     readbacks="f:099C#2=6,7,9,10 f:100C#2=6-13 f:101C#2=6-13"
      args=(set-params --name "LINE $RANDOM" --override 1 --beeps $((RANDOM % 10))) ;;
   4) op=print-grid; own="f12002C f12601C"; args=(print-grid) ;;
   5) op=calibrate-rotator; own="f4 f6 f7 f12002C f311 h1C"
@@ -107,7 +110,8 @@ run_one() {
           spec=$(pick "$readbacks") kind=answer
         fi
         range=${spec#*=}
-        line="change-$kind=$((${range%-*} + RANDOM % (${range#*-} - ${range%-*} + 1)))@${spec%=*}"
+        [[ $range == *-* ]] && range=$(seq -s, ${range%-*} ${range#*-})
+        line="change-$kind=$(pick "${range//,/ }")@${spec%=*}"
         claim=changed
       else
         line="change-answer=$((RANDOM % 14))@$target$nth"
