@@ -147,8 +147,12 @@ run_one() {
     local -a proxyargs=(--link "$d/dev/com1" --to "$(awk '/^ready/ {print $3}' "$d/sim.out")"
       --rule "$line" --life $((bound + 30)))
     if [ "$claim" = swap ]; then
+      # It holds none of the values sent (the override flag off among them): a value it did
+      # not take reads back otherwise.
+      local -a other=(--set serial=TS999999 --set revision=3.30)
+      [ $op = set-params ] && other+=(--set display_name=OTHER --set param_flags=00090)
       "$sim" --profile $profile --device-dir "$d/b" --log "$d/b.log" --set reboot_ms=200 \
-        --set serial=TS999999 --set revision=3.30 --set display_name=OTHER >"$d/b.out" 2>&1 &
+        "${other[@]}" >"$d/b.out" 2>&1 &
       otherpid=$!
       for _ in $(seq 200); do grep -qs '^ready' "$d/b.out" && break; sleep 0.05; done
       proxyargs+=(--swap-to "$(awk '/^ready/ {print $3}' "$d/b.out")")
