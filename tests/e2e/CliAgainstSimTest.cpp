@@ -608,63 +608,6 @@ TEST_F(CliAgainstSim, SignalsDuringADownloadWarnFirstThenStopAtABlock) {
     }
 }
 
-// A lost reader of the output is no reason to stop a download; Ctrl-Z waits until the
-// transporter runs its new firmware and was found again.
-TEST_F(CliAgainstSim, ALostReaderOrATerminalStopDoesNotCutADownload) {
-    StartSim("basic", {"pace=1"});
-    WriteSettings("[Last%20Good]\nBaud%20Rate=38400\n");
-    const std::string path = WriteFile("fw.bin", TransporterImage(20000));
-    Background cli({DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "flash", path}, Env(),
-                   true);
-    ASSERT_EQ(LineAfterScan(cli).rfind("Programming ", 0), 0u);
-    ASSERT_EQ(cli.ReadLine(20000).rfind("Downloading - ", 0), 0u);
-    kill(cli.Pid(), SIGPIPE);
-    kill(cli.Pid(), SIGTSTP);
-    EXPECT_EQ(cli.ReadLine(20000).rfind("Downloading - ", 0), 0u);
-    auto state = [&] {
-        const std::string stat = daxtest::ReadFile("/proc/" + std::to_string(cli.Pid()) + "/stat");
-        const size_t end = stat.rfind(')');
-        return end == std::string::npos || end + 2 >= stat.size() ? '?' : stat[end + 2];
-    };
-    for (int i = 0; i < 6000 && state() != 'T'; ++i)
-        usleep(10000);
-    EXPECT_EQ(state(), 'T');
-    // Stopped only after the re-probe: the transporter was asked what it is after the image.
-    const auto commands = Commands();
-    const auto programming = std::find_if(commands.begin(), commands.end(),
-                                          [](const auto& c) { return c.rfind("g0", 0) == 0; });
-    EXPECT_NE(std::find(programming, commands.end(), "e0C"), commands.end());
-    kill(cli.Pid(), SIGCONT);
-    std::string rest;
-    EXPECT_EQ(cli.Wait(20000, rest), 0) << rest;
-    EXPECT_NE(rest.find("status: Flash update succeeded - now 3.40 C\n"), std::string::npos)
-        << rest;
-}
-
-// A Ctrl-C while loader parameters are being stored only warns: the name is never left half
-// old, half new.
-TEST_F(CliAgainstSim, ACtrlCDuringAStoreOfParametersWarnsAndTheStoreGoesOn) {
-    StartSim("qt6400", {"drop=f9100C"}); // the first half's answer is lost: a 5 s wait
-    WriteSettings("[Last%20Good]\nBaud%20Rate=38400\n");
-    Background cli({DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev", "set-params", "--name",
-                    "NEW NAME FOR IT", "--override", "1", "--beeps", "3"},
-                   Env(), true);
-    for (int i = 0; i < 2000 && !Sent("f9100C"); ++i)
-        usleep(10000);
-    ASSERT_TRUE(Sent("f9100C"));
-    kill(cli.Pid(), SIGINT);
-    std::string rest;
-    EXPECT_EQ(cli.Wait(30000, rest), 1) << rest;
-    EXPECT_NE(rest.find("Warning: stopping now may leave the transporter with some values new "
-                        "and some old"),
-              std::string::npos)
-        << rest;
-    EXPECT_NE(rest.find("status: Receive timeout (ESC !f9100C); what the transporter now holds "
-                        "is not known: read its values again\n"),
-              std::string::npos)
-        << rest;
-}
-
 // The mailbox test runs until a command fails or a signal stops it, and says how many cycles it
 // did and why it ended.
 TEST_F(CliAgainstSim, TheMailboxTestEndsWithItsCyclesAndWhyItStopped) {

@@ -7,7 +7,10 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <thread>
 
 using daxtest::Json;
@@ -197,5 +200,278 @@ TEST_P(FaultMatrix, AtStep) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrix, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The line, not the device, fails: a byte changed on its way, bytes added after an answer, an
+// answer held back, or another unit on the line from a step on (the cable moved). A proxy
+// between the two programs does it; every rule must have met its command.
+struct LineCase {
+    const char* name;
+    const char* profile;
+    std::vector<std::string> command;
+    std::vector<std::string> rules; // the proxy's
+    std::vector<std::string> sets;  // the device's own fault, if any
+    const char* swapIn;             // the profile of the unit swapped in, or null
+    int exit;
+    std::string status; // what the status begins with
+    int limitMs;
+    const char* never = nullptr; // what neither unit may log (nothing programmed, stored)
+};
+
+void PrintTo(const LineCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const char* const kProgrammed = "\"event\":\"programming\"";
+const std::string kDiffers = "Parameter update failed - ";
+
+// clang-format off
+const LineCase kLineCases[] = {
+    // A read-back that is not what was sent is a failed store, whichever way it changed.
+    {"set_serial_read_back_changed", "basic", kSetSerial, {"change-answer=9@f:000C#2"}, {},
+     nullptr, kFailed, kDiffers + "the transporter serial number reads back as ", 60000},
+    {"set_serial_stored_changed", "basic", kSetSerial, {"change-command=8@f9000C"}, {},
+     nullptr, kFailed, kDiffers + "the transporter serial number reads back as ", 20000},
+    {"set_params_flags_changed", "qt6400", kSetParams, {"change-command=9@f9099C"}, {},
+     nullptr, kFailed, kDiffers, 20000},
+    {"set_params_name_read_back_changed", "qt6400", kSetParams, {"change-answer=8@f:100C#2"},
+     {}, nullptr, kFailed, kDiffers + "the display name reads back as ", 20000},
+    // A refusal with stray bytes after it is still a refusal.
+    {"set_serial_refusal_with_stray_bytes", "basic", kSetSerial,
+     {"stray=\\x1b!f9000C1@f9000C"}, {"refuse=f9000C:5"}, nullptr, kFailed,
+     "Transporter: Illegal Request", 20000},
+    {"set_params_refusal_with_stray_bytes", "qt6400", kSetParams, {"stray=\\x1b!f1@f9101C"},
+     {"refuse=f9101C:5"}, nullptr, kFailed, "Transporter: Illegal Request", 20000},
+    // A confirmation changed into something else: the store is in doubt.
+    {"set_serial_confirmation_changed", "basic", kSetSerial, {"change-answer=4@f9000C"}, {},
+     nullptr, kFailed, "ESC !f9000C was not confirmed, and no fault is reported" + kUnknown, 20000},
+    {"info_printer_serial_held_back", "basic", {"info"}, {"hold=8000@f:260C"}, {}, nullptr,
+     kFailed, "Get Printer SN - Receive timeout", 20000},
+    {"info_stray_after_inquiry", "basic", {"info"}, {"stray=\\x1b!e0@e0C"}, {}, nullptr, kDone,
+     "Transporter found on COM1", 20000},
+    {"scan_inquiry_changed", "basic", {"scan"}, {"change-answer=4@e0C"}, {}, nullptr, kDone,
+     "Transporter found", 30000},
+    // Another unit on the line before programming: nothing is programmed into either.
+    {"flash_unit_swapped_before_programming", "basic", kFlash, {"swap@e0C#2"}, {}, "otp",
+     kFailed, "The transporter on \\\\.\\COM1 has changed since it was found", 60000,
+     kProgrammed},
+    {"flash_inquiry_changed_before_programming", "basic", kFlash, {"change-answer=20@e0C#2"}, {},
+     nullptr, kFailed, "The transporter on \\\\.\\COM1 has changed since it was found", 60000,
+     kProgrammed},
+    // Another unit found after the restart: the update did not take on the unit now there.
+    {"flash_unit_swapped_at_reprobe", "basic", kFlash, {"swap@e0C#3"}, {}, "basic", kFailed,
+     "Flash update did not take - the transporter runs 3.25 A after its restart, the image holds "
+     "3.40 C", 90000},
+    // One store on one unit, the other on another: what is read back is not what was sent.
+    {"set_serial_unit_swapped_between_stores", "basic", kSetSerial, {"swap@f9260C"}, {}, "basic",
+     kFailed, kDiffers + "the transporter serial number reads back as \"TS999999\"", 60000},
+    // A status poll whose outcome changed is asked again.
+    {"print_grid_status_poll_changed", "basic", kPrintGrid, {"change-answer=3@e1C#4"}, {},
+     nullptr, kDone, "Printing Completed", 20000},
+    {"print_grid_unit_swapped_at_load", "basic", kPrintGrid, {"swap@f12002C"}, {}, "moltrian3",
+     kFailed, "Transporter: Illegal Request", 20000},
+    {"calibrate_rotator_store_answer_lost", "basic", kRotator, {"drop@h1C"}, {}, nullptr,
+     kFailed, "Save Offset failed - Settings not stored - Receive timeout (ESC !h1C)", 60000},
+    {"calibrate_pocket_offset_stray", "basic", kPocket, {"stray=\\x1b!f4@f4000C"}, {}, nullptr,
+     kDone, "Enter the angle of the bottom right edge", 30000},
+};
+// clang-format on
+
+class LineFaults : public daxtest::SimSession, public ::testing::WithParamInterface<LineCase> {
+protected:
+    // The device on its own directory's COM1; the proxy's link is the program's COM1.
+    std::unique_ptr<daxtest::Background> StartProxy(const LineCase& c) {
+        auto sets = c.sets;
+        sets.push_back("seed=7");
+        StartSim(c.profile, sets, 1, {"--device-dir", dir.Path() + "/a"});
+        if (HasFatalFailure())
+            return nullptr;
+        std::vector<std::string> args = {
+            DAXLINEPROXY_PATH, "--link", dir.Path() + "/dev/com1", "--to", simNode,
+            "--life",          "120"};
+        if (c.swapIn) {
+            other = std::make_unique<daxtest::Background>(
+                std::vector<std::string>{DAXSIM_PATH, "--profile", c.swapIn, "--device-dir",
+                                         dir.Path() + "/b", "--log", dir.Path() + "/b.log", "--set",
+                                         "reboot_ms=200", "--set", "serial=TS999999"},
+                std::map<std::string, std::string>{});
+            const std::string ready = other->ReadLine(20000);
+            EXPECT_EQ(ready.rfind("ready COM1 ", 0), 0u) << ready;
+            args.insert(args.end(), {"--swap-to", ready.substr(ready.rfind(' ') + 1)});
+        }
+        for (const auto& rule : c.rules)
+            args.insert(args.end(), {"--rule", rule});
+        std::filesystem::create_directories(dir.Path() + "/dev");
+        auto proxy =
+            std::make_unique<daxtest::Background>(args, std::map<std::string, std::string>{}, true);
+        const std::string ready = proxy->ReadLine(20000);
+        EXPECT_EQ(ready.rfind("ready ", 0), 0u) << ready;
+        return proxy;
+    }
+    std::unique_ptr<daxtest::Background> other;
+};
+
+TEST_P(LineFaults, OnTheLine) {
+    const LineCase& c = GetParam();
+    WriteSettings("[Last%20Good]\nBaud%20Rate=38400\nFirst%20Port=1\n");
+    auto proxy = StartProxy(c);
+    ASSERT_TRUE(proxy && !HasFailure());
+    std::vector<std::string> args = {"--json"};
+    for (const auto& a : c.command)
+        args.push_back(a == "@image" ? WriteFile("fw.bin", TransporterImage(20000)) : a);
+    const RunResult r = Cli(args, c.limitMs);
+
+    ASSERT_EQ(r.exitCode, c.exit) << r.out << r.err;
+    EXPECT_EQ(r.err.find("runtime error"), std::string::npos) << r.err;
+    const Json j = Json::parse(r.out, nullptr, false);
+    ASSERT_FALSE(j.is_discarded()) << r.out;
+    const std::string status = j["status"].is_string() ? j["status"].get<std::string>() : "";
+    EXPECT_FALSE(status.empty()) << r.out;
+    EXPECT_EQ(status.rfind(c.status, 0), 0u) << status;
+    for (const auto& rule : c.rules)
+        EXPECT_EQ(proxy->ReadLine(2000), "fired " + rule);
+    if (c.never) {
+        EXPECT_EQ(daxtest::ReadFile(LogPath()).find(c.never), std::string::npos);
+        EXPECT_EQ(daxtest::ReadFile(dir.Path() + "/b.log").find(c.never), std::string::npos);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Line, LineFaults, ::testing::ValuesIn(kLineCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A signal at each phase of each command. Where the program holds signals (a download and the
+// re-probe after it, a store sequence and the restart after it) the operation is finished, or
+// stopped at a safe point with its status; elsewhere the program ends by the signal as any
+// program does, or with a status. Ctrl-Z only ever pauses it.
+struct Phase {
+    const char* name;
+    const char* profile;
+    std::vector<std::string> command;
+    const char* at;   // the simulator's log holds this when the signal goes
+    bool held;        // signals are held here
+    const char* done; // the device's log holds this once the operation is through
+};
+
+// clang-format off
+const Phase kPhases[] = {
+    {"scan_discovery", "basic", {"scan"}, "e0C", false, "e0C"},
+    {"info_page", "basic", {"info"}, "f:000C", false, "f:260C"},
+    {"set_serial_store", "basic", kSetSerial, "f9260C", true, "\"why\":\"restarted\""},
+    {"set_serial_restart", "basic", kSetSerial, "\"event\":\"restarting\"", true,
+     "\"why\":\"restarted\""},
+    {"set_params_store", "qt6400", kSetParams, "f9100C", true, "\"why\":\"restarted\""},
+    {"flash_download", "basic", kFlash, "\"flash_bytes\"", true, "\"accepted\":true"},
+    {"flash_reprobe", "basic", kFlash, "\"event\":\"restarting\"", true, "\"accepted\":true"},
+    {"print_grid_print", "basic", kPrintGrid, "\"event\":\"print_job\"", false, "f12601C"},
+    {"calibrate_rotator_offsets", "basic", kRotator, "f6", false, "h1C"},
+    {"calibrate_pocket_print", "basic", kPocket, "\"event\":\"print_job\"", false, "f12701C"},
+};
+// clang-format on
+
+constexpr int kClosedReader = 0; // not a signal: nobody reads the output from the start
+
+struct SignalCase {
+    Phase phase;
+    int signal;
+};
+
+std::vector<SignalCase> SignalCases() {
+    std::vector<SignalCase> cases;
+    for (const Phase& p : kPhases)
+        for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGTSTP, kClosedReader})
+            cases.push_back({p, s});
+    return cases;
+}
+
+void PrintTo(const SignalCase& c, std::ostream* os) {
+    *os << c.phase.name << "/" << c.signal;
+}
+
+class Signals : public daxtest::SimSession, public ::testing::WithParamInterface<SignalCase> {};
+
+TEST_P(Signals, AtPhase) {
+    const auto& [p, signal] = GetParam();
+    rlimit noCore{0, 0}; // SIGQUIT's default leaves no core behind
+    setrlimit(RLIMIT_CORE, &noCore);
+    WriteSettings("[Last%20Good]\nBaud%20Rate=38400\nFirst%20Port=1\n");
+    ASSERT_NO_FATAL_FAILURE(StartSim(p.profile, {"pace=1"}));
+    std::vector<std::string> args = {"--json"};
+    for (const auto& a : p.command)
+        args.push_back(a == "@image" ? WriteFile("fw.bin", TransporterImage(20000)) : a);
+
+    std::atomic<bool> ended = false, pausedEarly = false;
+    std::thread sender;
+    daxtest::RunHooks hooks;
+    hooks.closedOutput = signal == kClosedReader;
+    hooks.started = [&](pid_t pid) {
+        if (signal == kClosedReader)
+            return;
+        const std::string trigger = p.at[0] == '"' ? std::string(p.at) : kRx + std::string(p.at);
+        sender = std::thread([&, pid, trigger] {
+            while (!ended && daxtest::ReadFile(LogPath()).find(trigger) == std::string::npos)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            if (!ended)
+                kill(pid, signal);
+            // A paused program goes on; paused again later (a stop held back), again. Paused
+            // before a held operation is through, it was not held.
+            auto paused = [pid] {
+                const std::string stat =
+                    daxtest::ReadFile("/proc/" + std::to_string(pid) + "/stat");
+                const size_t end = stat.rfind(')');
+                return end != std::string::npos && end + 2 < stat.size() && stat[end + 2] == 'T';
+            };
+            while (signal == SIGTSTP && !ended) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                if (paused() && p.held &&
+                    daxtest::ReadFile(LogPath()).find(p.done) == std::string::npos)
+                    pausedEarly = true;
+                kill(pid, SIGCONT);
+            }
+        });
+    };
+    const RunResult r = Cli(args, 60000, hooks);
+    ended = true;
+    if (sender.joinable())
+        sender.join();
+    const std::string log = daxtest::ReadFile(LogPath());
+    const Json j = Json::parse(r.out, nullptr, false);
+    const std::string status =
+        !j.is_discarded() && j["status"].is_string() ? j["status"].get<std::string>() : "";
+    const bool finished = log.find(p.done) != std::string::npos;
+    SCOPED_TRACE("exit " + std::to_string(r.exitCode) + ", signal " + std::to_string(r.signal) +
+                 "\n" + r.out + r.err);
+
+    ASSERT_NE(r.signal, SIGKILL) << "not ended within its bound";
+    EXPECT_EQ(r.err.find("runtime error"), std::string::npos);
+    if (signal == kClosedReader) {
+        // The report is lost, and said to be; a held operation was finished first.
+        EXPECT_TRUE(r.signal == SIGPIPE || (r.exitCode != 0 && !r.err.empty()));
+        EXPECT_TRUE(!p.held || finished);
+    } else if (signal == SIGTSTP) {
+        EXPECT_EQ(r.exitCode, kDone);
+        EXPECT_TRUE(finished);
+        EXPECT_FALSE(pausedEarly);
+    } else if (r.signal != 0) {
+        // Ended by the signal: only where nothing is held, and only by the one delivered.
+        EXPECT_EQ(r.signal, signal);
+        EXPECT_FALSE(p.held);
+    } else {
+        // A status, always; success only when the device finished the operation; the first
+        // Ctrl-C of a held sequence only warns.
+        EXPECT_FALSE(status.empty());
+        EXPECT_TRUE(r.exitCode == kDone || r.exitCode == 128 + signal) << r.exitCode;
+        EXPECT_TRUE(r.exitCode != kDone || finished);
+        EXPECT_TRUE(
+            !p.held || signal != SIGINT ||
+            (r.exitCode == kDone && r.err.find("Warning: stopping now") != std::string::npos));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPhase, Signals, ::testing::ValuesIn(SignalCases()),
+                         [](const auto& info) {
+                             return std::string(info.param.phase.name) + "_" +
+                                    (info.param.signal == kClosedReader
+                                         ? std::string("closed_reader")
+                                         : std::string(sigabbrev_np(info.param.signal)));
+                         });
 
 } // namespace

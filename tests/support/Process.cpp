@@ -44,17 +44,25 @@ long long NowMs() {
 } // namespace
 
 RunResult Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
-              int limitMs) {
+              int limitMs, const RunHooks& hooks) {
     int out[2], err[2];
-    if (pipe(out) != 0 || pipe(err) != 0)
+    // Close-on-exec: the program holds only its own ends, so a reader closed here is gone.
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
         return {};
     const pid_t pid = Spawn(args, env, out[1], err[1]);
     close(out[1]);
     close(err[1]);
+    int open = 2;
+    if (hooks.closedOutput) {
+        close(out[0]);
+        out[0] = -1;
+        --open;
+    }
+    if (hooks.started)
+        hooks.started(pid);
     RunResult r;
     const long long deadline = NowMs() + limitMs;
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    int open = 2;
     bool killed = false;
     while (open > 0) {
         const long long left = deadline - NowMs();
@@ -85,6 +93,7 @@ RunResult Run(const std::vector<std::string>& args, const std::map<std::string, 
     int status = 0;
     waitpid(pid, &status, 0);
     r.exitCode = (!killed && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
+    r.signal = killed ? SIGKILL : WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     return r;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <sys/types.h>
@@ -8,14 +9,22 @@
 namespace daxtest {
 
 struct RunResult {
-    int exitCode = -1; // -1: killed after its time limit
+    int exitCode = -1; // -1: killed after its time limit, or ended by a signal
+    int signal = 0;    // the signal that ended it (SIGKILL at the time limit)
     std::string out;
     std::string err;
 };
 
+// What a run may do besides: `started` is called with the program's process id once it runs
+// (to signal it from another thread); with `closedOutput` nobody reads its stdout.
+struct RunHooks {
+    std::function<void(pid_t)> started;
+    bool closedOutput = false;
+};
+
 // Runs a program to its end with extra environment variables; killed after `limitMs`.
 RunResult Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
-              int limitMs = 120000);
+              int limitMs = 120000, const RunHooks& hooks = {});
 
 // A program left running in the background, its stdout (and with `withStderr` its stderr too)
 // readable line by line; ended with SIGTERM when the object goes.

@@ -37,11 +37,11 @@ protected:
     }
 
     // A run on COM1, or with `scanPorts` a run that finds the transporter itself.
-    RunResult Cli(std::vector<std::string> args, int limitMs = 120000) {
+    RunResult Cli(std::vector<std::string> args, int limitMs = 120000, const RunHooks& hooks = {}) {
         if (!scanPorts)
             args.insert(args.begin(), {"--port", "1"});
         args.insert(args.begin(), {DAXTOOL_CLI_PATH, "--device-dir", dir.Path() + "/dev"});
-        return daxtest::Run(args, Env(), limitMs);
+        return daxtest::Run(args, Env(), limitMs, hooks);
     }
     std::map<std::string, std::string> Env() {
         return {{"XDG_CONFIG_HOME", dir.Path() + "/config"},
