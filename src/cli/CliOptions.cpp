@@ -213,8 +213,8 @@ std::optional<int> ParseLine(int argc, char** argv, const std::string& versionTe
         "Options: -TestN sets the test level (mailbox-test needs -Test1).\n"
         "Exit status: 0 done, 1 the operation failed, 2 no transporter found,\n"
         "3 refused to start (another copy or the job server runs), 64 bad usage,\n"
-        "128+N a firmware download or the mailbox test stopped by signal N\n"
-        "(130 Ctrl-C, 143 SIGTERM).";
+        "128+N stopped by signal N in a firmware download, the mailbox test or\n"
+        "a question waiting for its answer (130 Ctrl-C, 143 SIGTERM).";
     app.footer(footer);
     app.require_subcommand(1);
     app.allow_extras();
