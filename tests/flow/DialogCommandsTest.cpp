@@ -61,22 +61,6 @@ TEST(DialogCommands, UpdateSerialStepsDownToStoreThenReadsBack) {
     EXPECT_EQ(rig.t.commands.back(), "!f:260C");
 }
 
-TEST(DialogCommands, FieldsThatDoNotValidateStopTheCommandBeforeAnythingIsSent) {
-    Found rig(WithRevision("3.25 "));
-    rig.view.SetCheck(IDC_DISABLE_CHECK, true);
-    rig.view.SetControlText(IDC_TRANSPORTER_SN, "123456789");
-    rig.Dialog().OnUpdateSerial();
-    EXPECT_EQ(rig.view.messages.back(), "Please enter no more than 8 characters.");
-    EXPECT_EQ(rig.view.GetFocusId(), IDC_TRANSPORTER_SN);
-    EXPECT_FALSE(rig.view.GetCheck(IDC_DISABLE_CHECK));
-
-    rig.view.SetControlText(IDC_TRANSPORTER_SN, "12345678");
-    rig.view.SetControlText(IDC_BEEPS, "10");
-    rig.Dialog().OnSetParams();
-    EXPECT_EQ(rig.view.messages.back(), "Please enter an integer between 0 and 9.");
-    EXPECT_TRUE(rig.t.commands.empty());
-}
-
 TEST(DialogCommands, ARefusedOrUnconfirmedUpdateIsNoSuccess) {
     const std::string unknown = std::string("; ") + kValuesNotKnown;
     Found refused;
@@ -228,20 +212,25 @@ TEST(DialogCommands, ACloseDuringACommandWaitsForItsEndAndEndOfSessionWritesNoth
     EXPECT_EQ(rig.settings.writes, writes);
 }
 
-TEST(DialogCommands, TextsOutsidePrintableAsciiAreRefusedBeforeAnythingIsSent) {
+TEST(DialogCommands, FieldsThatDoNotValidateStopTheCommandBeforeAnythingIsSent) {
     Found rig;
-    const std::pair<int, std::string> typed[] = {{IDC_TRANSPORTER_SN, "AB\tCD"},
-                                                 {IDC_PRINTER_SN, "M\xFCller"},
-                                                 {IDC_DISPLAY_NAME, "Line\x7F"}};
-    for (const auto& [id, text] : typed) {
+    rig.view.SetCheck(IDC_DISABLE_CHECK, true);
+    const std::tuple<int, std::string, std::string> typed[] = {
+        {IDC_TRANSPORTER_SN, "123456789", "Please enter no more than 8 characters."},
+        {IDC_BEEPS, "10", "Please enter an integer between 0 and 9."},
+        {IDC_TRANSPORTER_SN, "AB\tCD", kNotPrintableAscii},
+        {IDC_PRINTER_SN, "M\xFCller", kNotPrintableAscii},
+        {IDC_DISPLAY_NAME, "Line\x7F", kNotPrintableAscii}};
+    for (const auto& [id, text, message] : typed) {
         rig.view.SetControlText(id, text);
-        if (id == IDC_DISPLAY_NAME)
+        if (id == IDC_DISPLAY_NAME || id == IDC_BEEPS)
             rig.Dialog().OnSetParams();
         else
             rig.Dialog().OnUpdateSerial();
         ASSERT_FALSE(rig.view.messages.empty()) << text;
-        EXPECT_EQ(rig.view.messages.back(), kNotPrintableAscii) << text;
+        EXPECT_EQ(rig.view.messages.back(), message) << text;
         EXPECT_EQ(rig.view.GetFocusId(), id) << text;
+        EXPECT_FALSE(rig.view.GetCheck(IDC_DISABLE_CHECK));
         rig.Dialog().UpdateData(false);
     }
     EXPECT_TRUE(rig.t.commands.empty());
