@@ -175,12 +175,19 @@ std::string ParseErrorMessage(const CLI::ParseError& e, const CLI::App& app) {
     std::vector<const CLI::App*> apps = {&app};
     for (const CLI::App* sub : app.get_subcommands())
         apps.push_back(sub);
+    // The global options are one per command: the one named may be any of them.
+    const CLI::Option* named = nullptr;
     for (const CLI::App* a : apps)
         for (const CLI::Option* opt : a->get_options())
-            if (Names(what, opt->get_name()))
-                return opt->get_name() + (opt->get_expected_max() == 0
-                                              ? ": Please enter no value; it is a switch."
-                                              : ": Please enter a value after it.");
+            if (Names(what, opt->get_name()) && (!named || opt->count() > named->count()))
+                named = opt;
+    if (named) {
+        if (named->get_expected_max() == 0)
+            return named->get_name() + ": Please enter no value; it is a switch.";
+        if (named->count() > 1)
+            return named->get_name() + ": Please give it once.";
+        return named->get_name() + ": Please enter a value after it.";
+    }
     return what;
 }
 

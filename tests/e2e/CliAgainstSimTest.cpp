@@ -236,7 +236,7 @@ TEST_F(CliAgainstSim, EveryFailingRunSaysWhyOnce) {
         {{"pattern", "wheel", "--png", "x.png"}, 64, "NAME: Please enter grid or marks.", true},
         {{"info", "extra"}, 64, "unexpected argument 'extra' for 'info'", true},
         {{"info", "--port"}, 64, "--port: Please enter a value after it.", true},
-        {{"info", "--port", "1", "--port", "2"}, 64, "--port"},
+        {{"info", "--port", "1", "--port", "2"}, 64, "--port: Please give it once."},
         {{"--port", "COM0", "scan"}, 64, "'COM0' names no port"},
         {{"--trace", SettingsPath(), "info"}, 64, "which this command reads"},
         {{"calibrate-rotator", "--printer", "B", "--left", "1", "--right", "1", "--left-margin",
