@@ -87,7 +87,7 @@ run_one() {
   [ $((RANDOM % 3)) -eq 0 ] && steps=(${own//@1/}) && target=${steps[$((RANDOM % ${#steps[@]}))]}
   local nth=""
   [ $((RANDOM % 4)) -eq 0 ] && nth="#$((2 + RANDOM % 3))"
-  local rule="drop=zz" kill_ms="" line="" claim="" sig="" sig_ms="" spec range
+  local rule="drop=zz" kill_ms="" line="" claim="" sig="" sig_ms="" target range
   local class=$((RANDOM % 4))
   if [ $class -le 1 ]; then
     case $((RANDOM % 10)) in
@@ -105,13 +105,13 @@ run_one() {
     0) # One byte of a value stored, or of its read-back: the values cannot be trusted.
       if [ -n "$stores" ]; then
         if [ $((RANDOM % 2)) -eq 0 ]; then
-          spec=$(pick "$stores") kind=command
+          target=$(pick "$stores") kind=command
         else
-          spec=$(pick "$readbacks") kind=answer
+          target=$(pick "$readbacks") kind=answer
         fi
-        range=${spec#*=}
+        range=${target#*=}
         [[ $range == *-* ]] && range=$(seq -s, ${range%-*} ${range#*-})
-        line="change-$kind=$(pick "${range//,/ }")@${spec%=*}"
+        line="change-$kind=$(pick "${range//,/ }")@${target%=*}"
         claim=changed
       else
         line="change-answer=$((RANDOM % 14))@$target$nth"
