@@ -34,6 +34,8 @@ struct FlashRig : dax::flow::DialogRig {
         }
         view.fileToOpen = path;
         view.SetCheck(IDC_DISABLE_CHECK, !checking);
+        // With the check disabled the technician answers Yes to programming it anyway.
+        view.answerYes = true;
         Dialog().OnUpdateFlash();
     }
     // The programming commands the device took.

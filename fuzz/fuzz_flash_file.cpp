@@ -1,13 +1,17 @@
 // The flash-file search and CheckFlashFile over whole files, through the firmware update of the
 // main dialog. The input is a file (after one byte of choices). Properties: with checking off
 // exactly the first image (the whole file, or the first record of a multi-image file) reaches
-// the device, byte for byte; with checking on only a whole record the search could reach does;
+// the device, byte for byte, unless it carries no identification of any product (refused even
+// then); with checking on only a whole record the search could reach does;
 // a damaged or empty file sends nothing; whatever was sent was announced first.
 #include "FlashRig.h"
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
+#include "app/FlashFile.h"
+#include "devices/FlashImageDescription.h"
 #include "devices/ImageIdentification.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -62,8 +66,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto commands = rig.ProgrammingCommands();
     FUZZ_CHECK(commands.size() <= 1);
     if (sent.empty()) {
-        // Nothing sent: a file without images, a damaged first record, or nothing that fits.
-        FUZZ_CHECK(checking || images.empty());
+        // Nothing sent: a file without images, a damaged first record, nothing that fits, or
+        // (unchecked) a first image that is no product's firmware.
+        const bool firstKnown =
+            !images.empty() &&
+            dax::DescribeFlashImage(
+                &file[images[0].offset],
+                uint32_t(std::min<size_t>(images[0].size, dax::FlashFile::kHeaderBlock)))
+                .known;
+        FUZZ_CHECK(checking || !firstKnown);
         FUZZ_CHECK(rig.Dialog().m_strStatus.rfind(dax::kFlashSucceeded, 0) != 0);
         return 0;
     }
